@@ -1,0 +1,123 @@
+#include "exchange/file_io.h"
+
+#include <cstdio>
+#include <memory>
+#include <system_error>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+long long g_faultAt = 0;
+long long g_faultCalls = 0;
+
+// Every file operation passes through here once, so a test can make exactly
+// the k-th one fail.
+bool InjectedFault() {
+  ++g_faultCalls;
+  return g_faultAt != 0 && g_faultCalls == g_faultAt;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+std::FILE* OpenFile(const std::filesystem::path& path, bool write) {
+  if (InjectedFault()) return nullptr;
+#ifdef _WIN32
+  return _wfopen(path.c_str(), write ? L"wb" : L"rb");
+#else
+  return std::fopen(path.c_str(), write ? "wb" : "rb");
+#endif
+}
+
+// Closes f and reports whether everything written reached the file.
+bool CloseFile(FilePtr& f) {
+  bool ok = !InjectedFault();
+  if (std::fclose(f.release()) != 0) ok = false;
+  return ok;
+}
+
+bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (InjectedFault()) return false;
+#ifdef _WIN32
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  std::error_code ec;
+  std::filesystem::rename(from, to, ec);
+  return !ec;
+#endif
+}
+
+void RemoveQuietly(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+}
+
+constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+}  // namespace
+
+bool FileExists(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+ReadStatus ReadFileBlocks(const std::filesystem::path& path,
+                          const std::function<void(std::string_view)>& sink) {
+  std::error_code ec;
+  const auto st = std::filesystem::status(path, ec);
+  if (ec || st.type() == std::filesystem::file_type::not_found) return ReadStatus::kMissing;
+  if (st.type() == std::filesystem::file_type::directory) return ReadStatus::kFailed;
+
+  FilePtr f(OpenFile(path, false));
+  if (!f) return ReadStatus::kFailed;
+  std::vector<char> block(kBlockSize);
+  for (;;) {
+    if (InjectedFault()) return ReadStatus::kFailed;
+    const std::size_t got = std::fread(block.data(), 1, block.size(), f.get());
+    if (got > 0) sink(std::string_view(block.data(), got));
+    if (got < block.size()) {
+      if (std::ferror(f.get())) return ReadStatus::kFailed;
+      break;
+    }
+  }
+  return CloseFile(f) ? ReadStatus::kOk : ReadStatus::kFailed;
+}
+
+ReadStatus ReadWholeFile(const std::filesystem::path& path, std::string& out) {
+  out.clear();
+  return ReadFileBlocks(path, [&out](std::string_view block) { out.append(block); });
+}
+
+bool ReplaceFileAtomically(const std::filesystem::path& target,
+                           std::initializer_list<std::string_view> pieces) {
+  std::filesystem::path temp = target;
+  temp += ".q527-tmp";
+
+  FilePtr f(OpenFile(temp, true));
+  if (!f) return false;
+  bool ok = true;
+  for (std::string_view piece : pieces) {
+    if (InjectedFault() || std::fwrite(piece.data(), 1, piece.size(), f.get()) != piece.size()) {
+      ok = false;
+      break;
+    }
+  }
+  if (ok && (InjectedFault() || std::fflush(f.get()) != 0)) ok = false;
+  if (!CloseFile(f)) ok = false;
+  if (ok && MoveOver(temp, target)) return true;
+  RemoveQuietly(temp);
+  return false;
+}
+
+void FaultArm(long long k) {
+  g_faultAt = k;
+  g_faultCalls = 0;
+}
+
+long long FaultCalls() { return g_faultCalls; }

@@ -1,0 +1,36 @@
+// Whole-file reading and atomic replacement, with the fault-injection seam
+// that tests use to make the k-th file operation fail.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+enum class ReadStatus { kOk, kMissing, kFailed };
+
+// Reads the file in large blocks and hands each to sink in order. kMissing
+// when no file exists at path; kFailed when it cannot be opened or a read
+// fails (the blocks handed over so far stay handed over). Exceptions thrown
+// by sink propagate.
+ReadStatus ReadFileBlocks(const std::filesystem::path& path,
+                          const std::function<void(std::string_view)>& sink);
+// Reads the whole file into out.
+ReadStatus ReadWholeFile(const std::filesystem::path& path, std::string& out);
+
+// Writes the pieces, in order, to a temporary file beside target and moves it
+// over target. On any failure the temporary file is removed, target keeps its
+// previous content, and false is returned.
+bool ReplaceFileAtomically(const std::filesystem::path& target,
+                           std::initializer_list<std::string_view> pieces);
+
+bool FileExists(const std::filesystem::path& path);
+
+// Fault injection: after FaultArm(k) the k-th file operation from then on
+// (open, read, write, flush, close, move; counted from 1) fails. FaultArm(0)
+// disarms. FaultCalls() is the number of operations counted since the last
+// FaultArm.
+void FaultArm(long long k);
+long long FaultCalls();

@@ -1,0 +1,1 @@
+#include "exchange/number_text.h"

@@ -1,0 +1,1 @@
+#include "exchange/output_pass.h"

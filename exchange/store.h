@@ -1,0 +1,273 @@
+// The figure store: the whole in-memory model of one exchange file.
+//
+// Header values, layer tables, numbered reference points, one table per figure
+// kind, the order table that remembers reading order, the current attribute
+// state (shared by the reader and the writer's write-on-change memory) and the
+// output line list the writer builds.
+//
+// Records are plain structs with their fields in the order of the file format;
+// tables are std::vector, so they grow geometrically and a table's count is
+// its size(). Texts are Shift-JIS byte strings, stored whole.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Figure kind codes as kept in the order table.
+enum TJwwKind : std::int32_t {
+  kJwwRemoved = 0,
+  kJwwLine = 1,
+  kJwwCircle = 2,
+  kJwwArc = 3,  // arc, ellipse or elliptic arc
+  kJwwText = 4,
+  kJwwPoint = 5,
+  kJwwPointEx = 6,
+  kJwwMsg = 7,
+  kJwwBlock = 8,
+  kJwwSolid2 = 9,   // linear solid
+  kJwwSolid3 = 10,  // triangle solid
+  kJwwSolid4 = 11,  // quadrilateral solid
+  kJwwSc = 12,
+  kJwwSe = 13,  // circular solid
+  kJwwSo = 14,
+  kJwwSg = 15,
+};
+
+// The seven integers at the head of every figure record.
+struct TJwwAttr {
+  std::int32_t hhp = 0;      // number from an "hhp" line just before the figure
+  std::int32_t lg = 0;       // layer group 0..15
+  std::int32_t ly = 0;       // layer 0..15
+  std::int32_t color = 0;    // line colour; point colour for points; text colour for texts
+  std::int32_t ltype = 0;    // line type
+  std::int32_t lwidth = 0;   // line width
+  std::int32_t zflags = 0;   // 1 = z1, 2 = z2, 4 = z3, 8 = z4, 16 = z5
+};
+
+struct TJwwEntLine {
+  TJwwAttr attr;
+  std::int32_t plgroup = 0;  // polyline group, 0 outside a polyline
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+struct TJwwEntCircle {
+  TJwwAttr attr;
+  double cx = 0, cy = 0, r = 0;
+};
+
+struct TJwwEntArc {
+  TJwwAttr attr;
+  double cx = 0, cy = 0, r = 0;
+  double start = 0, end = 0;  // degrees
+  double flat = 0;            // second semi-axis / radius
+  double tilt = 0;            // degrees
+};
+
+struct TJwwEntText {
+  TJwwAttr attr;
+  std::int32_t code = 0;   // keyword code: ch 0, cv 1, cs 2, cr 3, co 4, cp 5, ct 6, ck 7, cz 8, c2 9
+  std::int32_t cc = 0;     // 0..8
+  std::int32_t ckind = 0;  // character kind
+  double width = 0, height = 0, spacing = 0;
+  double x = 0, y = 0, dx = 0, dy = 0;
+  std::string font;  // Shift-JIS bytes
+  std::string text;  // Shift-JIS bytes
+};
+
+struct TJwwEntPoint {
+  TJwwAttr attr;  // color = point colour
+  double x = 0, y = 0;
+};
+
+struct TJwwEntPointEx {
+  TJwwAttr attr;  // color = point colour
+  double x = 0, y = 0, v1 = 0, v2 = 0;
+  std::int32_t code = 0;
+};
+
+struct TJwwEntMsg {
+  TJwwAttr attr;
+  TJwwEntLine line;  // the pending message line, polyline group 0
+  TJwwEntText text;  // keyword code 2
+};
+
+struct TJwwEntBlk {
+  TJwwAttr attr;
+  double x = 0, y = 0;
+  std::string name;
+};
+
+struct TJwwEntSolid2 {
+  TJwwAttr attr;
+  std::int32_t scolor = 0;
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+struct TJwwEntSolid3 {
+  TJwwAttr attr;
+  std::int32_t scolor = 0;
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0, x3 = 0, y3 = 0;
+};
+
+struct TJwwEntSolid4 {
+  TJwwAttr attr;
+  std::int32_t scolor = 0;
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0, x3 = 0, y3 = 0, x4 = 0, y4 = 0;
+};
+
+// "sc" and "se": seven reals and one integer. For a circular solid ("se") the
+// reals are centre x, centre y, radius, flatness, tilt, start angle, sweep,
+// the angles in radians.
+struct TJwwEntSc {
+  TJwwAttr attr;
+  std::int32_t scolor = 0;
+  std::array<double, 7> v{};
+  std::int32_t code = 0;
+};
+using TJwwEntSe = TJwwEntSc;
+
+// "so" and "sg": eight reals.
+struct TJwwEntSo {
+  TJwwAttr attr;
+  std::int32_t scolor = 0;
+  std::array<double, 8> v{};
+};
+using TJwwEntSg = TJwwEntSo;
+
+struct TJwwOrder {
+  std::int32_t kind = 0;
+  std::int32_t index = 0;
+};
+
+struct TJwwHp {
+  bool used = false;
+  double x = 0, y = 0;
+  std::int32_t suffix = 0;  // 0 none, 1 "-", 2 "ln", 3 "ci", 4 "ch"
+};
+
+struct TJwwCharKind {
+  double width = 3.0, height = 3.0, spacing = 0.0;
+  std::int32_t color = 2;
+};
+
+// The output line list: finished physical lines, each stored with its CR LF,
+// in one growing byte buffer. A line costs its own bytes and nothing more.
+struct TJwwOutLines {
+  std::string bytes;       // every line followed by "\r\n"
+  std::size_t count = 0;   // number of physical lines
+};
+
+// The attribute values that apply to the next figure read, and that the
+// writer remembers as "last written".
+struct TJwwState {
+  std::int32_t hhp = 0;
+  std::int32_t lg = 0;
+  std::int32_t ly = 0;
+  std::int32_t color = 1;
+  std::int32_t ltype = 1;
+  std::int32_t lwidth = 0;
+  std::int32_t ckind = 1;
+  double freeWidth = 2.0, freeHeight = 2.0, freeSpacing = 0.0;
+  std::int32_t freeColor = 1;
+  std::int32_t cc = 0;
+  std::string font;  // reset to "<ＭＳ ゴシック>" in Shift-JIS
+  std::int32_t zflags = 0;
+  std::int32_t plCounter = 0;
+  bool inPolyline = false;
+  bool msgMode = false;
+  std::int32_t pointColor = 1;
+  std::int32_t solidColor = 0;
+  bool lwGiven = false;  // the file read had an "lw" line
+};
+
+// The first value each attribute keyword carried in the file read.
+struct TJwwInitial {
+  std::int32_t lg = 0;
+  std::int32_t ly = 0;
+  std::int32_t color = 1;
+  std::int32_t ltype = 1;
+  std::int32_t lwidth = 0;
+  std::int32_t ckind = 1;
+  double freeWidth = 2.0, freeHeight = 2.0, freeSpacing = 0.0;
+  std::int32_t freeColor = 1;
+  std::string font;  // empty until the first font line
+};
+
+// First-seen flags. For the reader a set flag means "not met yet"; for the
+// writer it means "nothing emitted yet".
+struct TJwwFirst {
+  bool lg = true, ly = true, color = true, ltype = true, lwidth = true, ckind = true;
+  bool cc = true, font = true, pointColor = true, solidColor = true;
+};
+
+struct Store {
+  // Header values.
+  double hk = 0.0;
+  std::string fileName;
+  std::array<double, 16> groupScale{};
+  double sheetW = 1189.0, sheetH = 841.0;
+  std::array<TJwwCharKind, 11> charKinds{};  // 1..10 used
+  bool bz = false;
+  std::array<double, 4> hn{};
+
+  // Layer tables: layer entries are indexed by group * 16 + layer.
+  std::vector<std::string> groupNames;
+  std::vector<std::int32_t> groupValues;
+  std::vector<std::string> layerNames;
+  std::vector<std::int32_t> layerValues;
+
+  // Numbered reference points 1..99 (entry 0 unused) and the count of
+  // accepted hp lines.
+  std::vector<TJwwHp> hp;
+  std::int32_t hpCount = 0;
+
+  // Figure tables, kinds 1..15.
+  std::vector<TJwwEntLine> lines;
+  std::vector<TJwwEntCircle> circles;
+  std::vector<TJwwEntArc> arcs;
+  std::vector<TJwwEntText> texts;
+  std::vector<TJwwEntPoint> points;
+  std::vector<TJwwEntPointEx> pointExs;
+  std::vector<TJwwEntMsg> msgs;
+  std::vector<TJwwEntBlk> blocks;
+  std::vector<TJwwEntSolid2> solid2s;
+  std::vector<TJwwEntSolid3> solid3s;
+  std::vector<TJwwEntSolid4> solid4s;
+  std::vector<TJwwEntSc> scs;
+  std::vector<TJwwEntSe> ses;
+  std::vector<TJwwEntSo> sos;
+  std::vector<TJwwEntSg> sgs;
+
+  std::vector<TJwwOrder> order;
+
+  TJwwState cur;
+  TJwwInitial initial;
+  TJwwFirst first;
+  TJwwEntLine pendingMsgLine;
+
+  TJwwOutLines out;
+};
+
+// "<ＭＳ ゴシック>" in Shift-JIS: the font every text starts with.
+inline constexpr std::string_view kJwwDefaultFont =
+    "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
+
+// Resets the whole store to the values of a fresh file.
+void JwwInit(Store& s);
+// Releases every table; JwwInit must run before the store is used again.
+void JwwFree(Store& s);
+// Appends (kind, index) to the order table.
+void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index);
+// Copies the current attribute state into a record's attribute block.
+void JwwSetAttr(const Store& s, TJwwAttr& attr);
+// Empties the output line list.
+void JwwClearOut(Store& s);
+
+// The counts the dialog shows.
+inline std::size_t JwwCircleCount(const Store& s) { return s.circles.size(); }
+inline std::size_t JwwArcCount(const Store& s) { return s.arcs.size(); }
+inline std::size_t JwwSolidCircleCount(const Store& s) { return s.ses.size(); }
