@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# ./run.sh [ARGS]  — builds q527-cli (release) if needed and runs it with ARGS.
+# Without ARGS it converts a copy of the bundled sample drawing.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mapfile -t packages < scripts/native-packages.txt
+scripts/ensure-packages.sh "${packages[@]}"
+
+if [[ ! -f build/release/build.ninja ]]; then
+  cmake --preset release >/dev/null
+fi
+cmake --build --preset release --target q527-cli >/dev/null
+cli=build/release/cli/q527-cli
+
+if [[ $# -gt 0 ]]; then
+  exec "$cli" "$@"
+fi
+
+out=build/run
+mkdir -p "$out"
+cp samples/JWC_TEMP.TXT "$out/JWC_TEMP.TXT"
+echo "Sample drawing: samples/JWC_TEMP.TXT"
+echo "Read:      $("$cli" --counts "$out/JWC_TEMP.TXT")"
+"$cli" -k circle,arc,solid -n 24 "$out/JWC_TEMP.TXT"
+echo "Result:    $out/JWC_TEMP.TXT ($(wc -l < "$out/JWC_TEMP.TXT") lines)"
