@@ -1,1 +1,81 @@
 #include "dialog/settings.h"
+
+#include <array>
+#include <charconv>
+
+#include "common/myfunc.h"
+#include "exchange/file_io.h"
+
+namespace {
+
+constexpr std::size_t kSettingsLines = 6;
+
+// Splits the file image into its first six lines. A line ends at LF; a CR
+// anywhere in a line (the one of CR LF included) is dropped. Missing lines
+// stay empty, which the field conversions read as 0 or false.
+std::array<std::string, kSettingsLines> SplitSettingsLines(std::string_view bytes) {
+  std::array<std::string, kSettingsLines> lines;
+  std::size_t line = 0;
+  for (char c : bytes) {
+    if (c == '\n') {
+      if (++line == kSettingsLines) break;
+    } else if (c != '\r') {
+      lines[line].push_back(c);
+    }
+  }
+  return lines;
+}
+
+void AppendInt(std::string& out, std::int32_t value) {
+  char buf[16];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  out.append(buf, res.ptr);
+  out.append("\r\n");
+}
+
+}  // namespace
+
+std::int32_t ClampDivisionCount(std::int32_t n) {
+  if (n < 3) return 3;
+  if (n > 999) return 999;
+  return n;
+}
+
+void ParseSettings(FormSettings& form, std::string_view bytes) {
+  const auto lines = SplitSettingsLines(bytes);
+  form.FormLeft = TextToInt(lines[0]);
+  form.FormTop = TextToInt(lines[1]);
+  form.DivisionCount = ClampDivisionCount(TextToInt(lines[2]));
+  form.TargetCircle = TextToBool(lines[3]);
+  form.TargetArc = TextToBool(lines[4]);
+  form.TargetSolid = TextToBool(lines[5]);
+}
+
+void LoadSettings(FormSettings& form, const std::filesystem::path& path) {
+  form = FormSettings{};
+  if (path.empty()) return;
+  std::string bytes;
+  // A file that cannot be read whole leaves the defaults: half a line would
+  // otherwise turn into a wrong value rather than a missing one.
+  if (ReadWholeFile(path, bytes) != ReadStatus::kOk) return;
+  ParseSettings(form, bytes);
+}
+
+std::string FormatSettings(const FormSettings& form) {
+  std::string out;
+  AppendInt(out, form.FormLeft);
+  AppendInt(out, form.FormTop);
+  AppendInt(out, form.DivisionCount);
+  for (bool target : {form.TargetCircle, form.TargetArc, form.TargetSolid}) {
+    out.append(BoolToText(target));
+    out.append("\r\n");
+  }
+  return out;
+}
+
+bool SaveSettings(const FormSettings& form, const std::filesystem::path& path) {
+  // Written beside the old file and moved over it, so a save that fails
+  // part-way keeps the previous choices instead of leaving half a file or none.
+  const std::string text = FormatSettings(form);
+  return ReplaceFileAtomically(path, {text});
+}
