@@ -1,1 +1,294 @@
-int main() { return 0; }
+// q527-cli: the conversion without a window. It runs the same steps as the
+// dialog (read, load settings, convert, output pass, write) on a file named
+// on the command line, so tests, benchmarks and scripts drive the product
+// through the code the user's OK button runs.
+#include <unistd.h>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialog/conversion.h"
+#include "dialog/settings.h"
+#include "exchange/reader.h"
+#include "exchange/store.h"
+#include "exchange/writer.h"
+
+#ifndef Q527_VERSION
+#define Q527_VERSION "0"
+#endif
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: q527-cli [-n TEXT] [-k LIST] [--counts] [--cancel] [--settings FILE]\n"
+    "                [-o OUT] [-q] [FILE]\n"
+    "\n"
+    "Replaces circles, arcs/ellipses and circular solids of an exchange file by\n"
+    "inscribed N-segment polygons, as the dialog's OK button does.\n"
+    "\n"
+    "  FILE             exchange file to read (default JWC_TEMP.TXT); the result\n"
+    "                   replaces it unless -o is given\n"
+    "  -n TEXT          division count as typed into the dialog (default 24, or\n"
+    "                   the settings file's); read as an integer, clamped to 3..999\n"
+    "  -k LIST          kinds to convert, comma-separated: circle, arc, solid, or\n"
+    "                   none (default: all three, or the settings file's choices)\n"
+    "  --counts         print the counts line and write nothing\n"
+    "  --cancel         write \"hq\", as the dialog's Cancel does\n"
+    "  --settings FILE  take the defaults of -n/-k from this settings file and\n"
+    "                   save the choices to it, as OK does\n"
+    "  -o OUT           write the result to OUT (\"-\" for standard output)\n"
+    "  -q, --quiet      no summary line\n"
+    "  -h, --help       show this help\n"
+    "  --version        show the version\n";
+
+void Say(FILE* to, std::string_view text) { std::fwrite(text.data(), 1, text.size(), to); }
+
+void Error(std::string_view text) {
+  Say(stderr, "q527-cli: ");
+  Say(stderr, text);
+  Say(stderr, "\n");
+}
+
+int UsageError(std::string_view text) {
+  Error(text);
+  Say(stderr, kUsage);
+  return 2;
+}
+
+std::string Number(long long value) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, res.ptr);
+}
+
+struct Options {
+  std::string input = "JWC_TEMP.TXT";
+  std::string output;  // empty: replace the input
+  std::string divisions;
+  bool haveDivisions = false;
+  bool circle = true, arc = true, solid = true;
+  bool haveKinds = false;
+  bool counts = false;
+  bool cancel = false;
+  bool quiet = false;
+  std::string settings;
+};
+
+// Reads "circle,arc", "solid", "none" ...; false on anything else.
+bool ParseKinds(std::string_view list, Options& opt) {
+  opt.circle = opt.arc = opt.solid = false;
+  bool none = false;
+  bool any = false;
+  while (true) {
+    const std::size_t comma = list.find(',');
+    const std::string_view word = list.substr(0, comma);
+    if (word == "circle") {
+      opt.circle = true;
+    } else if (word == "arc") {
+      opt.arc = true;
+    } else if (word == "solid") {
+      opt.solid = true;
+    } else if (word == "none") {
+      none = true;
+    } else {
+      return false;
+    }
+    any = true;
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
+  // "none" with a kind beside it is a contradiction, not a choice.
+  return any && !(none && (opt.circle || opt.arc || opt.solid));
+}
+
+// Status texts of the run go to a terminal only, overwriting each other on
+// one line, so that pipes and redirected stderr stay clean.
+struct ConsoleUi final : DialogUi {
+  explicit ConsoleUi(bool show) : show(show) {}
+  void ShowNow(std::string_view utf8) override {
+    if (!show) return;
+    Say(stderr, "\r");
+    Say(stderr, utf8);
+    Say(stderr, "\x1b[K");
+    std::fflush(stderr);
+    shown = true;
+  }
+  bool IsDown() override { return false; }
+  void ReportFailure(std::string_view) override {}
+  void Finish() {
+    if (shown) Say(stderr, "\r\x1b[K");
+    shown = false;
+  }
+  bool show;
+  bool shown = false;
+};
+
+// Tells a file that is not there or cannot be opened at all (an error that
+// leaves it untouched) from one that fails while being read.
+bool CheckInput(const std::filesystem::path& path) {
+  std::error_code ec;
+  const auto st = std::filesystem::status(path, ec);
+  if (st.type() == std::filesystem::file_type::not_found) {
+    Error(path.string() + ": no such file");
+    return false;
+  }
+  if (ec) {
+    Error(path.string() + ": cannot examine: " + ec.message());
+    return false;
+  }
+  if (st.type() == std::filesystem::file_type::directory) {
+    Error(path.string() + ": is a directory");
+    return false;
+  }
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    Error(path.string() + ": cannot open for reading");
+    return false;
+  }
+  std::fclose(f);
+  return true;
+}
+
+// Writes the output line list as the dialog's close does ("hq" when empty).
+bool WriteResult(Store& s, const std::string& output) {
+  if (output != "-") return JwwWriteFile(s, output);
+  const std::string_view bytes = s.out.count == 0 ? std::string_view("hq\r\n") : s.out.bytes;
+  Say(stdout, bytes);
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+}
+
+int Run(int argc, char** argv) {
+  Options opt;
+  bool haveInput = false;
+  bool optionsEnd = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= argc) return false;
+      into = argv[++i];
+      return true;
+    };
+    if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
+      if (haveInput) return UsageError("more than one FILE given");
+      opt.input = std::string(arg);
+      haveInput = true;
+    } else if (arg == "--") {
+      optionsEnd = true;
+    } else if (arg == "-h" || arg == "--help") {
+      Say(stdout, kUsage);
+      return 0;
+    } else if (arg == "--version") {
+      Say(stdout, "q527-cli " Q527_VERSION "\n");
+      return 0;
+    } else if (arg == "-n") {
+      if (!value(opt.divisions)) return UsageError("-n needs a division count");
+      opt.haveDivisions = true;
+    } else if (arg == "-k") {
+      std::string list;
+      if (!value(list)) return UsageError("-k needs a list of kinds");
+      if (!ParseKinds(list, opt)) {
+        return UsageError("-k takes circle, arc, solid (comma-separated) or none");
+      }
+      opt.haveKinds = true;
+    } else if (arg == "-o") {
+      if (!value(opt.output) || opt.output.empty()) return UsageError("-o needs a file name");
+    } else if (arg == "--settings") {
+      if (!value(opt.settings) || opt.settings.empty()) {
+        return UsageError("--settings needs a file name");
+      }
+    } else if (arg == "--counts") {
+      opt.counts = true;
+    } else if (arg == "--cancel") {
+      opt.cancel = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      opt.quiet = true;
+    } else {
+      return UsageError("unknown option " + std::string(arg));
+    }
+  }
+  if (opt.counts && opt.cancel) return UsageError("--counts and --cancel exclude each other");
+  if (opt.input.empty()) return UsageError("empty FILE name");
+  const std::string output = opt.output.empty() ? opt.input : opt.output;
+
+  if (!CheckInput(opt.input)) return 1;
+
+  Store s;
+  JwwInit(s);
+  const bool readComplete = JwwReadFile(s, opt.input);
+  JwwWriteStart(s);
+  const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
+
+  if (opt.counts) {
+    if (!readComplete) {
+      Error(opt.input + ": could not be read to its end");
+      return 1;
+    }
+    Say(stdout, CountsText(s));
+    Say(stdout, "\n");
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+
+  int status = 0;
+  std::string made;
+  if (opt.cancel) {
+    if (!readComplete) {
+      Error(notRead);
+      status = 1;
+    }
+  } else {
+    FormSettings fields;
+    if (!opt.settings.empty()) LoadSettings(fields, opt.settings);
+    DialogState state;
+    state.left = fields.FormLeft;
+    state.top = fields.FormTop;
+    state.edit1 = opt.haveDivisions ? opt.divisions : Number(fields.DivisionCount);
+    state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
+    state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
+    state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
+    const long long circles = state.checkCircle ? JwwCircleCount(s) : 0;
+    const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
+    const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
+
+    ConsoleUi ui(!opt.quiet && isatty(STDERR_FILENO) == 1);
+    const RunOutcome outcome =
+        RunConversion(s, fields, state, opt.settings, readComplete, ui);
+    ui.Finish();
+    switch (outcome) {
+      case RunOutcome::kConverted:
+        made = "; " + Number(circles + arcs + solids) + " polygons of " +
+               Number(fields.DivisionCount) + " segments made (" + Number(circles) +
+               " circles, " + Number(arcs) + " arcs, " + Number(solids) + " circular solids)";
+        break;
+      case RunOutcome::kAborted:
+        made = "; output pass aborted";
+        break;
+      case RunOutcome::kRefused:
+        Error(notRead);
+        status = 1;
+        break;
+      case RunOutcome::kFailed:
+        Error("out of memory or past 2147483647 figures; nothing converted");
+        status = 1;
+        break;
+    }
+  }
+
+  const long long lines = s.out.count == 0 ? 1 : static_cast<long long>(s.out.count);
+  if (!WriteResult(s, output)) {
+    Error((output == "-" ? std::string("standard output") : output) + ": cannot write");
+    return 1;
+  }
+  if (status == 0 && !opt.quiet) {
+    Error(Number(lines) + " lines written to " +
+          (output == "-" ? std::string("standard output") : output) + made);
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return Run(argc, argv); }

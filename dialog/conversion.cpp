@@ -1,1 +1,253 @@
 #include "dialog/conversion.h"
+
+#include <charconv>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "common/geometry.h"
+#include "common/myfunc.h"
+#include "exchange/writer.h"
+
+namespace {
+
+// 2π at extended precision; the circle step is its quotient by N held as a
+// double, so the vertices match those of the host's own conversions.
+constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
+// An arc whose ends meet to within this many degrees is a closed ellipse.
+constexpr long double kClosedSweep = 1.0E-8L;
+// Sweeps up to this size are reduced by the plain add/subtract-360 steps
+// (at most a few thousand rounds); larger ones are first brought below 360
+// by an exact remainder, so no angle can keep the run busy.
+constexpr double kStepwiseLimit = 360.0 * 4096.0;
+constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
+
+struct Point {
+  double x = 0;
+  double y = 0;
+};
+
+Point CirclePoint(const TJwwEntCircle& c, double a) {
+  const long double x = std::cos(static_cast<long double>(a)) * c.r + c.cx;
+  const long double y = std::sin(static_cast<long double>(a)) * c.r + c.cy;
+  return {static_cast<double>(x), static_cast<double>(y)};
+}
+
+Point ArcPoint(const TJwwEntArc& arc, double a) {
+  Point p;
+  EllipsePointDeg(p.x, p.y, arc.cx, arc.cy, arc.r, arc.flat, arc.tilt, a);
+  return p;
+}
+
+Point SolidPoint(const TJwwEntSe& se, double a) {
+  Point p;
+  EllipsePoint(p.x, p.y, se.v[0], se.v[1], se.v[2], se.v[3], se.v[4], a);
+  return p;
+}
+
+void SetSegment(TJwwEntLine& line, const TJwwAttr& attr, std::int32_t /*scolor*/, Point p, Point q) {
+  line.attr = attr;
+  line.x1 = p.x;
+  line.y1 = p.y;
+  line.x2 = q.x;
+  line.y2 = q.y;
+}
+
+void SetSegment(TJwwEntSolid2& solid, const TJwwAttr& attr, std::int32_t scolor, Point p, Point q) {
+  solid.attr = attr;
+  solid.scolor = scolor;
+  solid.x1 = p.x;
+  solid.y1 = p.y;
+  solid.x2 = q.x;
+  solid.y2 = q.y;
+}
+
+// The frame shared by the three conversions: extend the target and order
+// tables once to their exact new counts, write N segments per source figure
+// at T0 + i·N + j, release the source table and mark its old order entries
+// removed. `walk` gives, for one source figure, its attribute block, solid
+// colour, start angle, step and point function.
+template <typename Src, typename Dst, typename Walk>
+bool ConvertFigures(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJwwKind srcKind,
+                    TJwwKind dstKind, std::int32_t n, Walk walk) {
+  n = ClampDivisionCount(n);
+  const auto c = static_cast<std::int64_t>(src.size());
+  const auto t0 = static_cast<std::int64_t>(dst.size());
+  const auto o0 = static_cast<std::int64_t>(s.order.size());
+  const std::int64_t added = c * n;
+  // Indexes and counts are 32-bit in the store and in the exchange format;
+  // a conversion that would pass that limit is refused before anything
+  // changes, instead of wrapping into negative indexes.
+  if (t0 + added > kMaxCount || o0 + added > kMaxCount) return false;
+
+  // Both reservations come first, so running out of memory leaves both
+  // tables at their old counts.
+  dst.reserve(static_cast<std::size_t>(t0 + added));
+  s.order.reserve(static_cast<std::size_t>(o0 + added));
+  dst.resize(static_cast<std::size_t>(t0 + added));
+  s.order.resize(static_cast<std::size_t>(o0 + added));
+
+  for (std::int64_t i = 0; i < c; ++i) {
+    const Src& fig = src[static_cast<std::size_t>(i)];
+    walk(fig, [&](const TJwwAttr& attr, std::int32_t scolor, double a, double step, auto pointAt) {
+      Point p = pointAt(fig, a);
+      for (std::int32_t j = 0; j < n; ++j) {
+        // Summed step by step: the closing vertex is the point at start + N·s,
+        // which may differ from the first vertex in the last bits.
+        a += step;
+        const Point q = pointAt(fig, a);
+        const std::int64_t at = t0 + i * n + j;
+        SetSegment(dst[static_cast<std::size_t>(at)], attr, scolor, p, q);
+        TJwwOrder& entry = s.order[static_cast<std::size_t>(o0 + i * n + j)];
+        entry.kind = dstKind;
+        entry.index = static_cast<std::int32_t>(at);
+        p = q;
+      }
+    });
+  }
+
+  std::vector<Src>().swap(src);
+  for (std::int64_t k = 0; k < o0; ++k) {
+    TJwwOrder& entry = s.order[static_cast<std::size_t>(k)];
+    if (entry.kind == srcKind) entry.kind = kJwwRemoved;
+  }
+  return true;
+}
+
+// Remembers whether the pass was told the Escape key was down, so the run
+// can tell an abort from a finished pass.
+struct WatchedEscape final : EscapeKey {
+  explicit WatchedEscape(EscapeKey& key) : key(key) {}
+  bool IsDown() override {
+    if (key.IsDown()) pressed = true;
+    return pressed;
+  }
+  EscapeKey& key;
+  bool pressed = false;
+};
+
+constexpr std::string_view kRefusedMessage =
+    "交換ファイル JWC_TEMP.TXT を最後まで読めなかったため、変換を行いません。"
+    "図形は変更されません。";
+constexpr std::string_view kFailedMessage =
+    "メモリ不足または図形数の上限により変換を完了できませんでした。"
+    "図形は変更されません。";
+
+void AppendCount(std::string& text, std::size_t count) {
+  char buf[24];
+  const auto res = std::to_chars(buf, buf + sizeof buf, count);
+  text.append(buf, res.ptr);
+}
+
+}  // namespace
+
+double ArcSweepDegrees(double start, double end) {
+  double sweep = end - start;
+  // Infinite or undefined angles have no direction to follow; the whole
+  // ellipse is the one polygon that is still well defined.
+  if (!std::isfinite(sweep)) return 360.0;
+  if (std::fabs(sweep) > kStepwiseLimit) sweep = std::fmod(sweep, 360.0);
+  while (sweep < 0) sweep += 360.0;
+  while (sweep >= 360.0) sweep -= 360.0;
+  if (std::fabs(static_cast<long double>(sweep)) <= kClosedSweep ||
+      std::fabs(static_cast<long double>(sweep) - 360.0L) <= kClosedSweep) {
+    sweep = 360.0;
+  }
+  return sweep;
+}
+
+bool ConvertCircles(Store& s, std::int32_t n) {
+  const std::int32_t segments = ClampDivisionCount(n);
+  const double step = static_cast<double>(kTwoPi / segments);
+  return ConvertFigures(s, s.circles, s.lines, kJwwCircle, kJwwLine, n,
+                        [step](const TJwwEntCircle& c, auto emit) {
+                          emit(c.attr, 0, 0.0, step, CirclePoint);
+                        });
+}
+
+bool ConvertArcs(Store& s, std::int32_t n) {
+  const std::int32_t segments = ClampDivisionCount(n);
+  return ConvertFigures(s, s.arcs, s.lines, kJwwArc, kJwwLine, n,
+                        [segments](const TJwwEntArc& arc, auto emit) {
+                          const long double sweep = ArcSweepDegrees(arc.start, arc.end);
+                          emit(arc.attr, 0, arc.start, static_cast<double>(sweep / segments),
+                               ArcPoint);
+                        });
+}
+
+bool ConvertSolidCircles(Store& s, std::int32_t n) {
+  const std::int32_t segments = ClampDivisionCount(n);
+  return ConvertFigures(s, s.ses, s.solid2s, kJwwSe, kJwwSolid2, n,
+                        [segments](const TJwwEntSe& se, auto emit) {
+                          // The sweep is taken as stored: a negative one runs
+                          // the other way round, zero gives N empty segments.
+                          const long double sweep = se.v[6];
+                          emit(se.attr, se.scolor, se.v[5], static_cast<double>(sweep / segments),
+                               SolidPoint);
+                        });
+}
+
+RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& state,
+                         const std::filesystem::path& settingsPath, bool readComplete,
+                         DialogUi& ui) {
+  try {
+    fields.FormLeft = state.left;
+    fields.FormTop = state.top;
+    fields.DivisionCount = ClampDivisionCount(TextToInt(state.edit1));
+    fields.TargetCircle = state.checkCircle;
+    fields.TargetArc = state.checkArc;
+    fields.TargetSolid = state.checkSolid;
+    // A settings file that cannot be replaced keeps its old content; the
+    // run goes on without it.
+    if (!settingsPath.empty()) SaveSettings(fields, settingsPath);
+
+    // An exchange file read only in part would come back as "hd" with the
+    // rest of the user's figures missing, and the host would delete them.
+    // Nothing is queued, so the close writes "hq" and the drawing stays.
+    if (!readComplete) {
+      ui.ReportFailure(kRefusedMessage);
+      return RunOutcome::kRefused;
+    }
+
+    const std::int32_t n = fields.DivisionCount;
+    bool fits = true;
+    ui.ShowNow("処理中です");
+    ui.ShowNow("円データ参照中です");
+    if (fields.TargetCircle) fits = ConvertCircles(s, n);
+    if (fits) {
+      ui.ShowNow("円弧・楕円データ参照中です");
+      if (fields.TargetArc) fits = ConvertArcs(s, n);
+    }
+    if (fits) {
+      ui.ShowNow("円周ソリッドデータ参照中です");
+      if (fields.TargetSolid) fits = ConvertSolidCircles(s, n);
+    }
+    if (fits) {
+      JwwAddOut(s, "hd");
+      WatchedEscape escape(ui);
+      JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, &ui, &escape);
+      ui.ShowNow("ファイル生成中です");
+      return escape.pressed ? RunOutcome::kAborted : RunOutcome::kConverted;
+    }
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  // Whatever was queued is incomplete: drop it so the close writes "hq" and
+  // the host keeps its figures, and say so once.
+  JwwClearOut(s);
+  ui.ReportFailure(kFailedMessage);
+  return RunOutcome::kFailed;
+}
+
+std::string CountsText(const Store& s) {
+  std::string text = "円：";
+  AppendCount(text, JwwCircleCount(s));
+  text += " 円弧楕円弧：";
+  AppendCount(text, JwwArcCount(s));
+  text += " 円周S：";
+  AppendCount(text, JwwSolidCircleCount(s));
+  return text;
+}

@@ -37,12 +37,15 @@ enum class RunOutcome {
 };
 
 // Converts the circles of the store into N-segment polygons (line records).
-void ConvertCircles(Store& s, std::int32_t n);
+// n is clamped to 3..999. False, with the store untouched, when a table count
+// would pass 2147483647; std::bad_alloc when memory runs out while growing.
+bool ConvertCircles(Store& s, std::int32_t n);
 // Converts arcs, ellipses and elliptic arcs into N-segment polygons.
-void ConvertArcs(Store& s, std::int32_t n);
+bool ConvertArcs(Store& s, std::int32_t n);
 // Converts circular solids into N linear solids each.
-void ConvertSolidCircles(Store& s, std::int32_t n);
-// The arc's sweep in degrees, in (0, 360]; a closed ellipse gives 360.
+bool ConvertSolidCircles(Store& s, std::int32_t n);
+// The arc's sweep in degrees, in (0, 360]; a closed ellipse gives 360, and so
+// does a sweep that is not a finite number.
 double ArcSweepDegrees(double start, double end);
 
 // The whole OK run. fields receives the dialog's values; the settings are

@@ -1,1 +1,54 @@
 #include "dialog/form.h"
+
+#include <charconv>
+#include <utility>
+
+#include "exchange/reader.h"
+#include "exchange/writer.h"
+
+namespace {
+
+constexpr std::string_view kWriteFailedMessage =
+    "交換ファイル JWC_TEMP.TXT を書き込めませんでした。";
+
+}  // namespace
+
+TForm1::TForm1(FormPlatform& platform, std::filesystem::path exchangeFile,
+               std::filesystem::path settingsFile)
+    : platform_(platform),
+      exchangeFile_(std::move(exchangeFile)),
+      settingsFile_(std::move(settingsFile)) {}
+
+void TForm1::FormShow() {
+  JwwInit(store_);
+  readComplete_ = JwwReadFile(store_, exchangeFile_);
+  // The reader uses the attribute memory as its current state; only after it
+  // has finished may the writer's memory be reset.
+  JwwWriteStart(store_);
+  LoadSettings(fields_, settingsFile_);
+
+  platform_.MoveTo(fields_.FormLeft, fields_.FormTop);
+  char buf[16];
+  const auto res = std::to_chars(buf, buf + sizeof buf, fields_.DivisionCount);
+  platform_.SetEdit1(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+  platform_.SetChecks(fields_.TargetCircle, fields_.TargetArc, fields_.TargetSolid);
+  platform_.ShowNow(CountsText(store_));
+}
+
+void TForm1::Button1Click(const DialogState& state) {
+  RunConversion(store_, fields_, state, settingsFile_, readComplete_, platform_);
+  platform_.Close();
+}
+
+void TForm1::Button2Click() { platform_.Close(); }
+
+void TForm1::FormClose() {
+  // Every way of closing ends here; the exchange file is written once.
+  if (closed_) return;
+  closed_ = true;
+  // The host reads the file back after we end: a file that could not be
+  // replaced still holds the host's own figures, so the user must hear that
+  // the conversion did not arrive.
+  if (!JwwWriteFile(store_, exchangeFile_)) platform_.ReportFailure(kWriteFailedMessage);
+  JwwFree(store_);
+}

@@ -1,0 +1,179 @@
+#include "dialog/settings.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "exchange/file_io.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Expect {
+  std::int32_t left, top, count;
+  bool circle, arc, solid;
+};
+
+void ExpectFields(const FormSettings& f, const Expect& e) {
+  EXPECT_EQ(f.FormLeft, e.left);
+  EXPECT_EQ(f.FormTop, e.top);
+  EXPECT_EQ(f.DivisionCount, e.count);
+  EXPECT_EQ(f.TargetCircle, e.circle);
+  EXPECT_EQ(f.TargetArc, e.arc);
+  EXPECT_EQ(f.TargetSolid, e.solid);
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spit(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("q527-settings-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = dir_ / "q527.dat";
+  }
+  void TearDown() override {
+    FaultArm(0);
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+  fs::path path_;
+};
+
+TEST(SettingsFormat, WritesSixCrLfLinesOfDigitsAndSigns) {
+  FormSettings f{120, -5, 36, true, false, true};
+  EXPECT_EQ(FormatSettings(f), "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  FormSettings extremes{-2147483647 - 1, 2147483647, 3, false, false, false};
+  EXPECT_EQ(FormatSettings(extremes), "-2147483648\r\n2147483647\r\n3\r\n0\r\n0\r\n0\r\n");
+}
+
+TEST(SettingsParse, ReadsTheLenientForms) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Expect want;
+  };
+  const Case cases[] = {
+      {"as written", "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n", {120, -5, 36, true, false, true}},
+      {"LF only", "120\n-5\n36\n1\n0\n1\n", {120, -5, 36, true, false, true}},
+      {"no final line end", "120\r\n-5\r\n36\r\n1\r\n0\r\n1", {120, -5, 36, true, false, true}},
+      {"lone CR dropped", "1\r2\n3\n4\r\r\n1\n1\n1\n", {12, 3, 4, true, true, true}},
+      {"lines past six ignored", "1\n2\n3\n1\n1\n1\n99\n0\n", {1, 2, 3, true, true, true}},
+      {"count 1000 clamps to 999", "0\n0\n1000\n1\n1\n1\n", {0, 0, 999, true, true, true}},
+      {"count 2 clamps to 3", "0\n0\n2\n1\n1\n1\n", {0, 0, 3, true, true, true}},
+      {"count 0", "0\n0\n0\n1\n1\n1\n", {0, 0, 3, true, true, true}},
+      {"count abc", "0\n0\nabc\n1\n1\n1\n", {0, 0, 3, true, true, true}},
+      {"count empty", "0\n0\n\n1\n1\n1\n", {0, 0, 3, true, true, true}},
+      {"two lines only", "10\r\n20\r\n", {10, 20, 3, false, false, false}},
+      {"empty file", "", {0, 0, 3, false, false, false}},
+      {"hexadecimal and trailing blank", "$10\n7 \n$1F\n1\n1\n1\n", {16, 0, 31, true, true, true}},
+      {"position not clamped", "-30000\n99999\n24\n0\n0\n0\n", {-30000, 99999, 24, false, false, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FormSettings f;
+    ParseSettings(f, c.bytes);
+    ExpectFields(f, c.want);
+  }
+}
+
+TEST(SettingsParse, ReadsTheAcceptedTruthTexts) {
+  struct Case {
+    std::string line4;
+    bool want;
+  };
+  const Case cases[] = {
+      {"ON", true},
+      {"on", true},
+      {" on ", true},
+      {"TRUE", true},
+      {"T", true},
+      {"1", true},
+      {"\x82\x50", true},  // full-width digit one
+      {"\x81\x9B", true},  // white circle
+      {"\x90\x5E", true},  // "true" kanji
+      {"\x90\xB3", true},  // "correct" kanji
+      {"\x82\x73", false},  // full-width letter T
+      {"YES", false},
+      {"NO", false},
+      {"2", false},
+      {"0", false},
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line4);
+    FormSettings f;
+    ParseSettings(f, "0\n0\n24\n" + c.line4 + "\n0\n0\n");
+    EXPECT_EQ(f.TargetCircle, c.want);
+    EXPECT_FALSE(f.TargetArc);
+  }
+}
+
+TEST_F(SettingsFileTest, MissingOrUnreadableFileGivesTheDefaults) {
+  const Expect defaults{0, 0, 24, true, true, true};
+  FormSettings f{5, 5, 5, false, false, false};
+  LoadSettings(f, path_);
+  ExpectFields(f, defaults);
+
+  fs::create_directories(path_);  // a folder where the file should be
+  f = FormSettings{5, 5, 5, false, false, false};
+  LoadSettings(f, path_);
+  ExpectFields(f, defaults);
+  fs::remove(path_);
+
+  Spit(path_, "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  FaultArm(1);  // the open fails
+  f = FormSettings{5, 5, 5, false, false, false};
+  LoadSettings(f, path_);
+  ExpectFields(f, defaults);
+}
+
+TEST_F(SettingsFileTest, SaveThenLoadGivesTheSameFields) {
+  const FormSettings saved{120, -5, 36, true, false, true};
+  ASSERT_TRUE(SaveSettings(saved, path_));
+  EXPECT_EQ(Slurp(path_), "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  FormSettings loaded;
+  LoadSettings(loaded, path_);
+  ExpectFields(loaded, {120, -5, 36, true, false, true});
+  // Nothing is left beside the settings file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFileTest, FailedSaveKeepsTheOldFileWhole) {
+  const std::string old = "7\r\n8\r\n9\r\n0\r\n1\r\n0\r\n";
+  Spit(path_, old);
+  FaultArm(0);
+  ASSERT_TRUE(SaveSettings(FormSettings{}, path_));
+  const long long operations = FaultCalls();
+  ASSERT_GT(operations, 0);
+  for (long long k = 1; k <= operations; ++k) {
+    SCOPED_TRACE(k);
+    Spit(path_, old);
+    FaultArm(k);
+    EXPECT_FALSE(SaveSettings(FormSettings{1, 2, 3, true, true, true}, path_));
+    FaultArm(0);
+    EXPECT_EQ(Slurp(path_), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  }
+}
+
+TEST_F(SettingsFileTest, SaveIntoAMissingFolderFailsQuietly) {
+  EXPECT_FALSE(SaveSettings(FormSettings{}, dir_ / "absent" / "q527.dat"));
+}
+
+}  // namespace
