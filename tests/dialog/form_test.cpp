@@ -1,0 +1,184 @@
+#include "dialog/form.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "exchange/file_io.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stands in for the window: records what the form does to its controls and
+// closes the way the window does, by calling FormClose.
+struct FakePlatform : FormPlatform {
+  void ShowNow(std::string_view utf8) override { shown.emplace_back(utf8); }
+  bool IsDown() override { return false; }
+  void ReportFailure(std::string_view utf8) override { failures.emplace_back(utf8); }
+  void MoveTo(std::int32_t l, std::int32_t t) override {
+    left = l;
+    top = t;
+    ++moves;
+  }
+  void SetEdit1(std::string_view text) override { edit1 = text; }
+  void SetChecks(bool c, bool a, bool s) override {
+    circle = c;
+    arc = a;
+    solid = s;
+  }
+  void Close() override {
+    ++closes;
+    form->FormClose();
+  }
+
+  TForm1* form = nullptr;
+  std::vector<std::string> shown, failures;
+  std::int32_t left = -1, top = -1;
+  int moves = 0, closes = 0;
+  std::string edit1;
+  bool circle = false, arc = false, solid = false;
+};
+
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("q527-form-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    exchange_ = dir_ / "JWC_TEMP.TXT";
+    settings_ = dir_ / "q527.dat";
+  }
+  void TearDown() override {
+    FaultArm(0);
+    fs::remove_all(dir_);
+  }
+  std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Spit(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+  TForm1& Open(FakePlatform& platform) {
+    form_ = std::make_unique<TForm1>(platform, exchange_, settings_);
+    platform.form = form_.get();
+    return *form_;
+  }
+
+  fs::path dir_, exchange_, settings_;
+  std::unique_ptr<TForm1> form_;
+};
+
+TEST_F(FormTest, ShowFillsTheControlsFromDefaultsAndCounts) {
+  std::string file;
+  for (int k = 0; k < 3; ++k) file += "ci 0 0 " + std::to_string(k + 1) + "\r\n";
+  for (int k = 0; k < 12; ++k) file += "se 0 0 1 1 0 0 1 100\r\n";
+  Spit(exchange_, file);
+  FakePlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  EXPECT_EQ(p.moves, 1);
+  EXPECT_EQ(p.left, 0);
+  EXPECT_EQ(p.top, 0);
+  EXPECT_EQ(p.edit1, "24");
+  EXPECT_TRUE(p.circle && p.arc && p.solid);
+  ASSERT_EQ(p.shown.size(), 1u);
+  EXPECT_EQ(p.shown[0], "円：3 円弧楕円弧：0 円周S：12");
+}
+
+TEST_F(FormTest, ShowTakesTheSavedPlaceAndChoicesUncorrected) {
+  Spit(settings_, "-3000\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  FakePlatform p;
+  Open(p).FormShow();
+  EXPECT_EQ(p.left, -3000);
+  EXPECT_EQ(p.top, -5);
+  EXPECT_EQ(p.edit1, "36");
+  EXPECT_TRUE(p.circle);
+  EXPECT_FALSE(p.arc);
+  EXPECT_TRUE(p.solid);
+  EXPECT_EQ(p.shown.at(0), "円：0 円弧楕円弧：0 円周S：0");  // no exchange file
+}
+
+TEST_F(FormTest, CancelWritesHqAndLeavesTheSettingsAlone) {
+  Spit(exchange_, "ci 0 0 10\r\n");
+  const std::string settings = "1\r\n2\r\n30\r\n1\r\n1\r\n1\r\n";
+  Spit(settings_, settings);
+  FakePlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  form.Button2Click();
+  EXPECT_EQ(p.closes, 1);
+  EXPECT_EQ(Slurp(exchange_), "hq\r\n");
+  EXPECT_EQ(Slurp(settings_), settings);
+  EXPECT_TRUE(p.failures.empty());
+}
+
+TEST_F(FormTest, MissingExchangeFileStillEndsWithHq) {
+  FakePlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  form.Button1Click(DialogState{});
+  // A file that could not be read is not converted.
+  EXPECT_EQ(Slurp(exchange_), "hq\r\n");
+  EXPECT_EQ(p.failures.size(), 1u);
+}
+
+TEST_F(FormTest, OkConvertsSavesAndClosesOnce) {
+  Spit(exchange_, "ci 10 20 5\r\n");
+  FakePlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  DialogState st;
+  st.left = 120;
+  st.top = -5;
+  st.edit1 = "4";
+  st.checkArc = false;
+  form.Button1Click(st);
+  EXPECT_EQ(p.closes, 1);
+  EXPECT_TRUE(p.failures.empty());
+  const std::string written = Slurp(exchange_);
+  EXPECT_EQ(written.substr(0, 4), "hd\r\n");
+  EXPECT_NE(written.find("15 20 10 25\r\n10 25 5 20\r\n5 20 10 15\r\n10 15 15 20\r\n"),
+            std::string::npos);
+  EXPECT_EQ(Slurp(settings_), "120\r\n-5\r\n4\r\n1\r\n0\r\n1\r\n");
+  EXPECT_EQ(form.Settings().DivisionCount, 4);
+  EXPECT_EQ(p.shown.back(), "ファイル生成中です");
+
+  // The window may deliver a second close; the file is written only once.
+  Spit(exchange_, "changed\r\n");
+  form.FormClose();
+  EXPECT_EQ(Slurp(exchange_), "changed\r\n");
+}
+
+TEST_F(FormTest, PartialReadRefusesOkWithOneMessage) {
+  Spit(exchange_, "ci 0 0 10\r\nci 0 0 20\r\n");
+  FakePlatform p;
+  TForm1& form = Open(p);
+  FaultArm(2);  // the exchange file opens, then its first read fails
+  form.FormShow();
+  FaultArm(0);
+  form.Button1Click(DialogState{});
+  EXPECT_EQ(p.failures.size(), 1u);
+  EXPECT_EQ(Slurp(exchange_), "hq\r\n");
+  EXPECT_EQ(Slurp(settings_), "0\r\n0\r\n24\r\n1\r\n1\r\n1\r\n");
+}
+
+TEST_F(FormTest, UnwritableExchangeFileIsReported) {
+  exchange_ = dir_ / "absent" / "JWC_TEMP.TXT";
+  FakePlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  form.Button2Click();
+  EXPECT_EQ(p.failures.size(), 1u);
+  EXPECT_FALSE(fs::exists(exchange_));
+}
+
+}  // namespace
