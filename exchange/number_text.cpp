@@ -1,1 +1,308 @@
 #include "exchange/number_text.h"
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+// A real goes out as its value rounded to 15 significant digits. The exact
+// way to get those digits is std::to_chars with precision 14 in scientific
+// form, which is slow; FormatReal reaches the same digits by one of three
+// roads, cheapest first, and a road that cannot be sure hands over to the next:
+//
+// 1. Scaled integer (magnitudes 1e-8 .. 1e15, the numbers of a drawing): the
+//    value times 10^p is computed exactly as a sum of two doubles (10^p is
+//    exact for p <= 22, and Dekker's product gives the rounding error), and
+//    rounded to the nearest integer of 15 digits. Only an exact tie is left
+//    to the exact road, so its rounding rule stays the library's.
+// 2. Shortest form: std::to_chars' shortest round-trip digits lie within half
+//    an ulp of the value. With 15 digits or fewer they are the 15-digit
+//    rounding itself, because two decimals of at most 15 digits are more than
+//    an ulp apart (for normal numbers), so no other could be nearer. With 16
+//    or 17 digits they are rounded to 15 in decimal, which agrees with the
+//    value's rounding unless a rounding boundary (five in the 16th digit)
+//    lies within half an ulp of them.
+// 3. Exact: to_chars with precision 14.
+
+namespace {
+
+// A decimal of 1 to 17 significant digits: 0.d1d2d3... x 10^(exp10 + 1).
+struct Digits {
+  char d[40] = {};  // room for the fixed-size copies of CopyDigits
+  int count = 0;
+  int exp10 = 0;  // exponent of the first digit
+};
+
+// Reads the exponent after 'e' in a to_chars scientific text.
+int ReadExponent(const char* p, const char* end) {
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
+  }
+  int e = 0;
+  for (; p < end; ++p) e = e * 10 + (*p - '0');
+  return negative ? -e : e;
+}
+
+// Splits "d.ddde+XX" into its digits and exponent.
+void ReadScientific(const char* text, const char* end, Digits& out) {
+  out.count = 0;
+  const char* p = text;
+  for (; p < end && *p != 'e'; ++p) {
+    if (*p != '.') out.d[out.count++] = *p;
+  }
+  out.exp10 = ReadExponent(p + 1, end);
+}
+
+void DropTrailingZeros(Digits& x) {
+  while (x.count > 1 && x.d[x.count - 1] == '0') --x.count;
+}
+
+// Copies n <= 17 digits with one fixed-size move; the bytes after the n
+// copied are scratch that later writes overwrite or leave beyond the end.
+inline char* CopyDigits(char* p, const char* d, int n) {
+  std::memcpy(p, d, 17);
+  return p + n;
+}
+
+// Writes the number; needs kRealTextMax bytes at p for the scratch copies.
+char* WriteDigits(char* p, bool negative, const Digits& x) {
+  if (negative) *p++ = '-';
+  const int n = x.count;
+  const int e = x.exp10;
+  if (e >= 0 && e <= 14) {
+    const int intDigits = e + 1;
+    if (n <= intDigits) {
+      p = CopyDigits(p, x.d, n);
+      std::memset(p, '0', 16);
+      return p + (intDigits - n);
+    }
+    p = CopyDigits(p, x.d, intDigits);
+    *p++ = '.';
+    return CopyDigits(p, x.d + intDigits, n - intDigits);
+  }
+  if (e < 0 && e >= -4) {
+    std::memcpy(p, "0.0000", 6);
+    return CopyDigits(p + 1 - e, x.d, n);
+  }
+  *p++ = x.d[0];
+  if (n > 1) {
+    *p++ = '.';
+    p = CopyDigits(p, x.d + 1, n - 1);
+  }
+  *p++ = 'E';
+  int exp = e;
+  if (exp < 0) {
+    *p++ = '-';
+    exp = -exp;
+  }
+  return std::to_chars(p, p + 4, exp).ptr;
+}
+
+// Digits of |value| correctly rounded to 15 significant digits.
+void ExactDigits(double magnitude, Digits& x) {
+  char text[40];
+  const auto r = std::to_chars(text, text + sizeof text, magnitude,
+                               std::chars_format::scientific, 14);
+  ReadScientific(text, r.ptr, x);
+  DropTrailingZeros(x);
+}
+
+// The shortest form's digits rounded to 15; false when the shortest form is
+// too near a rounding boundary to decide. Normal numbers only.
+bool ShortestDigits(double magnitude, std::uint64_t significand, Digits& x) {
+  char text[40];
+  const auto r = std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific);
+  ReadScientific(text, r.ptr, x);
+
+  if (x.count <= 15) {
+    DropTrailingZeros(x);
+    return true;
+  }
+
+  // Everything after digit 15, in units of digit 17: 0..99, boundary at 50.
+  const int tail = (x.d[15] - '0') * 10 + (x.count == 17 ? x.d[16] - '0' : 0);
+  // Half an ulp of the value in the same units: the value is significand
+  // ulps and about digits17 units of digit 17. The upper ulp is used, which
+  // is the larger one at a power of two; the extra half unit covers the
+  // rounding of this estimate many times over.
+  std::uint64_t digits17 = 0;
+  for (int i = 0; i < x.count; ++i) digits17 = digits17 * 10 + static_cast<unsigned>(x.d[i] - '0');
+  if (x.count == 16) digits17 *= 10;
+  const double halfUlp = static_cast<double>(digits17) / (2.0 * static_cast<double>(significand));
+  if (std::fabs(static_cast<double>(tail - 50)) <= halfUlp + 0.5) return false;
+
+  x.count = 15;
+  if (tail > 50) {
+    int i = 14;
+    while (i >= 0 && x.d[i] == '9') x.d[i--] = '0';
+    if (i >= 0) {
+      ++x.d[i];
+    } else {
+      x.d[0] = '1';
+      x.count = 1;
+      ++x.exp10;
+    }
+  }
+  DropTrailingZeros(x);
+  return true;
+}
+
+// Road 1 needs doubles that round every operation to 53 bits.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0 && !defined(__FAST_MATH__)
+constexpr bool kScaledRoad = true;
+#else
+constexpr bool kScaledRoad = false;
+#endif
+
+constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Veltkamp split of a into two halves of 26 bits.
+inline void Split(double a, double& high, double& low) {
+  const double c = 134217729.0 * a;  // 2^27 + 1
+  high = c - (c - a);
+  low = a - high;
+}
+
+// The rounding error of product = a * b: a * b == product + error exactly.
+inline double ProductError(double a, double b, double product) {
+  double ah, al, bh, bl;
+  Split(a, ah, al);
+  Split(b, bh, bl);
+  return ((ah * bh - product) + ah * bl + al * bh) + al * bl;
+}
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+inline char* WritePair(char* p, std::uint32_t v) {
+  std::memcpy(p, kDigitPairs + 2 * v, 2);
+  return p + 2;
+}
+
+// The 15 digits of k, 10^14 <= k < 10^15.
+void WriteFifteen(char* p, std::uint64_t k) {
+  std::uint32_t high = static_cast<std::uint32_t>(k / 100000000);  // 7 digits
+  std::uint32_t low = static_cast<std::uint32_t>(k % 100000000);   // 8 digits
+  *p++ = static_cast<char>('0' + high / 1000000);
+  high %= 1000000;
+  p = WritePair(p, high / 10000);
+  p = WritePair(p, high / 100 % 100);
+  p = WritePair(p, high % 100);
+  p = WritePair(p, low / 1000000);
+  p = WritePair(p, low / 10000 % 100);
+  p = WritePair(p, low / 100 % 100);
+  WritePair(p, low % 100);
+}
+
+bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
+  // floor(log2(m) * log10(2)) is the decimal exponent or one below it.
+  const int e2 = static_cast<int>(biased) - 1023;
+  int e = (e2 * 1233) >> 12;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int p = 14 - e;
+    if (p < 0 || p > 22) return false;
+    const double high = magnitude * kPow10[p];
+    const double low = ProductError(magnitude, kPow10[p], high);
+    // The exact product high + low must have 15 digits before the point.
+    if (high < 1e14 || (high == 1e14 && low < 0)) {
+      --e;
+      continue;
+    }
+    if (high > 1e15 || (high == 1e15 && low >= 0)) {
+      ++e;
+      continue;
+    }
+    // high's ulp is at most 1/8, so high - k and the distance to the half are
+    // exact multiples of it, and low (under half an ulp) only breaks a tie.
+    std::uint64_t k = static_cast<std::uint64_t>(high);
+    const double aboveHalf = (high - static_cast<double>(k)) - 0.5;
+    if (aboveHalf > 0 || (aboveHalf == 0 && low > 0)) {
+      ++k;
+    } else if (aboveHalf == 0 && low == 0) {
+      return false;  // an exact tie
+    }
+    if (k == 1000000000000000) {
+      x.d[0] = '1';
+      x.count = 1;
+      x.exp10 = e + 1;
+      return true;
+    }
+    WriteFifteen(x.d, k);
+    x.count = 15;
+    x.exp10 = e;
+    DropTrailingZeros(x);
+    return true;
+  }
+  return false;
+}
+
+char* WriteZero(char* buf) {
+  *buf = '0';
+  return buf + 1;
+}
+
+}  // namespace
+
+char* FormatReal(char* buf, double value) {
+  if (value == 0.0 || !std::isfinite(value)) return WriteZero(buf);
+  const double magnitude = std::fabs(value);
+  std::uint64_t bits;
+  std::memcpy(&bits, &magnitude, sizeof bits);
+  const std::uint64_t biased = bits >> 52;
+  Digits x;
+  // A subnormal has fewer than 53 bits, so its ulp can exceed the gap between
+  // 15-digit decimals and only the exact road is sure.
+  bool done = false;
+  if (biased != 0) {
+    const std::uint64_t significand = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    done = (kScaledRoad && ScaledDigits(magnitude, biased, x)) ||
+           ShortestDigits(magnitude, significand, x);
+  }
+  if (!done) ExactDigits(magnitude, x);
+  return WriteDigits(buf, value < 0, x);
+}
+
+char* FormatRealExact(char* buf, double value) {
+  if (value == 0.0 || !std::isfinite(value)) return WriteZero(buf);
+  Digits x;
+  ExactDigits(std::fabs(value), x);
+  return WriteDigits(buf, value < 0, x);
+}
+
+char* FormatInt(char* buf, std::int32_t value) {
+  return std::to_chars(buf, buf + kIntTextMax, value).ptr;
+}
+
+char* FormatHex(char* buf, std::int32_t value) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  std::uint32_t u = static_cast<std::uint32_t>(value);
+  char tmp[8];
+  int n = 0;
+  do {
+    tmp[n++] = kHexDigits[u & 0xF];
+    u >>= 4;
+  } while (u != 0);
+  while (n > 0) *buf++ = tmp[--n];
+  return buf;
+}
+
+void AppendReal(std::string& out, double value) {
+  char buf[kRealTextMax];
+  out.append(buf, FormatReal(buf, value));
+}
+
+void AppendInt(std::string& out, std::int32_t value) {
+  char buf[kIntTextMax];
+  out.append(buf, FormatInt(buf, value));
+}
+
+void AppendHex(std::string& out, std::int32_t value) {
+  char buf[kIntTextMax];
+  out.append(buf, FormatHex(buf, value));
+}
