@@ -1,0 +1,113 @@
+#include "exchange/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+class FileIo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("q527_file_io_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+    FaultArm(0);
+  }
+  void TearDown() override {
+    FaultArm(0);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  static std::string Slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Put(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  // Files in the folder other than the target: a temporary file left behind.
+  std::size_t Leftovers(const std::filesystem::path& target) {
+    std::size_t n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) n += e.path() != target;
+    return n;
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(FileIo, ReadStatusOfMissingFolderAndEmptyFiles) {
+  std::string out = "stale";
+  EXPECT_EQ(ReadWholeFile(dir_ / "none.txt", out), ReadStatus::kMissing);
+  EXPECT_EQ(ReadWholeFile(dir_, out), ReadStatus::kFailed);
+  Put(dir_ / "empty.txt", "");
+  EXPECT_EQ(ReadWholeFile(dir_ / "empty.txt", out), ReadStatus::kOk);
+  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(FileExists(dir_ / "none.txt"));
+  EXPECT_TRUE(FileExists(dir_ / "empty.txt"));
+}
+
+TEST_F(FileIo, BlocksArriveInOrderAndWhole) {
+  std::string bytes;
+  for (int i = 0; bytes.size() < (std::size_t{5} << 19) + 3; ++i) bytes += std::to_string(i) + '\n';
+  Put(dir_ / "big.txt", bytes);
+  std::string joined;
+  int blocks = 0;
+  EXPECT_EQ(ReadFileBlocks(dir_ / "big.txt",
+                           [&](std::string_view b) {
+                             ++blocks;
+                             joined.append(b);
+                           }),
+            ReadStatus::kOk);
+  EXPECT_EQ(joined, bytes);
+  EXPECT_EQ(blocks, 3);
+}
+
+TEST_F(FileIo, ReadFaultsReportFailure) {
+  Put(dir_ / "f.txt", std::string(3 << 19, 'a'));
+  // open, read, read, close
+  for (long long k = 1; k <= 4; ++k) {
+    FaultArm(k);
+    std::string out;
+    EXPECT_EQ(ReadWholeFile(dir_ / "f.txt", out), ReadStatus::kFailed) << k;
+  }
+  FaultArm(0);
+  std::string out;
+  EXPECT_EQ(ReadWholeFile(dir_ / "f.txt", out), ReadStatus::kOk);
+  EXPECT_EQ(out.size(), std::size_t{3} << 19);
+}
+
+TEST_F(FileIo, ReplaceWritesAllPieces) {
+  const auto target = dir_ / "JWC_TEMP.TXT";
+  Put(target, "old\r\n");
+  ASSERT_TRUE(ReplaceFileAtomically(target, {"hd\r\n", "", "1 2 3 4\r\n"}));
+  EXPECT_EQ(Slurp(target), "hd\r\n1 2 3 4\r\n");
+  EXPECT_EQ(Leftovers(target), 0u);
+  ASSERT_TRUE(ReplaceFileAtomically(dir_ / "new.txt", {"hq\r\n"}));
+  EXPECT_EQ(Slurp(dir_ / "new.txt"), "hq\r\n");
+}
+
+TEST_F(FileIo, ReplaceKeepsTheOldContentWhenAnyOperationFails) {
+  const auto target = dir_ / "JWC_TEMP.TXT";
+  Put(target, "old\r\n");
+  FaultArm(0);
+  ASSERT_TRUE(ReplaceFileAtomically(target, {"a\r\n", "b\r\n"}));
+  const long long ops = FaultCalls();  // open, write, write, flush, close, move
+  ASSERT_GE(ops, 4);
+  for (long long k = 1; k <= ops; ++k) {
+    Put(target, "old\r\n");
+    FaultArm(k);
+    EXPECT_FALSE(ReplaceFileAtomically(target, {"a\r\n", "b\r\n"})) << k;
+    FaultArm(0);
+    EXPECT_EQ(Slurp(target), "old\r\n") << k;
+    EXPECT_EQ(Leftovers(target), 0u) << k;
+  }
+}
+
+TEST_F(FileIo, ReplaceIntoAMissingFolderFails) {
+  EXPECT_FALSE(ReplaceFileAtomically(dir_ / "no" / "such" / "f.txt", {"x"}));
+}
+
+}  // namespace
