@@ -1,0 +1,34 @@
+// q527.exe: the program body. Everything it reads and writes lies beside
+// the executable, so the paths come from the module's own file name.
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+
+#include "dialog/paths.h"
+#include "form_window.h"
+
+namespace {
+
+// The full path, however long: GetModuleFileNameW truncates silently.
+std::wstring ModulePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const std::wstring exe = ModulePath();
+  const std::filesystem::path exchangeFile(ExeDirOf(exe) + L"JWC_TEMP.TXT");
+  const std::filesystem::path settingsFile(SettingsPathOf(exe));
+  return RunFormWindow(instance, exchangeFile, settingsFile);
+}

@@ -1,0 +1,4 @@
+// Resource ids shared by q527.rc and the code.
+#pragma once
+
+#define IDI_Q527 1
