@@ -130,7 +130,9 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
     const Result r = Run(c.args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
-    if (c.code == 1) EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+    if (c.code == 1) {
+      EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+    }
   }
   // None of the failures touched the input or created the output.
   EXPECT_EQ(Slurp(in_), kDrawing);
