@@ -59,48 +59,74 @@ void TextAttrs(Store& s, const Overrides& o, const TJwwEntText& t) {
   JwwOutFont(s, t.font);
 }
 
+// The z-flags, then the figure. The flags belong to the next figure the
+// reader meets, so when the emitter drops this figure its flags are taken
+// back; left standing they would pass to whatever figure follows.
+template <typename Emit>
+void WithZ(Store& s, std::int32_t zflags, Emit emit) {
+  if ((zflags & 31) == 0) {
+    emit();
+    return;
+  }
+  const std::size_t bytes = s.out.bytes.size();
+  const std::size_t count = s.out.count;
+  JwwOutZ(s, zflags);
+  const std::size_t withFlags = s.out.count;
+  emit();
+  if (s.out.count == withFlags) {
+    s.out.bytes.resize(bytes);
+    s.out.count = count;
+  }
+}
+
 void WriteLine(Store& s, const Overrides& o, const TJwwEntLine& r) {
   Layers(s, o, r.attr);
   LineAttrs(s, o, r.attr);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutLine(s, r.x1, r.y1, r.x2, r.y2);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutLine(s, r.x1, r.y1, r.x2, r.y2);
+  });
 }
 
 void WriteCircle(Store& s, const Overrides& o, const TJwwEntCircle& r) {
   Layers(s, o, r.attr);
   LineAttrs(s, o, r.attr);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutCircle(s, r.cx, r.cy, r.r);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutCircle(s, r.cx, r.cy, r.r);
+  });
 }
 
 void WriteArc(Store& s, const Overrides& o, const TJwwEntArc& r) {
   Layers(s, o, r.attr);
   LineAttrs(s, o, r.attr);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutArc(s, r.cx, r.cy, r.r, r.start, r.end, r.flat, r.tilt);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutArc(s, r.cx, r.cy, r.r, r.start, r.end, r.flat, r.tilt);
+  });
 }
 
 void WriteText(Store& s, const Overrides& o, const TJwwEntText& r) {
   Layers(s, o, r.attr);
   TextAttrs(s, o, r);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutText(s, r.code, r.text, r.x, r.y, r.dx, r.dy);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutText(s, r.code, r.text, r.x, r.y, r.dx, r.dy);
+  });
 }
 
 void WritePoint(Store& s, const Overrides& o, const TJwwEntPoint& r) {
   Layers(s, o, r.attr);
   JwwOutPn(s, o.Color(r.attr));
   JwwOutLw(s, o.Lwidth(r.attr));
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutPoint(s, r.x, r.y);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutPoint(s, r.x, r.y);
+  });
 }
 
 void WritePointEx(Store& s, const Overrides& o, const TJwwEntPointEx& r) {
   Layers(s, o, r.attr);
   JwwOutPn(s, o.Color(r.attr));
   JwwOutLw(s, o.Lwidth(r.attr));
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutPointEx(s, r.x, r.y, r.v1, r.v2, r.code);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutPointEx(s, r.x, r.y, r.v1, r.v2, r.code);
+  });
 }
 
 // Layers and z-flags from the message itself, line attributes from its line,
@@ -109,64 +135,72 @@ void WriteMsg(Store& s, const Overrides& o, const TJwwEntMsg& r) {
   Layers(s, o, r.attr);
   LineAttrs(s, o, r.line.attr);
   TextAttrs(s, o, r.text);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutMsg(s, r.text.text, r.line.x1, r.line.y1, r.line.x2, r.line.y2, r.text.x, r.text.y,
-            r.text.dx, r.text.dy);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutMsg(s, r.text.text, r.line.x1, r.line.y1, r.line.x2, r.line.y2, r.text.x, r.text.y,
+              r.text.dx, r.text.dy);
+  });
 }
 
 void WriteSolid2(Store& s, const Overrides& o, const TJwwEntSolid2& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
   JwwOutLw(s, o.Lwidth(r.attr));
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutSolid2(s, r.x1, r.y1, r.x2, r.y2);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutSolid2(s, r.x1, r.y1, r.x2, r.y2);
+  });
 }
 
 void WriteSolid3(Store& s, const Overrides& o, const TJwwEntSolid3& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutSolid3(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutSolid3(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+  });
 }
 
 void WriteSolid4(Store& s, const Overrides& o, const TJwwEntSolid4& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
-  JwwOutZ(s, r.attr.zflags);
-  JwwOutSolid4(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x4, r.y4);
+  WithZ(s, r.attr.zflags, [&] {
+    JwwOutSolid4(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x4, r.y4);
+  });
 }
 
 void WriteSc(Store& s, const Overrides& o, const TJwwEntSc& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
-  JwwOutZ(s, r.attr.zflags);
-  const double v[7] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6]};
-  JwwOutSc(s, v, r.code);
+  WithZ(s, r.attr.zflags, [&] {
+    const double v[7] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6]};
+    JwwOutSc(s, v, r.code);
+  });
 }
 
 void WriteSe(Store& s, const Overrides& o, const TJwwEntSe& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
   JwwOutLw(s, o.Lwidth(r.attr));
-  JwwOutZ(s, r.attr.zflags);
-  const double v[7] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6]};
-  JwwOutSe(s, v, r.code);
+  WithZ(s, r.attr.zflags, [&] {
+    const double v[7] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6]};
+    JwwOutSe(s, v, r.code);
+  });
 }
 
 void WriteSo(Store& s, const Overrides& o, const TJwwEntSo& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
-  JwwOutZ(s, r.attr.zflags);
-  const double v[8] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6], r.v[7]};
-  JwwOutSo(s, v);
+  WithZ(s, r.attr.zflags, [&] {
+    const double v[8] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6], r.v[7]};
+    JwwOutSo(s, v);
+  });
 }
 
 void WriteSg(Store& s, const Overrides& o, const TJwwEntSg& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
-  JwwOutZ(s, r.attr.zflags);
-  const double v[8] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6], r.v[7]};
-  JwwOutSg(s, v);
+  WithZ(s, r.attr.zflags, [&] {
+    const double v[8] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6], r.v[7]};
+    JwwOutSg(s, v);
+  });
 }
 
 // Calls write with the record when the index lies inside the table; an entry

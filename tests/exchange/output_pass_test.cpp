@@ -245,6 +245,19 @@ TEST(OutputPassTest, SkipsRemovedBlocksAndUnknownEntries) {
   EXPECT_EQ(display.texts[0], "処理中(ESC:中断)：1／6");
 }
 
+// A dropped figure leaves its attribute lines, but not its z-flags: those
+// would pass to the next figure read.
+TEST(OutputPassTest, DroppedFigureTakesItsZFlagsAlong) {
+  Builder b;
+  b.Circle(Attr(0, 0, 1, 1, 0, 3), 0);          // zero radius
+  b.Text(Attr(0, 0, 1, 1, 0, 16), 1, "\x81\x40");  // blank text
+  b.Line(Attr(0, 1, 2, 1, 0, 0), 0, 0, 1, 0);
+  b.Circle(Attr(0, 1, 2, 1, 0, 4), 1);
+  WriteAll(b.s);
+  EXPECT_EQ(Out(b.s), (Lines{"lg0", "ly0", "lc1", "lt1", "cn1", "cc2", kFontLine, "ly1", "lc2", "0 0 1 0",
+                             "z3", "ci 0 0 1", "ly0"}));
+}
+
 TEST(OutputPassTest, AttributesCarryAcrossKinds) {
   Builder b;
   b.Line(Attr(0, 0, 5, 2), 0, 0, 1, 0);
