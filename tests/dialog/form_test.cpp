@@ -77,34 +77,26 @@ class FormTest : public ::testing::Test {
   std::unique_ptr<TForm1> form_;
 };
 
-TEST_F(FormTest, ShowFillsTheControlsFromDefaultsAndCounts) {
-  std::string file;
-  for (int k = 0; k < 3; ++k) file += "ci 0 0 " + std::to_string(k + 1) + "\r\n";
+TEST_F(FormTest, ShowFillsTheControlsFromSettingsAndCounts) {
+  std::string file = "ci 0 0 1\r\nci 0 0 2\r\nci 0 0 3\r\n";
   for (int k = 0; k < 12; ++k) file += "se 0 0 1 1 0 0 1 100\r\n";
   Spit(exchange_, file);
   FakePlatform p;
-  TForm1& form = Open(p);
-  form.FormShow();
+  Open(p).FormShow();
   EXPECT_EQ(p.moves, 1);
   EXPECT_EQ(p.left, 0);
-  EXPECT_EQ(p.top, 0);
   EXPECT_EQ(p.edit1, "24");
   EXPECT_TRUE(p.circle && p.arc && p.solid);
-  ASSERT_EQ(p.shown.size(), 1u);
-  EXPECT_EQ(p.shown[0], "円：3 円弧楕円弧：0 円周S：12");
-}
+  EXPECT_EQ(p.shown, std::vector<std::string>{"円：3 円弧楕円弧：0 円周S：12"});
 
-TEST_F(FormTest, ShowTakesTheSavedPlaceAndChoicesUncorrected) {
+  // A saved place off the screen is taken as it is.
   Spit(settings_, "-3000\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
-  FakePlatform p;
-  Open(p).FormShow();
-  EXPECT_EQ(p.left, -3000);
-  EXPECT_EQ(p.top, -5);
-  EXPECT_EQ(p.edit1, "36");
-  EXPECT_TRUE(p.circle);
-  EXPECT_FALSE(p.arc);
-  EXPECT_TRUE(p.solid);
-  EXPECT_EQ(p.shown.at(0), "円：0 円弧楕円弧：0 円周S：0");  // no exchange file
+  FakePlatform q;
+  Open(q).FormShow();
+  EXPECT_EQ(q.left, -3000);
+  EXPECT_EQ(q.top, -5);
+  EXPECT_EQ(q.edit1, "36");
+  EXPECT_TRUE(q.circle && !q.arc && q.solid);
 }
 
 TEST_F(FormTest, CancelWritesHqAndLeavesTheSettingsAlone) {
