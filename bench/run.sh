@@ -117,6 +117,19 @@ instructions() {  # instructions CMD...: instructions executed (callgrind)
   valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
     sed -n 's/.*Collected : //p' | tail -1
 }
+# per_figure FIGURES CMD... FILE: instructions of CMD on FILE less those on an
+# empty file (start-up, dynamic linking), per figure.
+empty=$data/empty.txt
+: >"$empty"
+per_figure() {
+  local figures=$1; shift
+  local n=$# file=${!#}
+  local args=("${@:1:n-1}")
+  local full base
+  full=$(instructions "${args[@]}" "$file")
+  base=$(instructions "${args[@]}" "$empty")
+  calc %.0f "($full - $base) / $figures"
+}
 size_of() { stat -c %s "$1"; }
 lines_of() { wc -l <"$1" | tr -d ' '; }
 calc() { awk "BEGIN { printf \"$1\n\", $2 }"; }
@@ -128,7 +141,7 @@ w1_t=$(median_s "$cli" -q -k none -o "$w1_out" "$w1_in")
 w1_cp=$(median_s cp "$w1_in" "$out/w1-copy.txt")
 w1_wc=$(median_s wc -l "$w1_in")
 w1_mem=$(peak_kb "$cli" -q -k none -o "$w1_out" "$w1_in")
-w1_ir=$(instructions "$cli" -q -k none -o "$out/w1-small.txt" "$small_w1")
+w1_ir=$(per_figure "$small_figures" "$cli" -q -k none -o "$out/w1-small.txt" "$small_w1")
 
 # --- W2 conversion --------------------------------------------------------
 echo "W2: converting $w2_figures figures with N=$divisions..." >&2
@@ -136,13 +149,14 @@ w2_out=$out/w2.txt
 w2_t=$(median_s "$cli" -q -k circle,arc,solid -n "$divisions" -o "$w2_out" "$w2_in")
 w2_cp=$(median_s cp "$w2_out" "$out/w2-copy.txt")
 w2_mem=$(peak_kb "$cli" -q -k circle,arc,solid -n "$divisions" -o "$w2_out" "$w2_in")
-w2_ir=$(instructions "$cli" -q -k circle,arc,solid -n "$divisions" -o "$out/w2-small.txt" "$small_w2_in")
+w2_ir=$(per_figure "$small_w2_figures" "$cli" -q -k circle,arc,solid -n "$divisions" \
+  -o "$out/w2-small.txt" "$small_w2_in")
 
 # --- W3 counts ------------------------------------------------------------
 echo "W3: counts of W1's file..." >&2
 w3_t=$(median_s "$cli" --counts "$w1_in")
 w3_mem=$(peak_kb "$cli" --counts "$w1_in")
-w3_ir=$(instructions "$cli" --counts "$small_w1")
+w3_ir=$(per_figure "$small_figures" "$cli" --counts "$small_w1")
 
 # --- micro-benchmarks -----------------------------------------------------
 echo "Benchmarks..." >&2
@@ -170,11 +184,10 @@ w1_in_b=$(size_of "$w1_in"); w1_out_b=$(size_of "$w1_out"); w1_out_l=$(lines_of 
 w2_in_b=$(size_of "$w2_in"); w2_out_b=$(size_of "$w2_out"); w2_out_l=$(lines_of "$w2_out")
 w1_in_l=$(lines_of "$w1_in")
 
-row() {  # row NAME TIME FLOOR_NAME FLOOR_TIME IN_BYTES OUT_BYTES LINES PEAK_KB IR FIGURES
+row() {  # row NAME TIME FLOOR_NAME FLOOR_TIME IN_BYTES OUT_BYTES LINES PEAK_KB IR_PER_FIGURE
   printf '| %s | %.3f s | %s %.3f s | %.1f× | %.0f | %.2f M | %.2f | %s |\n' \
     "$1" "$2" "$3" "$4" "$(calc %.4f "$2 / $4")" "$(calc %.4f "$5 / 1e6 / $2")" \
-    "$(calc %.4f "$7 / 1e6 / $2")" "$(calc %.4f "$8 * 1024 / ($5 + $6)")" \
-    "$(calc %.0f "$9 / ${10}")"
+    "$(calc %.4f "$7 / 1e6 / $2")" "$(calc %.4f "$8 * 1024 / ($5 + $6)")" "$9"
 }
 yes_no() { if awk "BEGIN { exit !($1) }"; then echo "met"; else echo "MISSED"; fi; }
 
@@ -192,13 +205,14 @@ $reps repetitions per timing (median)$( [[ $quick -eq 1 ]] && echo ", quick run"
 
 | workload | median time | floor | ratio | MB/s in | M lines/s | peak memory / (in + out) | instructions / figure |
 |---|---|---|---|---|---|---|---|
-$(row "W1 round trip ($w1_figures figures, $(calc %.1f "$w1_in_b / 1e6") MB in, $w1_out_l lines out)" "$w1_t" "cp" "$w1_cp" "$w1_in_b" "$w1_out_b" "$w1_out_l" "$w1_mem" "$w1_ir" "$small_figures")
-$(row "W2 conversion ($w2_figures figures → $w2_out_l lines, $(calc %.1f "$w2_out_b / 1e6") MB out)" "$w2_t" "cp of output" "$w2_cp" "$w2_in_b" "$w2_out_b" "$w2_out_l" "$w2_mem" "$w2_ir" "$small_w2_figures")
-$(row "W3 counts (W1's file, $w1_in_l lines)" "$w3_t" "wc -l" "$w1_wc" "$w1_in_b" 0 "$w1_in_l" "$w3_mem" "$w3_ir" "$small_figures")
+$(row "W1 round trip ($w1_figures figures, $(calc %.1f "$w1_in_b / 1e6") MB in, $w1_out_l lines out)" "$w1_t" "cp" "$w1_cp" "$w1_in_b" "$w1_out_b" "$w1_out_l" "$w1_mem" "$w1_ir")
+$(row "W2 conversion ($w2_figures figures → $w2_out_l lines, $(calc %.1f "$w2_out_b / 1e6") MB out)" "$w2_t" "cp of output" "$w2_cp" "$w2_in_b" "$w2_out_b" "$w2_out_l" "$w2_mem" "$w2_ir")
+$(row "W3 counts (W1's file, $w1_in_l lines)" "$w3_t" "wc -l" "$w1_wc" "$w1_in_b" 0 "$w1_in_l" "$w3_mem" "$w3_ir")
 
 MB/s in: input bytes per second. M lines/s: output lines per second (W3:
 input lines). Instructions per figure: callgrind on $small_figures figures
-(W1, W3) or $small_w2_figures source figures (W2, each making $divisions segments).
+(W1, W3) or $small_w2_figures source figures (W2, each making $divisions segments),
+less the instructions of the same command on an empty file.
 Also for W1: wc -l of the input takes $(printf '%.3f' "$w1_wc") s.
 
 | micro-benchmark | result |
