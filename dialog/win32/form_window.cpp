@@ -134,7 +134,9 @@ bool FormWindow::CreateOwner() {
 // default and cancel buttons, Tab and the Alt accelerators, while the
 // controls are placed in pixels below (template units would follow a font).
 bool FormWindow::CreateDialogWindow() {
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: a group box paints only its frame, so the dialog's
+  // own white background has to show through it.
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   std::vector<WORD> t;
   auto dword = [&t](DWORD v) {
     t.push_back(LOWORD(v));

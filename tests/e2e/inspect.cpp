@@ -6,6 +6,7 @@
 //   gone SECONDS        wait for the dialog to be gone
 //   dump                the dialog, its owner and every control
 //   focus               the control that has the keyboard focus
+//   waitfocus NAME S    wait until NAME has the focus (posted keys take a moment)
 //   tabcycle            the controls Tab visits, from the first check box
 //   settext NAME TEXT   WM_SETTEXT
 //   type TEXT           WM_CHAR for each character, to Edit1
@@ -17,6 +18,7 @@
 //   sysclose            WM_SYSCOMMAND SC_CLOSE (the close box)
 //   colour X Y W H      the commonest screen colour in a client rectangle
 //   shot FILE           the dialog's window as a 24-bit BMP
+//   resources EXE       the icon, version texts and manifest of an executable
 //   sleep MS
 #include <windows.h>
 
@@ -87,7 +89,11 @@ std::string Quoted(const std::wstring& text) {
 
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 10000, &result)) Fail("no answer to a message");
+  SetLastError(0);
+  // A zero return with no error is a handled message that returned zero on
+  // some systems; only a timeout or a hung window is a failure.
+  if (!SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 10000, &result) && GetLastError() != 0)
+    Fail("no answer to message " + std::to_string(msg) + ", error " + std::to_string(GetLastError()));
   return static_cast<LRESULT>(result);
 }
 
@@ -225,8 +231,6 @@ void Dump() {
   } else {
     Out("owner none");
   }
-  HICON small = reinterpret_cast<HICON>(Send(d, WM_GETICON, ICON_SMALL, 0));
-  Out(std::string("icon ") + (small ? "yes" : "no"));
   std::string tab = "taborder";
   for (HWND h = GetWindow(d, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
     Out("control " + std::string(NameOf(h)) + " " + Utf8(ClassOf(h)) + " " + Rect(d, h) + " " + Flags(h) + " " +
@@ -360,6 +364,50 @@ void Shot(const std::wstring& file) {
   CloseHandle(f);
 }
 
+// Reads the executable's resources as data, so a 32-bit image can be read
+// from a 64-bit inspector too.
+void Resources(const std::wstring& exe) {
+  HMODULE m = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!m) Fail("cannot open " + Utf8(exe));
+  HRSRC group = FindResourceW(m, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+  if (group) {
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(m, group)));
+    const int count = dir[4] | (dir[5] << 8);
+    for (int i = 0; i < count; ++i) {
+      const BYTE* e = dir + 6 + i * 14;  // GRPICONDIRENTRY
+      char buf[96];
+      std::snprintf(buf, sizeof buf, "icon %dx%d colours=%d bits=%d", e[0] ? e[0] : 256, e[1] ? e[1] : 256, e[2],
+                    e[6] | (e[7] << 8));
+      Out(buf);
+    }
+  } else {
+    Out("icon none");
+  }
+  HRSRC manifest = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  if (manifest) {
+    std::string text(static_cast<const char*>(LockResource(LoadResource(m, manifest))), SizeofResource(m, manifest));
+    const bool unaware = text.find("<dpiAware") != std::string::npos && text.find(">false</dpiAware>") != std::string::npos;
+    Out(std::string("manifest dpiaware=") + (unaware ? "false" : "other"));
+  } else {
+    Out("manifest none");
+  }
+  FreeLibrary(m);
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
+  std::vector<BYTE> info(size);
+  if (size && GetFileVersionInfoW(exe.c_str(), 0, size, info.data())) {
+    for (const wchar_t* key : {L"FileDescription", L"OriginalFilename", L"ProductName", L"FileVersion"}) {
+      void* value = nullptr;
+      UINT len = 0;
+      std::wstring path = std::wstring(L"\\StringFileInfo\\041104B0\\") + key;
+      if (VerQueryValueW(info.data(), path.c_str(), &value, &len) && len)
+        Out("version " + Utf8(key) + " " + Quoted(static_cast<const wchar_t*>(value)));
+    }
+  } else {
+    Out("version none");
+  }
+}
+
 bool WaitFor(bool present, double seconds) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
   for (;;) {
@@ -387,6 +435,15 @@ int wmain(int argc, wchar_t** argv) {
       Dump();
     } else if (cmd == "focus") {
       Out(std::string("focus ") + NameOf(Focused()));
+    } else if (cmd == "waitfocus") {
+      need(i, 2);
+      const std::string want = args[i + 1];
+      const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[i + 2].c_str()) * 1000);
+      while (NameOf(Focused()) != want) {
+        if (GetTickCount64() > end) Fail(std::string("focus is on ") + NameOf(Focused()) + ", not " + want);
+        Sleep(20);
+      }
+      i += 2;
     } else if (cmd == "tabcycle") {
       TabCycle();
     } else if (cmd == "settext") {
@@ -428,6 +485,9 @@ int wmain(int argc, wchar_t** argv) {
     } else if (cmd == "shot") {
       need(i, 1);
       Shot(Wide(args[++i]));
+    } else if (cmd == "resources") {
+      need(i, 1);
+      Resources(Wide(args[++i]));
     } else if (cmd == "sleep") {
       need(i, 1);
       Sleep(static_cast<DWORD>(std::atoi(args[++i].c_str())));

@@ -1,0 +1,369 @@
+#!/usr/bin/env bash
+# End-to-end tests of q527.exe under Wine on a private Xvfb server.
+#   wine_e2e.sh setup|cleanup      start or stop Xvfb and the wineserver
+#   wine_e2e.sh CASE [CLI]         one test case (CLI: the native q527-cli)
+# Settings come from the environment that CTest sets:
+#   Q527_EXE        the q527.exe that runs under Wine
+#   Q527_INSPECT    q527-inspect.exe of the same build
+#   Q527_PRODUCT    the 32-bit q527.exe of the package (its resources are read)
+#   Q527_WINE       the Wine loader for those executables
+#   Q527_WINESERVER the matching wineserver
+#   Q527_XVFB       the Xvfb server
+#   Q527_STATE      folder for the prefix, the server state and the work folders
+#   Q527_SHOT       where the dialog's screenshot (PNG) goes
+# Every Wine process writes to files, never to CTest's pipes: a wineserver or
+# desktop process that inherited them would keep a test from ending.
+set -uo pipefail
+
+case_name=${1:?case}
+cli=${2:-}
+state=$Q527_STATE
+export WINEPREFIX=$state/prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINELOADER=$Q527_WINE
+export WINESERVER=$Q527_WINESERVER
+export LC_ALL=C.UTF-8
+unset WAYLAND_DISPLAY
+if [[ -f $state/display ]]; then export DISPLAY=$(<"$state/display"); else unset DISPLAY; fi
+
+die() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# ---------------------------------------------------------------- fixture
+
+setup() {
+  mkdir -p "$state"
+  cleanup_servers
+  local n
+  for n in $(seq 95 160); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || break
+  done
+  setsid "$Q527_XVFB" ":$n" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 </dev/null &
+  echo $! >"$state/xvfb.pid"
+  local i
+  for i in $(seq 100); do
+    [[ -S /tmp/.X11-unix/X$n ]] && break
+    sleep 0.1
+  done
+  [[ -S /tmp/.X11-unix/X$n ]] || die "Xvfb :$n did not start: $(cat "$state/xvfb.log")"
+  echo ":$n" >"$state/display"
+  export DISPLAY=:$n
+
+  "$WINESERVER" -p >"$state/wineserver.log" 2>&1 </dev/null
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    "$WINELOADER" wineboot -i >"$state/wineboot.log" 2>&1 </dev/null || die "wineboot failed: $(tail -5 "$state/wineboot.log")"
+  fi
+  # One virtual desktop: Wine draws the frames itself, as Windows would, and
+  # screen coordinates are the desktop's.
+  "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >"$state/reg.log" 2>&1 </dev/null
+  "$WINELOADER" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >>"$state/reg.log" 2>&1 </dev/null
+  # Wine's caption font has no Japanese; link it to the gothic face that the
+  # dialog's own fonts fall back to, so the caption reads in the screenshot.
+  "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+    /t REG_MULTI_SZ /d 'ipag.ttf,IPAGothic' /f >>"$state/reg.log" 2>&1 </dev/null
+  echo "Xvfb on :$n, prefix $WINEPREFIX"
+}
+
+cleanup_servers() {
+  if [[ -d $WINEPREFIX ]]; then "$WINESERVER" -k >/dev/null 2>&1 </dev/null || true; fi
+  if [[ -f $state/xvfb.pid ]]; then
+    kill "$(<"$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid" "$state/display"
+  fi
+}
+
+# ---------------------------------------------------------------- helpers
+
+work=$state/work/$case_name
+pid=
+
+inspect() {
+  "$WINELOADER" "$Q527_INSPECT" "$@" >"$work/inspect.out" 2>"$work/inspect.err" </dev/null
+  local rc=$?
+  cat "$work/inspect.out"
+  if [[ $rc -ne 0 ]]; then
+    cat "$work/inspect.err" >&2
+    die "q527-inspect $*"
+  fi
+}
+
+# A folder holding q527.exe and an exchange file of 3 circles, 0 arcs and
+# 12 circular solids among other figures. DIR defaults to the case's folder.
+prepare() {
+  local dir=${1:-$work/app}
+  rm -rf "$work"
+  mkdir -p "$dir"
+  app=$dir
+  cp "$Q527_EXE" "$app/q527.exe"
+  {
+    printf 'hk 0\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\n'
+    printf '0 0 100 0\r\nci 10 10 5\r\nci 20 10 5\r\nlc3\r\nci 30 10 2.5\r\n'
+    printf 'ly1\r\nlc10 200\r\n'
+    local i
+    for i in $(seq 12); do printf 'se %d 40 3 1 0 0 6.28318530717959 100\r\n' $((i * 10)); done
+    printf 'ly2\r\ncn1\r\n'
+    printf 'ch 0 50 1 0 "\x83\x5c\x83\x74\x83\x67\r\n'  # a text, Shift-JIS bytes as they are
+    printf '10 60 20 60\r\n'
+  } >"$app/JWC_TEMP.TXT"
+  cp "$app/JWC_TEMP.TXT" "$work/input.txt"
+}
+
+settings() {  # settings LEFT TOP COUNT CIRCLE ARC SOLID
+  printf '%s\r\n' "$@" >"$app/q527.dat"
+  cp "$app/q527.dat" "$work/settings.before"
+}
+
+start() {
+  "$WINELOADER" "$app/q527.exe" >"$work/q527.log" 2>&1 </dev/null &
+  pid=$!
+  inspect wait 30 >/dev/null
+}
+
+kill_leftover() {
+  if [[ -n $pid ]] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null; fi
+}
+trap kill_leftover EXIT
+
+# Waits for the program to end; it must end by itself, with exit code 0.
+finish() {
+  inspect gone 30 >/dev/null
+  local i
+  for i in $(seq 300); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && die "q527.exe still runs after its dialog closed"
+  wait "$pid"
+  local rc=$?
+  pid=
+  [[ $rc -eq 0 ]] || die "q527.exe ended with exit code $rc"
+}
+
+expect_line() {  # expect_line OUTPUT LINE
+  grep -qxF -- "$2" <<<"$1" || die "missing line: $2
+--- got:
+$1"
+}
+
+expect_cancelled() {
+  [[ $(od -An -c "$app/JWC_TEMP.TXT" | tr -d ' \n') == 'hq\r\n' ]] ||
+    die "exchange file is not the single line hq: $(od -c "$app/JWC_TEMP.TXT" | head -5)"
+  if [[ -f $work/settings.before ]]; then
+    cmp -s "$work/settings.before" "$app/q527.dat" || die "settings file changed without OK"
+  else
+    [[ ! -e $app/q527.dat ]] || die "settings file written without OK"
+  fi
+}
+
+expect_converted() {  # expect_converted SETTINGS_LINES... -- CLI_ARGS...
+  local want=()
+  while [[ $1 != -- ]]; do want+=("$1"); shift; done
+  shift
+  printf '%s\r\n' "${want[@]}" >"$work/settings.want"
+  cmp -s "$work/settings.want" "$app/q527.dat" ||
+    die "settings file: $(od -c "$app/q527.dat" 2>&1 | head -5)"
+  [[ -n $cli ]] || die "no q527-cli given"
+  "$cli" -q "$@" -o "$work/expected.txt" "$work/input.txt" || die "q527-cli $*"
+  head -c 4 "$app/JWC_TEMP.TXT" | grep -q '^hd' || die "exchange file does not start with hd"
+  cmp "$work/expected.txt" "$app/JWC_TEMP.TXT" >&2 || die "exchange file differs from q527-cli $*"
+}
+
+# ---------------------------------------------------------------- cases
+
+# Icon, version texts and manifest of the 32-bit program in the package.
+case_resources() {
+  mkdir -p "$work"
+  local out
+  out=$(inspect resources "$Q527_PRODUCT")
+  echo "$out"
+  expect_line "$out" "icon 16x16 colours=16 bits=4"
+  expect_line "$out" "manifest dpiaware=false"
+  expect_line "$out" 'version FileDescription "q527_円→多角形変換"'
+  expect_line "$out" 'version OriginalFilename "q527.exe"'
+}
+
+# The layout table, every caption, the notes, the counts and the defaults
+# of a start without a settings file.
+case_layout() {
+  prepare
+  start
+  local out
+  out=$(inspect dump)
+  echo "$out"
+  local memo='◇レイヤグループ\r\n　レイヤ、線色、線種、\r\n　線幅は同じ状態に\r\n　します\r\n◇円周ソリッドは\r\n　線形ソリッドに\r\n　変換します\r\n\r\n◆ブロック図形内のもの\r\n　は処理出来ませんので\r\n　御注意下さい。\r\n　ブロック編集内で行う\r\n　場合には、本ソフトを\r\n　Jw_cadのインストール・\r\n　フォルダに配置して\r\n　実行を行う必要がある\r\n　場合があります。'
+  local line
+  while IFS= read -r line; do
+    expect_line "$out" "$line"
+  done <<EOF
+caption "円→多角形変換"
+window 0 0
+client 467 224
+frame caption=1 sysmenu=1 minimizebox=1 maximizebox=0 thickframe=0 appwindow=0
+owner "q527_円→多角形変換" visible=1 toolwindow=0
+control Label1 Static 0 0 467 33 center,vcenter "◆円円弧を内接多角形に変換します◆"
+control GroupBox1 Button 8 40 169 113 group,groupbox "対象図形(&E)"
+control CheckBox1 Button 16 64 57 17 tabstop,autocheckbox,checked "円"
+control CheckBox2 Button 16 92 153 17 tabstop,autocheckbox,checked "円弧・楕円・楕円弧"
+control CheckBox3 Button 16 120 145 17 tabstop,autocheckbox,checked "円周ソリッド"
+control Label2 Static 184 108 56 13 group,left "分割数："
+control Edit1 Edit 216 128 57 21 tabstop,group,clientedge,autohscroll "24"
+control Memo1 Edit 288 40 177 113 group,vscroll,clientedge,multiline,readonly,autohscroll "$memo"
+control Button1 Button 72 168 121 25 tabstop,group,default "ＯＫ(&Y)"
+control Button2 Button 264 168 121 25 tabstop,pushbutton "キャンセル(&N)"
+control LabelA1 Static 0 200 467 24 group,center,vcenter "円：3 円弧楕円弧：0 円周S：12"
+taborder CheckBox1 CheckBox2 CheckBox3 Edit1 Button1 Button2
+edit1limit 3
+EOF
+  inspect press Button2 >/dev/null
+  finish
+  expect_cancelled
+}
+
+# Colours by the commonest pixel of each area: Label1, Memo1, LabelA1, the
+# form, inside GroupBox1 and behind a check box. The screenshot for the docs.
+case_colours() {
+  prepare
+  start
+  inspect sleep 500 >/dev/null
+  local area want got
+  while IFS='|' read -r area want; do
+    got=$(inspect colour $area)
+    echo "$area: $got"
+    [[ $got == "colour $want "* ]] || die "colour of $area: $got, want $want"
+  done <<'EOF'
+1 1 465 31|192 220 192
+292 44 150 105|187 235 244
+0 201 467 22|231 231 231
+180 40 100 60|255 255 255
+80 66 90 14|255 255 255
+20 98 10 10|255 255 255
+EOF
+  inspect shot "$work/dialog.bmp" >/dev/null
+  if command -v convert >/dev/null; then
+    convert "$work/dialog.bmp" "$Q527_SHOT" || die "cannot convert the screenshot"
+  else
+    cp "$work/dialog.bmp" "${Q527_SHOT%.png}.bmp"
+  fi
+  inspect sysclose >/dev/null
+  finish
+  expect_cancelled
+}
+
+# Focus, Tab, Alt+E, the three-character limit of Edit1; Alt+N cancels.
+case_keyboard() {
+  prepare
+  settings 10 20 36 1 0 1
+  start
+  local out
+  out=$(inspect focus tabcycle)
+  echo "$out"
+  expect_line "$out" "focus CheckBox1"
+  expect_line "$out" "tabcycle CheckBox1 CheckBox2 CheckBox3 Edit1 Button1 Button2"
+  inspect key tab waitfocus CheckBox2 5 key tab waitfocus CheckBox3 5 key tab waitfocus Edit1 5 >/dev/null
+  inspect key tab waitfocus Button1 5 alt e waitfocus CheckBox1 5 >/dev/null
+  out=$(inspect settext Edit1 "" type 1234 dump)
+  expect_line "$out" 'control Edit1 Edit 216 128 57 21 tabstop,group,clientedge,autohscroll "123"'
+  inspect alt n >/dev/null
+  finish
+  expect_cancelled
+}
+
+case_cancel_button() {
+  prepare
+  settings 30 40 12 0 1 0
+  start
+  inspect press Button2 >/dev/null
+  finish
+  expect_cancelled
+}
+
+case_escape() {
+  prepare
+  settings 30 40 12 0 1 0
+  start
+  inspect key esc >/dev/null
+  finish
+  expect_cancelled
+}
+
+case_close_box() {
+  prepare
+  settings 30 40 12 0 1 0
+  start
+  inspect sysclose >/dev/null
+  finish
+  expect_cancelled
+}
+
+case_alt_f4() {
+  prepare
+  start
+  inspect altf4 >/dev/null
+  finish
+  expect_cancelled
+}
+
+# OK after changing every choice: the settings file and the exchange file
+# that q527-cli writes for the same choices.
+case_ok_button() {
+  prepare
+  settings 120 -5 36 1 0 1
+  start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" "window 120 -5"
+  expect_line "$out" 'control Edit1 Edit 216 128 57 21 tabstop,group,clientedge,autohscroll "36"'
+  expect_line "$out" 'control CheckBox2 Button 16 92 153 17 tabstop,autocheckbox,unchecked "円弧・楕円・楕円弧"'
+  inspect settext Edit1 "" type 7 click CheckBox2 click CheckBox3 press Button1 >/dev/null
+  finish
+  expect_converted 120 -5 7 1 1 0 -- -n 7 -k circle,arc
+}
+
+# Enter presses the default button; no settings file: the defaults.
+case_enter_key() {
+  prepare
+  start
+  inspect key enter >/dev/null
+  finish
+  expect_converted 0 0 24 1 1 1 -- -n 24 -k circle,arc,solid
+}
+
+# A saved position far off the screen is used as it is, and saved again.
+case_offscreen() {
+  prepare
+  settings -3000 -2000 5 0 0 0
+  start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" "window -3000 -2000"
+  expect_line "$out" 'control Edit1 Edit 216 128 57 21 tabstop,group,clientedge,autohscroll "5"'
+  expect_line "$out" 'control CheckBox1 Button 16 64 57 17 tabstop,autocheckbox,unchecked "円"'
+  inspect press Button1 >/dev/null
+  finish
+  expect_converted -3000 -2000 5 0 0 0 -- -n 5 -k none
+}
+
+# A folder named with "ソ" (0x83 0x5C in Shift-JIS) and with characters no
+# Shift-JIS has; Alt+Y presses OK.
+case_sjis_folder() {
+  prepare "$work/ソフト_ü_€_😀"
+  start
+  inspect alt y >/dev/null
+  finish
+  [[ -f $app/q527.dat ]] || die "no settings file in $app"
+  expect_converted 0 0 24 1 1 1 -- -n 24 -k circle,arc,solid
+  [[ -z $(find "$work" -maxdepth 1 -type f -name '*.dat') ]] || die "settings file outside the program's folder"
+}
+
+case "$case_name" in
+  setup) setup ;;
+  cleanup) cleanup_servers ;;
+  *)
+    declare -F "case_$case_name" >/dev/null || die "no case $case_name"
+    "case_$case_name"
+    echo "ok: $case_name"
+    ;;
+esac
