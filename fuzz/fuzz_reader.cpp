@@ -4,6 +4,7 @@
 // figures.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "exchange/reader.h"
@@ -34,16 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   JwwReadBuffer(whole, bytes);
   fuzz::CheckReadStore(whole);
 
-  // Lines split at LF with a CR before it removed, as the file reader does;
-  // a lone CR left inside a line is a control byte the splitter drops.
+  // Lines split at LF with every CR removed, as the file reader does (a CR
+  // before LF ends the line, a lone CR is dropped before the line is split,
+  // so it never becomes the second byte of a double-byte character).
   Store byLine;
   JwwInit(byLine);
+  std::string line;
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t lf = bytes.find('\n', start);
     if (lf == std::string_view::npos) lf = bytes.size();
-    std::string_view line = bytes.substr(start, lf - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line.clear();
+    for (char c : bytes.substr(start, lf - start)) {
+      if (c != '\r') line += c;
+    }
     JwwReadLine(byLine, line);
     start = lf + 1;
   }
