@@ -120,25 +120,12 @@ double TextToFloat(std::string_view text) {
     negative = *p == '-';
     ++p;
   }
-  // The syntax is checked here so that from_chars never sees what the
-  // format does not allow (hexadecimal, "inf", "nan", a missing exponent).
+  // from_chars reads exactly digits with an optional point and exponent once
+  // the text starts with a digit or a point; that first byte keeps out what it
+  // would read beyond the format ("inf", "nan", a second sign), and it has to
+  // consume the whole rest, so a missing exponent or a trailing byte fails.
   const char* const number = p;
-  std::size_t digits = 0;
-  while (p < end && IsDigit(static_cast<unsigned char>(*p))) ++p, ++digits;
-  if (p < end && *p == '.') {
-    ++p;
-    while (p < end && IsDigit(static_cast<unsigned char>(*p))) ++p, ++digits;
-  }
-  if (digits == 0) return 0.0;
-  if (p < end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p < end && (*p == '-' || *p == '+')) ++p;
-    const char* const expDigits = p;
-    while (p < end && IsDigit(static_cast<unsigned char>(*p))) ++p;
-    if (p == expDigits) return 0.0;
-  }
-  if (p != end) return 0.0;
-
+  if (p == end || !(IsDigit(static_cast<unsigned char>(*p)) || *p == '.')) return 0.0;
   double value = 0.0;
   const auto r = std::from_chars(number, end, value, std::chars_format::general);
   // A magnitude beyond the double range reads as 0, like any other text that

@@ -1,11 +1,14 @@
 #include "exchange/reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
+#include <system_error>
 
 #include "common/myfunc.h"
 #include "exchange/file_io.h"
@@ -16,18 +19,29 @@ namespace {
 // nothing reads beyond field 16.
 constexpr std::size_t kMaxFields = 32;
 
-// Bytes that are simply appended to the current field, one table for each
-// state of the splitting flag. Lead bytes, controls, 0xFE and 0xFF, and (while
-// splitting) blank, tab, quote and equals sign need a decision of their own.
+// What a byte does while a line is split, one table for each state of the
+// splitting flag. Once the flag is off, blank, quote and equals sign are kept
+// like any other byte and a tab is dropped like any other control byte.
+enum ByteClass : unsigned char { kKeep, kLead, kDrop, kQuote, kEquals, kBlank };
+
 struct ByteClasses {
-  std::array<bool, 256> plainSplitting{};
-  std::array<bool, 256> plainWhole{};
+  std::array<ByteClass, 256> splitting{};
+  std::array<ByteClass, 256> whole{};
   constexpr ByteClasses() {
-    for (int b = 0x20; b <= 0xFD; ++b) {
-      if (IsLeadByte(static_cast<unsigned char>(b))) continue;
-      plainWhole[b] = true;
-      plainSplitting[b] = b != ' ' && b != '"' && b != '=';
+    for (int b = 0; b < 256; ++b) {
+      ByteClass c = kDrop;
+      if (IsLeadByte(static_cast<unsigned char>(b))) {
+        c = kLead;
+      } else if (b >= 0x20 && b <= 0xFD) {
+        c = kKeep;
+      }
+      whole[b] = c;
+      splitting[b] = c;
     }
+    splitting['"'] = kQuote;
+    splitting['='] = kEquals;
+    splitting[' '] = kBlank;
+    splitting['\t'] = kBlank;
   }
 };
 constexpr ByteClasses kBytes;
@@ -52,97 +66,100 @@ class FieldSplitter {
   bool Split(std::string_view line, FieldList& out);
 
  private:
-  char* Scratch(std::size_t size) {
-    if (scratchSize_ < size) {
-      scratch_.reset();
-      scratch_ = std::make_unique_for_overwrite<char[]>(size);
-      scratchSize_ = size;
+  // The field being built.
+  struct Field {
+    const char* data = nullptr;
+    std::size_t len = 0;
+    bool copied = false;
+  };
+
+  void Append(Field& f, const char* from, std::size_t count) {
+    if (!f.copied) {
+      if (f.len == 0) {
+        f.data = from;
+        f.len = count;
+        return;
+      }
+      if (f.data + f.len == from) {
+        f.len += count;
+        return;
+      }
+      MoveToScratch(f);
     }
-    return scratch_.get();
+    std::memcpy(scratch_.get() + used_ + f.len, from, count);
+    f.len += count;
+  }
+
+  void MoveToScratch(Field& f) {
+    // Each byte of the line lands in the scratch buffer at most once, so a
+    // buffer of the line's size never has to move while views point into it.
+    if (scratchSize_ < lineSize_) {
+      scratch_.reset();
+      scratch_ = std::make_unique_for_overwrite<char[]>(lineSize_);
+      scratchSize_ = lineSize_;
+    }
+    std::memcpy(scratch_.get() + used_, f.data, f.len);
+    f.data = scratch_.get() + used_;
+    f.copied = true;
+  }
+
+  std::string_view Close(Field& f) {
+    const std::string_view v(f.data, f.len);
+    if (f.copied) used_ += f.len;
+    f = Field{};
+    return v;
   }
 
   std::unique_ptr<char[]> scratch_;
   std::size_t scratchSize_ = 0;
+  std::size_t lineSize_ = 0;
+  std::size_t used_ = 0;
 };
 
 bool FieldSplitter::Split(std::string_view line, FieldList& out) {
   const char* const base = line.data();
   const auto* const p = reinterpret_cast<const unsigned char*>(base);
   const std::size_t n = line.size();
+  lineSize_ = n;
+  used_ = 0;
 
   std::size_t index = 0;
-  const char* data = base;
-  std::size_t len = 0;
-  bool copied = false;
-  // Each byte of the line lands in the scratch buffer at most once, so a
-  // buffer of the line's size never has to move while views point into it.
-  char* scratch = nullptr;
-  std::size_t used = 0;
-
-  const auto append = [&](std::size_t pos, std::size_t count) {
-    if (!copied) {
-      if (len == 0) {
-        data = base + pos;
-        len = count;
-        return;
-      }
-      if (data + len == base + pos) {
-        len += count;
-        return;
-      }
-      if (scratch == nullptr) scratch = Scratch(n);
-      std::memcpy(scratch + used, data, len);
-      data = scratch + used;
-      copied = true;
-    }
-    std::memcpy(scratch + used + len, base + pos, count);
-    len += count;
-  };
-  const auto close = [&] {
-    out.field[index] = std::string_view(data, len);
-    if (copied) used += len;
-    len = 0;
-    copied = false;
-  };
-
-  bool splitting = true;
+  Field field;
+  const ByteClass* cls = kBytes.splitting.data();
   std::size_t i = 0;
   while (i < n) {
-    const std::array<bool, 256>& plain = splitting ? kBytes.plainSplitting : kBytes.plainWhole;
-    const unsigned char b = p[i];
-    if (plain[b] || (IsLeadByte(b) && i + 1 < n)) {
-      // A run of bytes that are kept as they stand; a double-byte character
-      // is taken whole, whatever its second byte.
-      std::size_t j = i;
-      while (j < n) {
-        if (plain[p[j]]) {
-          ++j;
-        } else if (IsLeadByte(p[j]) && j + 1 < n) {
-          j += 2;
-        } else {
-          break;
-        }
+    // A run of bytes that are kept as they stand; a double-byte character is
+    // taken whole, whatever its second byte.
+    std::size_t j = i;
+    for (;;) {
+      while (j < n && cls[p[j]] == kKeep) ++j;
+      if (j + 1 < n && cls[p[j]] == kLead) {
+        j += 2;
+        continue;
       }
-      append(i, j - i);
-      i = j;
-      continue;
+      break;
     }
-    if (IsLeadByte(b)) break;  // a lead byte with nothing after it is dropped
-    if (splitting) {
-      if (b == '"') {
-        splitting = false;
+    if (j > i) {
+      Append(field, base + i, j - i);
+      i = j;
+      if (i == n) break;
+    }
+    switch (cls[p[i]]) {
+      case kLead:  // the last byte of the line: it has no partner and is dropped
+        i = n;
+        break;
+      case kQuote:
+        cls = kBytes.whole.data();
         ++i;
-        continue;
-      }
-      if (b == '=') {
-        append(i, 1);
-        splitting = false;
+        break;
+      case kEquals:
+        Append(field, base + i, 1);
+        cls = kBytes.whole.data();
         ++i;
-        continue;
-      }
-      if (b == ' ' || b == '\t') {
-        if (len != 0) {
-          close();
+        break;
+      case kBlank:
+        if (field.len != 0) {
+          out.field[index] = Close(field);
           if (++index == kMaxFields) {
             // Further fields are never read; only "more than 32" matters.
             out.count = kMaxFields + 1;
@@ -150,12 +167,13 @@ bool FieldSplitter::Split(std::string_view line, FieldList& out) {
           }
         }
         ++i;
-        continue;
-      }
+        break;
+      default:  // control bytes, 0xFE and 0xFF
+        ++i;
+        break;
     }
-    ++i;  // control bytes, 0xFE and 0xFF are dropped
   }
-  close();
+  out.field[index] = Close(field);
   out.count = index + 1;
   return !(out.count == 1 && out.field[0].empty());
 }
@@ -680,17 +698,91 @@ void ReadFields(Store& s, const FieldList& f) {
   if (f.count == 4) ReadFourNumbers(s, f);
 }
 
+// Table growth while a whole input is read. Doubling alone would leave up to
+// half of every table unused and copy it on every step; instead, once a fair
+// part of the input has been read, a table that runs short is given room for
+// the share of the input still to come, so the big tables end close to their
+// final size after a step or two.
+class TableGrowth {
+ public:
+  // Every line adds at most one record, so a table with kBatch free places
+  // cannot run short during the next kBatch lines.
+  static constexpr std::size_t kBatch = 64;
+
+  explicit TableGrowth(std::size_t total) : total_(total) {}
+
+  void Check(Store& s, std::size_t done) {
+    if (++lines_ < kBatch) return;
+    lines_ = 0;
+    EnsureAll(s, done, false);
+  }
+
+  // Gives back the room a projection left over.
+  void Trim(Store& s) { EnsureAll(s, total_, true); }
+
+ private:
+  void EnsureAll(Store& s, std::size_t done, bool trim) {
+    Ensure(s.order, done, trim);
+    Ensure(s.lines, done, trim);
+    Ensure(s.circles, done, trim);
+    Ensure(s.arcs, done, trim);
+    Ensure(s.texts, done, trim);
+    Ensure(s.points, done, trim);
+    Ensure(s.pointExs, done, trim);
+    Ensure(s.msgs, done, trim);
+    Ensure(s.blocks, done, trim);
+    Ensure(s.solid2s, done, trim);
+    Ensure(s.solid3s, done, trim);
+    Ensure(s.solid4s, done, trim);
+    Ensure(s.scs, done, trim);
+    Ensure(s.ses, done, trim);
+    Ensure(s.sos, done, trim);
+    Ensure(s.sgs, done, trim);
+  }
+
+  template <typename T>
+  void Ensure(std::vector<T>& table, std::size_t done, bool trim) {
+    const std::size_t n = table.size();
+    const std::size_t cap = table.capacity();
+    if (trim) {
+      if (cap - n > n / 32 + kBatch) table.shrink_to_fit();
+      return;
+    }
+    if (cap - n >= kBatch) return;
+    std::size_t want = std::max(n * 2, n + 4 * kBatch);
+    if (done >= kSample && done < total_) {
+      // Figures need at least a few bytes each, which bounds any projection.
+      const double projected = static_cast<double>(n) * static_cast<double>(total_) /
+                               static_cast<double>(done) * 1.02;
+      const double bound = static_cast<double>(n + (total_ - done) / 4);
+      want = static_cast<std::size_t>(std::min(projected, bound)) + 4 * kBatch;
+    }
+    try {
+      table.reserve(want);
+    } catch (const std::bad_alloc&) {
+      // The room was only a guess; the next append asks for what it needs.
+    }
+  }
+
+  static constexpr std::size_t kSample = std::size_t{1} << 20;
+  std::size_t total_;
+  std::size_t lines_ = 0;
+};
+
 // Cuts a byte stream into lines and reads each. Lines end at LF (a CR just
 // before it belongs to the line end); a Ctrl-Z ends the file. A line may run
 // across any number of blocks: its pieces are gathered in carry_.
 class LineReader {
  public:
-  explicit LineReader(Store& s) : s_(s) {}
+  // total: the expected size of the whole input, for the table growth.
+  LineReader(Store& s, std::size_t total) : s_(s), growth_(total) {}
 
   void Feed(std::string_view block) {
     if (ended_) return;
     const char* p = block.data();
     const char* end = p + block.size();
+    const std::size_t blockStart = fed_;
+    fed_ += block.size();
     if (const void* z = std::memchr(p, 0x1A, block.size())) {
       end = static_cast<const char*>(z);
       ended_ = true;
@@ -702,7 +794,7 @@ class LineReader {
         p = end;
       } else {
         carry_.append(p, lf);
-        Line(carry_);
+        Line(carry_, blockStart + (lf - block.data()));
         carry_.clear();
         p = lf + 1;
       }
@@ -713,7 +805,7 @@ class LineReader {
         carry_.assign(p, end);
         break;
       }
-      Line(std::string_view(p, lf - p));
+      Line(std::string_view(p, lf - p), blockStart + (lf - block.data()));
       p = lf + 1;
     }
     if (ended_) FlushCarry();
@@ -723,15 +815,16 @@ class LineReader {
   void Finish() {
     if (!ended_) FlushCarry();
     ended_ = true;
+    growth_.Trim(s_);
   }
 
  private:
   void FlushCarry() {
-    if (!carry_.empty()) Line(carry_);
+    if (!carry_.empty()) Line(carry_, fed_);
     std::string().swap(carry_);
   }
 
-  void Line(std::string_view line) {
+  void Line(std::string_view line, std::size_t done) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     // A CR that does not end the line is dropped before the line is split,
     // so it cannot become the second byte of a double-byte character.
@@ -743,11 +836,14 @@ class LineReader {
       line = crFree_;
     }
     if (line.empty()) return;
+    growth_.Check(s_, done);
     if (splitter_.Split(line, fields_)) ReadFields(s_, fields_);
   }
 
   Store& s_;
+  TableGrowth growth_;
   bool ended_ = false;
+  std::size_t fed_ = 0;
   std::string carry_;
   std::string crFree_;
   FieldSplitter splitter_;
@@ -764,7 +860,7 @@ void JwwReadLine(Store& s, std::string_view line) {
 }
 
 void JwwReadBuffer(Store& s, std::string_view bytes) {
-  LineReader reader(s);
+  LineReader reader(s, bytes.size());
   reader.Feed(bytes);
   reader.Finish();
 }
@@ -775,7 +871,9 @@ bool JwwReadFile(Store& s, const std::filesystem::path& path) {
   // the figures read before it stay, and false tells the caller the store
   // does not hold the whole file.
   try {
-    LineReader reader(s);
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    LineReader reader(s, ec ? 0 : static_cast<std::size_t>(size));
     const ReadStatus status =
         ReadFileBlocks(path, [&reader](std::string_view block) { reader.Feed(block); });
     if (status != ReadStatus::kOk) return false;

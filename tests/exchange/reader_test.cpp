@@ -771,6 +771,25 @@ TEST_F(ReaderFile, AVeryLongLineWorks) {
   EXPECT_EQ(s.lines.size(), 2u);
 }
 
+TEST(ReaderMemory, TablesEndCloseToTheirSize) {
+  // A few megabytes of mixed figures: the tables must not keep the slack that
+  // growth by doubling would leave.
+  std::string bytes;
+  for (int i = 0; bytes.size() < (std::size_t{3} << 20); ++i) {
+    const std::string n = std::to_string(i % 9973) + ".125";
+    bytes += n + " 1 " + n + " 2\r\n";
+    if (i % 7 == 0) bytes += "ci " + n + " 0 5\r\n";
+  }
+  const Store s = Read(bytes);
+  ASSERT_GT(s.lines.size(), 50000u);
+  for (std::size_t size : {s.lines.size(), s.circles.size(), s.order.size()}) {
+    EXPECT_GT(size, 0u);
+  }
+  EXPECT_LE(s.lines.capacity(), s.lines.size() + s.lines.size() / 16 + 256);
+  EXPECT_LE(s.circles.capacity(), s.circles.size() + s.circles.size() / 16 + 256);
+  EXPECT_LE(s.order.capacity(), s.order.size() + s.order.size() / 16 + 256);
+}
+
 // ------------------------------------------------------------- robustness
 
 TEST(ReaderRobustness, JunkNeverBreaksTheStore) {
