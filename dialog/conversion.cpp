@@ -4,8 +4,6 @@
 #include <cmath>
 #include <exception>
 #include <limits>
-#include <new>
-#include <stdexcept>
 #include <vector>
 
 #include "common/geometry.h"
@@ -232,8 +230,8 @@ RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& stat
       ui.ShowNow("ファイル生成中です");
       return escape.pressed ? RunOutcome::kAborted : RunOutcome::kConverted;
     }
-  } catch (const std::bad_alloc&) {
-  } catch (const std::length_error&) {
+  } catch (const std::exception&) {
+    // Memory running out while a table or the output grows, in most cases.
   }
   // Whatever was queued is incomplete: drop it so the close writes "hq" and
   // the host keeps its figures, and say so once.

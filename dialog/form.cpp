@@ -19,24 +19,45 @@ TForm1::TForm1(FormPlatform& platform, std::filesystem::path exchangeFile,
       exchangeFile_(std::move(exchangeFile)),
       settingsFile_(std::move(settingsFile)) {}
 
-void TForm1::FormShow() {
-  JwwInit(store_);
-  readComplete_ = JwwReadFile(store_, exchangeFile_);
-  // The reader uses the attribute memory as its current state; only after it
-  // has finished may the writer's memory be reset.
-  JwwWriteStart(store_);
-  LoadSettings(fields_, settingsFile_);
+// The handlers run inside the window's message handling, where nothing may
+// escape: each catches what the store, the files or the platform throw
+// (memory running out, in practice) and leaves the program in a state whose
+// close still writes a whole exchange file.
 
-  platform_.MoveTo(fields_.FormLeft, fields_.FormTop);
-  char buf[16];
-  const auto res = std::to_chars(buf, buf + sizeof buf, fields_.DivisionCount);
-  platform_.SetEdit1(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
-  platform_.SetChecks(fields_.TargetCircle, fields_.TargetArc, fields_.TargetSolid);
-  platform_.ShowNow(CountsText(store_));
+void TForm1::FormShow() {
+  try {
+    JwwInit(store_);
+    readComplete_ = JwwReadFile(store_, exchangeFile_);
+    // The reader uses the attribute memory as its current state; only after
+    // it has finished may the writer's memory be reset.
+    JwwWriteStart(store_);
+  } catch (...) {
+    readComplete_ = false;  // OK will then convert nothing
+  }
+  try {
+    LoadSettings(fields_, settingsFile_);
+  } catch (...) {
+    fields_ = FormSettings{};
+  }
+  try {
+    platform_.MoveTo(fields_.FormLeft, fields_.FormTop);
+    char buf[16];
+    const auto res = std::to_chars(buf, buf + sizeof buf, fields_.DivisionCount);
+    platform_.SetEdit1(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+    platform_.SetChecks(fields_.TargetCircle, fields_.TargetArc, fields_.TargetSolid);
+    platform_.ShowNow(CountsText(store_));
+  } catch (...) {
+  }
 }
 
 void TForm1::Button1Click(const DialogState& state) {
-  RunConversion(store_, fields_, state, settingsFile_, readComplete_, platform_);
+  try {
+    RunConversion(store_, fields_, state, settingsFile_, readComplete_, platform_);
+  } catch (...) {
+    // Only the failure report itself can get here; whatever was queued may
+    // be incomplete, so the close writes "hq".
+    JwwClearOut(store_);
+  }
   platform_.Close();
 }
 
@@ -49,6 +70,16 @@ void TForm1::FormClose() {
   // The host reads the file back after we end: a file that could not be
   // replaced still holds the host's own figures, so the user must hear that
   // the conversion did not arrive.
-  if (!JwwWriteFile(store_, exchangeFile_)) platform_.ReportFailure(kWriteFailedMessage);
+  bool written = false;
+  try {
+    written = JwwWriteFile(store_, exchangeFile_);
+  } catch (...) {
+  }
+  if (!written) {
+    try {
+      platform_.ReportFailure(kWriteFailedMessage);
+    } catch (...) {
+    }
+  }
   JwwFree(store_);
 }
