@@ -92,7 +92,13 @@ int FormWindow::Run() {
   memo1Brush_ = CreateSolidBrush(kMemo1Color);
   labelA1Brush_ = CreateSolidBrush(kLabelA1Color);
 
-  if (!CreateOwner() || !CreateDialogWindow()) return 1;
+  if (!CreateOwner() || !CreateDialogWindow()) {
+    // No window, no choice: the host still gets "hq" back instead of reading
+    // its own figures again as the program's answer.
+    closed_ = true;
+    form_.FormClose();
+    return 1;
+  }
 
   // OnShow comes before the window is visible, so the saved position and the
   // counts are in place when it first appears.
@@ -333,6 +339,12 @@ LRESULT CALLBACK FormWindow::OwnerProc(HWND owner, UINT msg, WPARAM wp, LPARAM l
     case WM_CLOSE:
       if (dialog) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
+    case WM_SIZE:
+      // Minimised, the owner takes the dialog along, and brings it back;
+      // where the system already did so this changes nothing.
+      if (wp == SIZE_MINIMIZED) ShowOwnedPopups(owner, FALSE);
+      if (wp == SIZE_RESTORED) ShowOwnedPopups(owner, TRUE);
+      break;
     case WM_SETFOCUS:
       // Activated through its task-bar button: hand the focus on to the
       // dialog, or to a message box it shows.

@@ -16,6 +16,12 @@
 //   alt LETTER          WM_SYSCHAR with Alt, to the focused control
 //   altf4               WM_SYSKEYDOWN F4 with Alt, to the focused control
 //   sysclose            WM_SYSCOMMAND SC_CLOSE (the close box)
+//   minimize            WM_SYSCOMMAND SC_MINIMIZE (the minimise box)
+//   restore             WM_SYSCOMMAND SC_RESTORE to the owner (its task-bar button)
+//   ownerclose          WM_SYSCOMMAND SC_CLOSE to the owner (Close on the task bar)
+//   waitshown V I S     wait until the dialog's visibility is V and its
+//                       owner's minimised state I (0 or 1), S seconds at most
+//   focusctl NAME       WM_NEXTDLGCTL: the focus to NAME, as a click would put it
 //   colour X Y W H      the commonest screen colour in a client rectangle
 //   shot FILE           the dialog's window as a 24-bit BMP
 //   resources EXE       the icon, version texts and manifest of an executable
@@ -118,10 +124,12 @@ const char* NameOf(HWND h) {
   return "?";
 }
 
+bool g_hiddenToo = false;  // minimised with its owner, the dialog is hidden
+
 BOOL CALLBACK MatchDialog(HWND h, LPARAM found) {
   wchar_t text[64]{};
   GetWindowTextW(h, text, 64);
-  if (ClassOf(h) == L"#32770" && std::wstring(text) == kCaption && IsWindowVisible(h)) {
+  if (ClassOf(h) == L"#32770" && std::wstring(text) == kCaption && (g_hiddenToo || IsWindowVisible(h))) {
     *reinterpret_cast<HWND*>(found) = h;
     return FALSE;
   }
@@ -475,6 +483,33 @@ int wmain(int argc, wchar_t** argv) {
       PostMessageW(Focused(), WM_SYSCHAR, letter[0], 1 | (1L << 29));
     } else if (cmd == "altf4") {
       PostKey(WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F4, 1L << 29);
+    } else if (cmd == "minimize") {
+      PostMessageW(Dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    } else if (cmd == "restore" || cmd == "ownerclose") {
+      g_hiddenToo = true;
+      HWND owner = GetWindow(Dialog(), GW_OWNER);
+      g_hiddenToo = false;
+      if (!owner) Fail("the dialog has no owner");
+      PostMessageW(owner, WM_SYSCOMMAND, cmd == "restore" ? SC_RESTORE : SC_CLOSE, 0);
+    } else if (cmd == "waitshown") {
+      need(i, 3);
+      const bool visible = args[i + 1] == "1", iconic = args[i + 2] == "1";
+      const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[i + 3].c_str()) * 1000);
+      g_hiddenToo = true;
+      for (;;) {
+        HWND d = Dialog();
+        HWND owner = GetWindow(d, GW_OWNER);
+        const bool v = IsWindowVisible(d) != 0, ic = owner && IsIconic(owner);
+        if (v == visible && ic == iconic) break;
+        if (GetTickCount64() > end)
+          Fail(std::string("dialog visible=") + (v ? "1" : "0") + " owner minimised=" + (ic ? "1" : "0"));
+        Sleep(20);
+      }
+      g_hiddenToo = false;
+      i += 3;
+    } else if (cmd == "focusctl") {
+      need(i, 1);
+      Send(Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(args[++i])), TRUE);
     } else if (cmd == "sysclose") {
       PostMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (cmd == "colour") {

@@ -306,6 +306,26 @@ case_alt_f4() {
   expect_cancelled
 }
 
+# Enter in the read-only notes presses OK too: no line is inserted there.
+case_memo_enter() {
+  prepare
+  settings 0 0 8 1 1 1
+  start
+  inspect focusctl Memo1 waitfocus Memo1 5 key enter >/dev/null
+  finish
+  expect_converted 0 0 8 1 1 1 -- -n 8 -k circle,arc,solid
+}
+
+# The minimise box minimises the owner, which carries the task-bar button;
+# the dialog goes and comes back with it. Closing from the task bar cancels.
+case_minimize() {
+  prepare
+  start
+  inspect minimize waitshown 0 1 10 restore waitshown 1 0 10 ownerclose >/dev/null
+  finish
+  expect_cancelled
+}
+
 # OK after changing every choice: the settings file and the exchange file
 # that q527-cli writes for the same choices.
 case_ok_button() {
