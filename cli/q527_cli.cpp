@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <exception>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -291,4 +292,13 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return Run(argc, argv); }
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    // Memory running out outside the run itself (reading is guarded by the
+    // reader, the run by RunConversion): report it rather than abort.
+    Error(std::string("stopped: ") + e.what());
+    return 1;
+  }
+}
