@@ -11,10 +11,11 @@
 // roads, cheapest first, and a road that cannot be sure hands over to the next:
 //
 // 1. Scaled integer (magnitudes 1e-8 .. 1e15, the numbers of a drawing): the
-//    value times 10^p is computed exactly as a sum of two doubles (10^p is
-//    exact for p <= 22, and Dekker's product gives the rounding error), and
-//    rounded to the nearest integer of 15 digits. Only an exact tie is left
-//    to the exact road, so its rounding rule stays the library's.
+//    value times 10^p (exact for p <= 22) is rounded to the nearest integer
+//    of 15 digits. The product is known exactly where it matters, as a sum
+//    of two doubles (Dekker's product gives the rounding error). Only an
+//    exact tie is left to the exact road, so its rounding rule stays the
+//    library's.
 // 2. Shortest form: std::to_chars' shortest round-trip digits lie within half
 //    an ulp of the value. With 15 digits or fewer they are the 15-digit
 //    rounding itself, because two decimals of at most 15 digits are more than
@@ -28,7 +29,9 @@ namespace {
 
 // A decimal of 1 to 17 significant digits: 0.d1d2d3... x 10^(exp10 + 1).
 struct Digits {
-  char d[40] = {};  // room for the fixed-size copies of CopyDigits
+  // Room for the fixed-size copies of CopyDigits; the bytes past count are
+  // scratch that only ever lands behind the written text.
+  char d[40];
   int count = 0;
   int exp10 = 0;  // exponent of the first digit
 };
@@ -200,46 +203,51 @@ void WriteFifteen(char* p, std::uint64_t k) {
   WritePair(p, low % 100);
 }
 
+// 10^-8 .. 10^15, index e + 8. Those below 1 are rounded, so next to a power
+// of ten the exponent found with them may be one off; the range test of the
+// product then hands the number on.
+constexpr double kPowersFromMinus8[24] = {1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1,
+                                          1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
   // floor(log2(m) * log10(2)) is the decimal exponent or one below it.
   const int e2 = static_cast<int>(biased) - 1023;
   int e = (e2 * 1233) >> 12;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const int p = 14 - e;
-    if (p < 0 || p > 22) return false;
-    const double high = magnitude * kPow10[p];
-    const double low = ProductError(magnitude, kPow10[p], high);
-    // The exact product high + low must have 15 digits before the point.
-    if (high < 1e14 || (high == 1e14 && low < 0)) {
-      --e;
-      continue;
-    }
-    if (high > 1e15 || (high == 1e15 && low >= 0)) {
-      ++e;
-      continue;
-    }
-    // high's ulp is at most 1/8, so high - k and the distance to the half are
-    // exact multiples of it, and low (under half an ulp) only breaks a tie.
-    std::uint64_t k = static_cast<std::uint64_t>(high);
-    const double aboveHalf = (high - static_cast<double>(k)) - 0.5;
-    if (aboveHalf > 0 || (aboveHalf == 0 && low > 0)) {
-      ++k;
-    } else if (aboveHalf == 0 && low == 0) {
-      return false;  // an exact tie
-    }
-    if (k == 1000000000000000) {
-      x.d[0] = '1';
-      x.count = 1;
-      x.exp10 = e + 1;
-      return true;
-    }
-    WriteFifteen(x.d, k);
-    x.count = 15;
-    x.exp10 = e;
-    DropTrailingZeros(x);
+  if (e < -9 || e > 14) return false;
+  if (magnitude >= kPowersFromMinus8[e + 9]) ++e;
+  const int p = 14 - e;
+  if (p < 0 || p > 22) return false;
+
+  // The exact product is high + low with |low| at most half an ulp of high.
+  // high's ulp is at most 1/8 here, so high - k and the distance to the half
+  // are exact multiples of it: low matters only where high itself sits on a
+  // boundary, and is computed only then.
+  const double high = magnitude * kPow10[p];
+  const auto low = [&] { return ProductError(magnitude, kPow10[p], high); };
+  // The product must have 15 digits before the point.
+  if (high < 1e14 || (high == 1e14 && low() < 0)) return false;
+  if (high > 1e15 || (high == 1e15 && low() >= 0)) return false;
+  std::uint64_t k = static_cast<std::uint64_t>(high);
+  const double aboveHalf = (high - static_cast<double>(k)) - 0.5;
+  if (aboveHalf > 0) {
+    ++k;
+  } else if (aboveHalf == 0) {
+    const double l = low();
+    if (l == 0) return false;  // an exact tie
+    if (l > 0) ++k;
+  }
+  if (k == 1000000000000000) {
+    x.d[0] = '1';
+    x.count = 1;
+    x.exp10 = e + 1;
     return true;
   }
-  return false;
+  WriteFifteen(x.d, k);
+  x.count = 15;
+  x.exp10 = e;
+  DropTrailingZeros(x);
+  return true;
 }
 
 char* WriteZero(char* buf) {
