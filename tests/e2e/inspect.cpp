@@ -15,6 +15,10 @@
 //   key enter|esc|tab   WM_KEYDOWN/WM_KEYUP to the focused control
 //   alt LETTER          WM_SYSCHAR with Alt, to the focused control
 //   altf4               WM_SYSKEYDOWN F4 with Alt, to the focused control
+//   hold esc|release    the Escape key down or up as real input (SendInput),
+//                       which is what the output pass polls; while it is
+//                       held a window of ours has the foreground, so the
+//                       key's own message does not reach the dialog
 //   sysclose            WM_SYSCOMMAND SC_CLOSE (the close box)
 //   minimize            WM_SYSCOMMAND SC_MINIMIZE (the minimise box)
 //   restore             WM_SYSCOMMAND SC_RESTORE to the owner (its task-bar button)
@@ -72,7 +76,33 @@ void Out(const std::string& line) {
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
 }
 
+bool g_escHeld = false;
+
+HWND g_sink = nullptr;
+
+void TakeForeground() {
+  if (!g_sink) {
+    g_sink = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"q527-inspect", WS_POPUP | WS_VISIBLE, -50, -50, 1, 1,
+                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  SetForegroundWindow(g_sink);
+  SetFocus(g_sink);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+void EscapeInput(bool down) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = VK_ESCAPE;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &in, sizeof in);
+  g_escHeld = down;
+}
+
 [[noreturn]] void Fail(const std::string& why) {
+  if (g_escHeld) EscapeInput(false);  // a held key would outlive this test
   std::string s = "q527-inspect: " + why + "\n";
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_ERROR_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
@@ -510,6 +540,14 @@ int wmain(int argc, wchar_t** argv) {
     } else if (cmd == "focusctl") {
       need(i, 1);
       Send(Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(args[++i])), TRUE);
+    } else if (cmd == "hold") {
+      need(i, 1);
+      if (args[++i] != "esc") Fail("hold takes esc");
+      TakeForeground();
+      if (GetForegroundWindow() != g_sink) Fail("cannot take the foreground");
+      EscapeInput(true);
+    } else if (cmd == "release") {
+      EscapeInput(false);
     } else if (cmd == "sysclose") {
       PostMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (cmd == "colour") {

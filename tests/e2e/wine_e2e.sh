@@ -306,6 +306,24 @@ case_alt_f4() {
   expect_cancelled
 }
 
+# Escape held down while OK runs: the output pass stops at its first poll and
+# the exchange file gets no "hd" and no figure, only closing layer lines. OK
+# has saved the settings before.
+case_escape_abort() {
+  prepare
+  start
+  inspect hold esc press Button1 gone 30 release >/dev/null
+  finish
+  printf '%s\r\n' 0 0 24 1 1 1 >"$work/settings.want"
+  cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
+  local lines
+  lines=$(tr -d '\r' <"$app/JWC_TEMP.TXT")
+  echo "$lines"
+  grep -qx hd <<<"$lines" && die "an aborted run wrote hd"
+  grep -qvE '^(lg|ly)' <<<"$lines" && die "an aborted run wrote more than layer lines"
+  [[ -n $lines ]] || die "empty exchange file"
+}
+
 # Enter in the read-only notes presses OK too: no line is inserted there.
 case_memo_enter() {
   prepare
