@@ -6,11 +6,15 @@
 
 #include "exchange/store.h"
 
-// Reads the whole file into the store (JwwInit must have run). Returns true
-// only when the file existed and was read to its end; after a failure part-way
-// the store keeps what was read before it.
+// Reads the whole file into the store (JwwInit must have run). Lines end at
+// LF or CR LF, a lone CR is dropped, a Ctrl-Z ends the file. Returns true
+// only when the file existed and was read to its end. A missing file leaves
+// the store untouched; after a failure part-way (a read error, exhausted
+// memory) the store keeps the lines read before it and false is returned.
 bool JwwReadFile(Store& s, const std::filesystem::path& path);
-// Reads a whole file image already in memory; always reads to its end.
+// Reads a whole file image already in memory, line by line as JwwReadFile
+// does. Exhausted memory propagates as std::bad_alloc.
 void JwwReadBuffer(Store& s, std::string_view bytes);
-// Parses one line (without its line end) into the store.
+// Parses one line (without its line end) into the store. Any CR left in it is
+// dropped like every other control byte.
 void JwwReadLine(Store& s, std::string_view line);
