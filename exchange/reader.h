@@ -15,6 +15,6 @@ bool JwwReadFile(Store& s, const std::filesystem::path& path);
 // Reads a whole file image already in memory, line by line as JwwReadFile
 // does. Exhausted memory propagates as std::bad_alloc.
 void JwwReadBuffer(Store& s, std::string_view bytes);
-// Parses one line (without its line end) into the store. Any CR left in it is
-// dropped like every other control byte.
+// Parses one line into the store. The line comes without its line end and,
+// as the readers above hand it over, without any CR.
 void JwwReadLine(Store& s, std::string_view line);
