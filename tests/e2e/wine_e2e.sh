@@ -396,6 +396,19 @@ case_sjis_folder() {
   [[ -z $(find "$work" -maxdepth 1 -type f -name '*.dat') ]] || die "settings file outside the program's folder"
 }
 
+# A program file without an extension keeps its whole name for the settings
+# file: "q527conv" saves to "q527conv.dat".
+case_no_extension() {
+  prepare
+  mv "$app/q527.exe" "$app/q527conv"
+  "$WINELOADER" "$app/q527conv" >"$work/q527.log" 2>&1 </dev/null &
+  pid=$!
+  inspect wait 30 press Button1 >/dev/null
+  finish
+  mv "$app/q527conv.dat" "$app/q527.dat" 2>/dev/null || die "no q527conv.dat beside q527conv: $(ls "$app")"
+  expect_converted 0 0 24 1 1 1 -- -n 24 -k circle,arc,solid
+}
+
 case "$case_name" in
   setup) setup ;;
   cleanup) cleanup_servers ;;
