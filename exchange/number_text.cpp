@@ -191,7 +191,7 @@ inline char* WritePair(char* p, std::uint32_t v) {
 // The 15 digits of k, 10^14 <= k < 10^15.
 void WriteFifteen(char* p, std::uint64_t k) {
   std::uint32_t high = static_cast<std::uint32_t>(k / 100000000);  // 7 digits
-  std::uint32_t low = static_cast<std::uint32_t>(k % 100000000);   // 8 digits
+  const auto low = static_cast<std::uint32_t>(k % 100000000);      // 8 digits
   *p++ = static_cast<char>('0' + high / 1000000);
   high %= 1000000;
   p = WritePair(p, high / 10000);
@@ -209,6 +209,26 @@ void WriteFifteen(char* p, std::uint64_t k) {
 constexpr double kPowersFromMinus8[24] = {1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1,
                                           1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Trailing zeros of k > 0, found a block at a time: short decimals have many.
+int TrailingZeros(std::uint64_t k) {
+  if (k % 10 != 0) return 0;
+  int zeros = 0;
+  if (k % 100000000 == 0) {
+    k /= 100000000;
+    zeros += 8;
+  }
+  if (k % 10000 == 0) {
+    k /= 10000;
+    zeros += 4;
+  }
+  if (k % 100 == 0) {
+    k /= 100;
+    zeros += 2;
+  }
+  if (k % 10 == 0) ++zeros;
+  return zeros;
+}
 
 bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
   // floor(log2(m) * log10(2)) is the decimal exponent or one below it.
@@ -244,9 +264,8 @@ bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
     return true;
   }
   WriteFifteen(x.d, k);
-  x.count = 15;
+  x.count = 15 - TrailingZeros(k);
   x.exp10 = e;
-  DropTrailingZeros(x);
   return true;
 }
 

@@ -67,15 +67,22 @@ class Line {
     return *this;
   }
   std::string_view View() const { return {buf_, static_cast<std::size_t>(p_ - buf_)}; }
+  // Appends the line with its CR LF to the output in one piece.
+  void AddTo(Store& s) {
+    p_[0] = '\r';
+    p_[1] = '\n';
+    s.out.bytes.append(buf_, static_cast<std::size_t>(p_ + 2 - buf_));
+    ++s.out.count;
+  }
 
  private:
   // Keyword, eight reals and an integer, each written with kRealTextMax of
   // room behind its start.
-  char buf_[16 + 9 * (kRealTextMax + 1) + kIntTextMax];
+  char buf_[16 + 9 * (kRealTextMax + 1) + kIntTextMax + 2];
   char* p_ = buf_;
 };
 
-void AddLine(Store& s, const Line& line) { JwwAddOut(s, line.View()); }
+void AddLine(Store& s, Line& line) { line.AddTo(s); }
 
 // Attribute line: keyword followed directly by a number.
 void AddAttr(Store& s, std::string_view keyword, std::int32_t value, bool hex) {
