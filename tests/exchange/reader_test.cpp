@@ -2,13 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <new>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "exchange/file_io.h"
+
+// Allocation failure on demand: after FailAllocationAfter(k) the k-th
+// allocation from then on (counted from 0) throws std::bad_alloc.
+namespace {
+std::atomic<long> g_allocationsLeft{-1};
+void FailAllocationAfter(long k) { g_allocationsLeft = k; }
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (g_allocationsLeft >= 0 && g_allocationsLeft-- == 0) throw std::bad_alloc();
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -754,6 +772,53 @@ TEST_F(ReaderFile, AFailedReadKeepsWhatCameBefore) {
   EXPECT_TRUE(JwwReadFile(whole, path));
   EXPECT_GT(whole.order.size(), partial);
   EXPECT_EQ(whole.circles.size(), 2u);
+}
+
+std::size_t TableSize(const Store& s, std::int32_t kind) {
+  switch (kind) {
+    case kJwwLine: return s.lines.size();
+    case kJwwCircle: return s.circles.size();
+    case kJwwArc: return s.arcs.size();
+    case kJwwText: return s.texts.size();
+    case kJwwPoint: return s.points.size();
+    case kJwwPointEx: return s.pointExs.size();
+    case kJwwMsg: return s.msgs.size();
+    case kJwwBlock: return s.blocks.size();
+    case kJwwSolid2: return s.solid2s.size();
+    case kJwwSolid3: return s.solid3s.size();
+    case kJwwSolid4: return s.solid4s.size();
+    case kJwwSc: return s.scs.size();
+    case kJwwSe: return s.ses.size();
+    case kJwwSo: return s.sos.size();
+    case kJwwSg: return s.sgs.size();
+    default: return 0;
+  }
+}
+
+TEST_F(ReaderFile, ExhaustedMemoryEndsTheReadWithAConsistentStore) {
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i) {
+    bytes += "ch 0 0 1 0 \"a text long enough to need its own memory " + std::to_string(i) + "\r\n";
+    bytes += "0 0 1 1\r\nBL 0 0 a-block-name-of-some-length\r\n";
+  }
+  const auto path = Write("f.txt", bytes);
+  std::size_t previous = 0;
+  for (long k : {0L, 1L, 2L, 5L, 50L, 500L, 2000L, 4000L}) {
+    Store s;
+    JwwInit(s);
+    FailAllocationAfter(k);
+    const bool ok = JwwReadFile(s, path);
+    FailAllocationAfter(-1);
+    EXPECT_FALSE(ok) << k;
+    for (const TJwwOrder& o : s.order) ASSERT_LT(static_cast<std::size_t>(o.index), TableSize(s, o.kind)) << k;
+    EXPECT_GE(s.order.size(), previous) << k;  // a later failure keeps more
+    previous = s.order.size();
+  }
+  EXPECT_GT(previous, 0u);
+  Store whole;
+  JwwInit(whole);
+  EXPECT_TRUE(JwwReadFile(whole, path));
+  EXPECT_EQ(whole.texts.size(), 3000u);
 }
 
 TEST_F(ReaderFile, AVeryLongLineWorks) {
