@@ -244,9 +244,12 @@ void ShowProgress(ProgressDisplay& progress, std::size_t i, std::size_t n) {
   progress.ShowNow(text);
 }
 
-// Bytes to reserve per order entry: a figure line with its attribute lines
-// averages well below this, so the buffer seldom has to move while it grows.
-constexpr std::size_t kBytesPerEntry = 64;
+// Bytes to reserve per order entry: a line of four reals with every digit
+// and its CR LF is about this long, so a converted drawing's output seldom has
+// to move while it grows. The cap keeps the first block within reach of a
+// 32-bit address space; beyond it the buffer grows as it must.
+constexpr std::size_t kBytesPerEntry = 72;
+constexpr std::size_t kReserveCap = std::size_t{256} << 20;
 
 }  // namespace
 
@@ -257,7 +260,8 @@ void JwwWriteAll(Store& s, std::int32_t lg, std::int32_t ly, std::int32_t color,
   if (s.bz) JwwAddOut(s, "bz");
 
   const std::size_t n = s.order.size();
-  s.out.bytes.reserve(s.out.bytes.size() + n * kBytesPerEntry + 64);
+  const std::size_t room = n < kReserveCap / kBytesPerEntry ? n * kBytesPerEntry : kReserveCap;
+  s.out.bytes.reserve(s.out.bytes.size() + room + 64);
   for (std::size_t i = 0; i < n; ++i) {
     if (i % 100 == 0) {
       if (progress != nullptr) ShowProgress(*progress, i, n);

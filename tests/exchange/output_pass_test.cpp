@@ -29,14 +29,7 @@ Lines Out(const Store& s) {
 
 TJwwAttr Attr(std::int32_t lg, std::int32_t ly, std::int32_t color, std::int32_t ltype = 1,
               std::int32_t lwidth = 0, std::int32_t z = 0) {
-  TJwwAttr a;
-  a.lg = lg;
-  a.ly = ly;
-  a.color = color;
-  a.ltype = ltype;
-  a.lwidth = lwidth;
-  a.zflags = z;
-  return a;
+  return TJwwAttr{0, lg, ly, color, ltype, lwidth, z};
 }
 
 // Adds records the way the reader does: order entry, then the record.
@@ -52,94 +45,36 @@ struct Builder {
     table.push_back(record);
   }
   void Line(const TJwwAttr& a, double x1, double y1, double x2, double y2) {
-    TJwwEntLine r;
-    r.attr = a;
-    r.x1 = x1, r.y1 = y1, r.x2 = x2, r.y2 = y2;
-    Add(s.lines, kJwwLine, r);
+    Add(s.lines, kJwwLine, TJwwEntLine{a, 0, x1, y1, x2, y2});
   }
-  void Circle(const TJwwAttr& a, double r) {
-    TJwwEntCircle c;
-    c.attr = a;
-    c.r = r;
-    Add(s.circles, kJwwCircle, c);
-  }
-  void Arc(const TJwwAttr& a) {
-    TJwwEntArc r;
-    r.attr = a;
-    r.r = 2, r.end = 90, r.flat = 1;
-    Add(s.arcs, kJwwArc, r);
-  }
+  void Circle(const TJwwAttr& a, double r) { Add(s.circles, kJwwCircle, TJwwEntCircle{a, 0, 0, r}); }
+  void Arc(const TJwwAttr& a) { Add(s.arcs, kJwwArc, TJwwEntArc{a, 0, 0, 2, 0, 90, 1, 0}); }
+  // Direction (1, 0), cc 2, sizes 3 x 4 with spacing 0.5, font "F".
   static TJwwEntText MakeText(const TJwwAttr& a, std::int32_t ckind, const char* text) {
-    TJwwEntText t;
-    t.attr = a;
-    t.code = 0;
-    t.cc = 2;
-    t.ckind = ckind;
-    t.width = 3, t.height = 4, t.spacing = 0.5;
-    t.dx = 1;
-    t.font = "F";
-    t.text = text;
-    return t;
+    return TJwwEntText{a, 0, 2, ckind, 3, 4, 0.5, 0, 0, 1, 0, "F", text};
   }
   void Text(const TJwwAttr& a, std::int32_t ckind, const char* text = "T") {
     Add(s.texts, kJwwText, MakeText(a, ckind, text));
   }
-  void Point(const TJwwAttr& a) {
-    TJwwEntPoint p;
-    p.attr = a;
-    p.x = 1;
-    Add(s.points, kJwwPoint, p);
-  }
-  void PointEx(const TJwwAttr& a) {
-    TJwwEntPointEx p;
-    p.attr = a;
-    p.v1 = 2, p.v2 = 3, p.code = 1;
-    Add(s.pointExs, kJwwPointEx, p);
-  }
+  void Point(const TJwwAttr& a) { Add(s.points, kJwwPoint, TJwwEntPoint{a, 1, 0}); }
+  void PointEx(const TJwwAttr& a) { Add(s.pointExs, kJwwPointEx, TJwwEntPointEx{a, 0, 0, 2, 3, 1}); }
   void Msg(const TJwwAttr& a, const TJwwAttr& lineAttr, const TJwwAttr& textAttr) {
-    TJwwEntMsg m;
-    m.attr = a;
-    m.line.attr = lineAttr;
-    m.line.x2 = 3, m.line.y2 = 4;
-    m.text = MakeText(textAttr, 1, "");
+    TJwwEntMsg m{a, TJwwEntLine{lineAttr, 0, 0, 0, 3, 4}, MakeText(textAttr, 1, "")};
     m.text.code = 2;
     Add(s.msgs, kJwwMsg, m);
   }
-  void Solid2(const TJwwAttr& a, std::int32_t scolor) {
-    TJwwEntSolid2 r;
-    r.attr = a;
-    r.scolor = scolor;
-    r.x2 = 1;
-    Add(s.solid2s, kJwwSolid2, r);
+  void Solid2(const TJwwAttr& a, std::int32_t sc) { Add(s.solid2s, kJwwSolid2, TJwwEntSolid2{a, sc, 0, 0, 1, 0}); }
+  void Solid3(const TJwwAttr& a, std::int32_t sc) {
+    Add(s.solid3s, kJwwSolid3, TJwwEntSolid3{a, sc, 0, 0, 1, 0, 0, 1});
   }
-  void Solid3(const TJwwAttr& a, std::int32_t scolor) {
-    TJwwEntSolid3 r;
-    r.attr = a;
-    r.scolor = scolor;
-    r.x2 = 1, r.y3 = 1;
-    Add(s.solid3s, kJwwSolid3, r);
+  void Solid4(const TJwwAttr& a, std::int32_t sc) {
+    Add(s.solid4s, kJwwSolid4, TJwwEntSolid4{a, sc, 0, 0, 1, 0, 1, 1, 0, 1});
   }
-  void Solid4(const TJwwAttr& a, std::int32_t scolor) {
-    TJwwEntSolid4 r;
-    r.attr = a;
-    r.scolor = scolor;
-    r.x2 = 1, r.x3 = 1, r.y3 = 1, r.y4 = 1;
-    Add(s.solid4s, kJwwSolid4, r);
+  void Sc(TJwwKind kind, const TJwwAttr& a, std::int32_t sc) {
+    Add(kind == kJwwSc ? s.scs : s.ses, kind, TJwwEntSc{a, sc, {0, 0, 5, 1, 0, 0, 1}, 100});
   }
-  void Sc(TJwwKind kind, const TJwwAttr& a, std::int32_t scolor) {
-    TJwwEntSc r;
-    r.attr = a;
-    r.scolor = scolor;
-    r.v = {0, 0, 5, 1, 0, 0, 1};
-    r.code = 100;
-    Add(kind == kJwwSc ? s.scs : s.ses, kind, r);
-  }
-  void So(TJwwKind kind, const TJwwAttr& a, std::int32_t scolor) {
-    TJwwEntSo r;
-    r.attr = a;
-    r.scolor = scolor;
-    r.v = {0, 0, 5, 1, 0, 0, 1, 2};
-    Add(kind == kJwwSo ? s.sos : s.sgs, kind, r);
+  void So(TJwwKind kind, const TJwwAttr& a, std::int32_t sc) {
+    Add(kind == kJwwSo ? s.sos : s.sgs, kind, TJwwEntSo{a, sc, {0, 0, 5, 1, 0, 0, 1, 2}});
   }
 };
 
