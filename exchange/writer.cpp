@@ -86,7 +86,7 @@ void AddLine(Store& s, Line& line) { line.AddTo(s); }
 
 // Attribute line: keyword followed directly by a number.
 void AddAttr(Store& s, std::string_view keyword, std::int32_t value, bool hex) {
-  char buf[16];
+  char buf[8 + kIntTextMax];  // the longest keyword is "lc10 "
   std::memcpy(buf, keyword.data(), keyword.size());
   char* p = buf + keyword.size();
   p = hex ? FormatHex(p, value) : FormatInt(p, value);
