@@ -48,7 +48,8 @@ void ShowDifference(const std::string& a, const std::string& b) {
 }
 
 // Attribute lines are written only on change, so they depend on what came
-// before; everything else is a figure's own line.
+// before, and z lines may move to the next figure when theirs is dropped;
+// everything else is a figure's own line. The line comes without its CR LF.
 bool IsAttributeLine(std::string_view line) {
   static constexpr std::string_view kPrefixes[] = {"lg", "ly", "lc", "lt", "lw", "cn", "cc", "pn"};
   for (std::string_view p : kPrefixes) {
@@ -63,7 +64,7 @@ std::string FigureLines(std::string_view out) {
   while (start < out.size()) {
     const std::size_t lf = out.find('\n', start);
     const std::string_view line = out.substr(start, lf + 1 - start);
-    if (!IsAttributeLine(line)) figures += line;
+    if (!IsAttributeLine(line.substr(0, line.size() - 2))) figures += line;
     start = lf + 1;
   }
   return figures;
