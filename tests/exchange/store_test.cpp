@@ -101,7 +101,12 @@ TEST(JwwAddOrder, AppendsInReadingOrder) {
 TEST(JwwSetAttr, CopiesTheSevenCurrentValues) {
   Store s;
   JwwInit(s);
-  s.cur = {3, 2, 5, 6, 4, 9};
+  s.cur.hhp = 3;
+  s.cur.lg = 2;
+  s.cur.ly = 5;
+  s.cur.color = 6;
+  s.cur.ltype = 4;
+  s.cur.lwidth = 9;
   s.cur.zflags = 17;
   TJwwAttr a;
   JwwSetAttr(s, a);
