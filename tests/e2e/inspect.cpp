@@ -29,7 +29,20 @@
 //   colour X Y W H      the commonest screen colour in a client rectangle
 //   shot FILE           the dialog's window as a 24-bit BMP
 //   resources EXE       the icon, version texts and manifest of an executable
+//   msgbox S            wait S seconds at most for the program's message box
+//                       and print its text
+//   dismiss             press the message box's OK button, wait for it to go
+//   outcome S           wait S seconds at most for the dialog to close or a
+//                       message box to show: "gone", or "msgbox TEXT"
+//   lock FILE STOP S    open FILE sharing nothing, print "locked", and hold it
+//                       until the file STOP exists or S seconds have passed,
+//                       as another program that has the file open would
+//   readonly FILE 0|1   clear or set FILE's read-only attribute
+//   attributes FILE     "attributes readonly=0|1" of FILE
 //   sleep MS
+//
+// gone fails at once when a message box of the program is up: a test that
+// expects one reads it with msgbox first, so every box is accounted for.
 #include <windows.h>
 
 #include <cstdint>
@@ -42,6 +55,7 @@
 namespace {
 
 constexpr wchar_t kCaption[] = L"円→多角形変換";
+constexpr wchar_t kBoxCaption[] = L"q527_円→多角形変換";  // the message boxes' title
 
 struct Named {
   int id;
@@ -446,9 +460,80 @@ void Resources(const std::wstring& exe) {
   }
 }
 
+BOOL CALLBACK MatchBox(HWND h, LPARAM found) {
+  wchar_t text[64]{};
+  GetWindowTextW(h, text, 64);
+  if (ClassOf(h) == L"#32770" && std::wstring(text) == kBoxCaption && IsWindowVisible(h)) {
+    *reinterpret_cast<HWND*>(found) = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindBox() {
+  HWND found = nullptr;
+  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The message text: the box's static controls that hold text (the icon's
+// has none).
+std::wstring BoxText(HWND box) {
+  std::wstring text;
+  for (HWND h = GetWindow(box, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (_wcsicmp(ClassOf(h).c_str(), L"Static") != 0) continue;
+    const std::wstring t = TextOf(h);
+    if (!t.empty()) text += (text.empty() ? L"" : L"|") + t;
+  }
+  return text;
+}
+
+void WaitMessageBox(double seconds) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  HWND box;
+  while (!(box = FindBox())) {
+    if (GetTickCount64() > end) Fail("no message box");
+    Sleep(50);
+  }
+  Out("msgbox " + Quoted(BoxText(box)));
+}
+
+void DismissMessageBox() {
+  HWND box = FindBox();
+  if (!box) Fail("no message box to dismiss");
+  HWND ok = GetDlgItem(box, IDOK);
+  if (!ok) Fail("the message box has no OK button");
+  PostMessageW(ok, BM_CLICK, 0, 0);
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (IsWindow(box) && IsWindowVisible(box)) {
+    if (GetTickCount64() > end) Fail("the message box did not close");
+    Sleep(20);
+  }
+}
+
+// Holds FILE the way another program that opened it without sharing does.
+void Lock(const std::wstring& file, const std::wstring& stop, double seconds) {
+  HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(file) + ", error " + std::to_string(GetLastError()));
+  Out("locked");
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < end) Sleep(20);
+  CloseHandle(f);
+}
+
+void SetReadOnly(const std::wstring& file, bool on) {
+  const DWORD a = GetFileAttributesW(file.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) Fail("no file " + Utf8(file));
+  const DWORD want = on ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  if (!SetFileAttributesW(file.c_str(), want)) Fail("cannot set the attributes of " + Utf8(file));
+}
+
 bool WaitFor(bool present, double seconds) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
   for (;;) {
+    if (!present) {
+      if (HWND box = FindBox()) Fail("unexpected message box " + Quoted(BoxText(box)));
+    }
     if ((FindDialog() != nullptr) == present) return true;
     if (GetTickCount64() > end) return false;
     Sleep(50);
@@ -561,6 +646,39 @@ int wmain(int argc, wchar_t** argv) {
     } else if (cmd == "resources") {
       need(i, 1);
       Resources(Wide(args[++i]));
+    } else if (cmd == "msgbox") {
+      need(i, 1);
+      WaitMessageBox(std::atof(args[++i].c_str()));
+    } else if (cmd == "outcome") {
+      need(i, 1);
+      const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[++i].c_str()) * 1000);
+      for (;;) {
+        if (HWND box = FindBox()) {
+          Out("msgbox " + Quoted(BoxText(box)));
+          break;
+        }
+        if (!FindDialog()) {
+          Out("gone");
+          break;
+        }
+        if (GetTickCount64() > end) Fail("the dialog neither closed nor showed a message");
+        Sleep(50);
+      }
+    } else if (cmd == "dismiss") {
+      DismissMessageBox();
+    } else if (cmd == "lock") {
+      need(i, 3);
+      Lock(Wide(args[i + 1]), Wide(args[i + 2]), std::atof(args[i + 3].c_str()));
+      i += 3;
+    } else if (cmd == "readonly") {
+      need(i, 2);
+      SetReadOnly(Wide(args[i + 1]), args[i + 2] == "1");
+      i += 2;
+    } else if (cmd == "attributes") {
+      need(i, 1);
+      const DWORD a = GetFileAttributesW(Wide(args[++i]).c_str());
+      if (a == INVALID_FILE_ATTRIBUTES) Fail("no file " + args[i]);
+      Out(std::string("attributes readonly=") + ((a & FILE_ATTRIBUTE_READONLY) ? "1" : "0"));
     } else if (cmd == "sleep") {
       need(i, 1);
       Sleep(static_cast<DWORD>(std::atoi(args[++i].c_str())));

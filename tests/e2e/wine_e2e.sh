@@ -79,6 +79,7 @@ cleanup_servers() {
 
 work=$state/work/$case_name
 pid=
+locker=
 
 inspect() {
   "$WINELOADER" "$Q527_INSPECT" "$@" >"$work/inspect.out" 2>"$work/inspect.err" </dev/null
@@ -124,6 +125,7 @@ start() {
 
 kill_leftover() {
   if [[ -n $pid ]] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null; fi
+  if [[ -n $locker ]] && kill -0 "$locker" 2>/dev/null; then kill "$locker" 2>/dev/null; fi
 }
 trap kill_leftover EXIT
 
@@ -170,6 +172,48 @@ expect_converted() {  # expect_converted SETTINGS_LINES... -- CLI_ARGS...
   head -c 4 "$app/JWC_TEMP.TXT" | grep -q '^hd' || die "exchange file does not start with hd"
   cmp "$work/expected.txt" "$app/JWC_TEMP.TXT" >&2 || die "exchange file differs from q527-cli $*"
 }
+
+# Another program opens FILE sharing nothing and holds it until unlock.
+lock() {
+  rm -f "$work/unlock"
+  "$WINELOADER" "$Q527_INSPECT" lock "$1" "$work/unlock" 120 >"$work/lock.out" 2>"$work/lock.err" </dev/null &
+  locker=$!
+  local i
+  for i in $(seq 300); do
+    grep -qx locked "$work/lock.out" 2>/dev/null && return
+    kill -0 "$locker" 2>/dev/null || die "the lock was not taken: $(cat "$work/lock.err")"
+    sleep 0.1
+  done
+  die "the lock was not taken in 30 s"
+}
+
+unlock() {
+  touch "$work/unlock"
+  wait "$locker" || die "the locking program failed: $(cat "$work/lock.err")"
+  locker=
+}
+
+# The message box the program shows next, read and dismissed; the status
+# label behind it must read LABEL, if given.
+expect_msgbox() {  # expect_msgbox TEXT [LABEL]
+  local out
+  out=$(inspect msgbox 60 dump dismiss)
+  local box=${out%%$'\n'*}
+  echo "$box"
+  [[ $box == "msgbox \"$1\"" ]] || die "message box: $box, want \"$1\""
+  [[ -z ${2:-} ]] || expect_line "$out" "control LabelA1 Static 0 200 467 24 group,center,vcenter \"$2\""
+}
+
+expect_untouched() {
+  cmp "$work/input.txt" "$app/JWC_TEMP.TXT" >&2 || die "the exchange file lost its previous content"
+  local left
+  left=$(find "$app" -maxdepth 1 -name '*.q527-tmp')
+  [[ -z $left ]] || die "temporary file left: $left"
+}
+
+refused_message='交換ファイル JWC_TEMP.TXT を最後まで読めなかったため、変換を行いません。図形は変更されません。'
+failed_message='メモリ不足または図形数の上限により変換を完了できませんでした。図形は変更されません。'
+write_failed_message='交換ファイル JWC_TEMP.TXT を書き込めませんでした。'
 
 # ---------------------------------------------------------------- cases
 
@@ -407,6 +451,143 @@ case_no_extension() {
   finish
   mv "$app/q527conv.dat" "$app/q527.dat" 2>/dev/null || die "no q527conv.dat beside q527conv: $(ls "$app")"
   expect_converted 0 0 24 1 1 1 -- -n 24 -k circle,arc,solid
+}
+
+# The exchange file held open by another program from before the start to
+# after the end: the read fails, so the counts are 0 and OK refuses to
+# convert; the close cannot replace the file either. Two messages, and the
+# host's file keeps every figure.
+case_locked_at_start() {
+  prepare
+  lock "$app/JWC_TEMP.TXT"
+  start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" 'control LabelA1 Static 0 200 467 24 group,center,vcenter "円：0 円弧楕円弧：0 円周S：0"'
+  inspect press Button1 >/dev/null
+  expect_msgbox "$refused_message" "円：0 円弧楕円弧：0 円周S：0"
+  expect_msgbox "$write_failed_message"
+  finish
+  unlock
+  expect_untouched
+  printf '%s\r\n' 0 0 24 1 1 1 >"$work/settings.want"
+  cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
+}
+
+# The exchange file taken by another program after the dialog has read it:
+# OK converts, but the finished result cannot replace the held file. One
+# message; the host's file keeps every figure and no temporary file stays.
+case_locked_at_close() {
+  prepare
+  start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" 'control LabelA1 Static 0 200 467 24 group,center,vcenter "円：3 円弧楕円弧：0 円周S：12"'
+  lock "$app/JWC_TEMP.TXT"
+  inspect press Button1 >/dev/null
+  # The run has come to its last step when the close reports the failure.
+  expect_msgbox "$write_failed_message" "ファイル生成中です"
+  finish
+  unlock
+  expect_untouched
+  printf '%s\r\n' 0 0 24 1 1 1 >"$work/settings.want"
+  cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
+}
+
+# A read-only exchange file at close. Windows refuses to replace a file with
+# the read-only attribute; Wine keeps that attribute as the file's write
+# permission, which a rename over the file ignores. So the close either
+# replaces the file with the whole result or leaves the host's figures with
+# the cannot-write message, never anything between.
+case_readonly_exchange() {
+  prepare
+  settings 7 8 12 1 1 1
+  inspect readonly "$app/JWC_TEMP.TXT" 1 >/dev/null
+  start
+  inspect press Button1 >/dev/null
+  local out
+  out=$(inspect outcome 60)
+  echo "$out"
+  if [[ $out == gone ]]; then
+    finish
+    expect_converted 7 8 12 1 1 1 -- -n 12 -k circle,arc,solid
+    echo "the read-only file was replaced"
+  else
+    [[ $out == "msgbox \"$write_failed_message\"" ]] || die "message box: $out"
+    inspect dismiss >/dev/null
+    finish
+    expect_untouched
+    expect_line "$(inspect attributes "$app/JWC_TEMP.TXT")" "attributes readonly=1"
+    echo "the read-only file kept its content"
+  fi
+}
+
+# A read-only settings file at OK: no message, the run goes on and the
+# exchange file gets the whole result; the settings file holds either the
+# new six lines (replaced) or its old ones, whole.
+case_readonly_settings() {
+  prepare
+  settings 7 8 12 1 1 1
+  inspect readonly "$app/q527.dat" 1 >/dev/null
+  start
+  inspect settext Edit1 "" type 5 press Button1 >/dev/null
+  finish
+  if cmp -s "$work/settings.before" "$app/q527.dat"; then
+    echo "the read-only settings file kept its content"
+    cp "$app/q527.dat" "$work/q527.dat.kept"
+    printf '%s\r\n' 7 8 5 1 1 1 >"$app/q527.dat"  # what expect_converted compares
+  else
+    echo "the read-only settings file was replaced"
+  fi
+  expect_converted 7 8 5 1 1 1 -- -n 5 -k circle,arc,solid
+  [[ -z $(find "$app" -maxdepth 1 -name '*.q527-tmp') ]] || die "temporary file left"
+}
+
+# A run that fails: 2,149,643 circles at N = 999 would need 2,147,493,357
+# segments, past the 32-bit count of the figure tables. The conversion is
+# refused before it changes anything, the user hears it once, and the host
+# gets "hq" back. OK has saved the settings before.
+case_count_limit() {
+  prepare
+  awk 'BEGIN { printf "hk 0\r\nlg0\r\nly0\r\n"
+               for (i = 0; i < 2149643; i++) printf "ci %d %d 5\r\n", i % 1000 * 20, int(i / 1000) * 20 }' \
+    >"$app/JWC_TEMP.TXT"
+  start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" 'control LabelA1 Static 0 200 467 24 group,center,vcenter "円：2149643 円弧楕円弧：0 円周S：0"'
+  inspect settext Edit1 "" type 999 press Button1 >/dev/null
+  expect_msgbox "$failed_message" "円データ参照中です"
+  finish
+  [[ $(od -An -c "$app/JWC_TEMP.TXT" | tr -d ' \n') == 'hq\r\n' ]] ||
+    die "exchange file is not the single line hq: $(head -c 64 "$app/JWC_TEMP.TXT" | od -c | head -3)"
+  printf '%s\r\n' 0 0 999 1 1 1 >"$work/settings.want"
+  cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
+}
+
+# Scale: 200,000 circles at N = 24 become 4,800,000 segments, byte for byte
+# what q527-cli writes. About a minute under Wine, so bench/wine_scale.sh runs
+# it, not the test suite. Where the machine has no 32-bit Wine this is the
+# 64-bit build; the 32-bit program's own address space (4 GB, large address
+# aware, under 64-bit Windows) is not exercised then.
+case_scale() {
+  prepare
+  awk 'BEGIN { printf "hk 0\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\n"
+               for (i = 0; i < 200000; i++) printf "ci %d.25 %d.5 %d.125\r\n", i % 500 * 20, int(i / 500) * 20, 1 + i % 9 }' \
+    >"$app/JWC_TEMP.TXT"
+  cp "$app/JWC_TEMP.TXT" "$work/input.txt"
+  start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" 'control LabelA1 Static 0 200 467 24 group,center,vcenter "円：200000 円弧楕円弧：0 円周S：0"'
+  inspect press Button1 >/dev/null
+  inspect gone 120 >/dev/null
+  finish
+  expect_converted 0 0 24 1 1 1 -- -n 24 -k circle,arc,solid
+  local segments
+  segments=$(grep -c '^[-0-9]' "$app/JWC_TEMP.TXT")
+  [[ $segments -eq 4800000 ]] || die "$segments segments, want 4800000"
+  rm -rf "$app" "$work/expected.txt" "$work/input.txt"  # some 600 MB
 }
 
 case "$case_name" in
