@@ -28,23 +28,55 @@ struct Point {
   double y = 0;
 };
 
-Point CirclePoint(const TJwwEntCircle& c, double a) {
-  const long double x = std::cos(static_cast<long double>(a)) * c.r + c.cx;
-  const long double y = std::sin(static_cast<long double>(a)) * c.r + c.cy;
+// cos and sin of the N + 1 vertex angles of a circle. Every circle walks the
+// same angles (0, then the step added N times), so they are found once per
+// conversion instead of once per vertex: the long double sine and cosine cost
+// far more than the rest of a segment.
+struct CircleAngles {
+  std::vector<long double> cos, sin;
+  CircleAngles(std::int32_t n, double step) : cos(static_cast<std::size_t>(n) + 1), sin(cos.size()) {
+    double a = 0.0;
+    for (std::size_t k = 0; k < cos.size(); ++k) {
+      cos[k] = std::cos(static_cast<long double>(a));
+      sin[k] = std::sin(static_cast<long double>(a));
+      a += step;
+    }
+  }
+};
+
+Point CirclePoint(const TJwwEntCircle& c, const CircleAngles& t, std::size_t k) {
+  const long double x = t.cos[k] * c.r + c.cx;
+  const long double y = t.sin[k] * c.r + c.cy;
   return {static_cast<double>(x), static_cast<double>(y)};
 }
 
-Point ArcPoint(const TJwwEntArc& arc, double a) {
-  Point p;
-  EllipsePointDeg(p.x, p.y, arc.cx, arc.cy, arc.r, arc.flat, arc.tilt, a);
+// EllipsePoint with the tilt's cosine and sine found once per figure; the
+// operations are those of EllipsePoint and RotatePoint, in their order, so the
+// vertices are the same to the last bit.
+struct Tilt {
+  long double c, s;
+  explicit Tilt(double theta)
+      : c(std::cos(static_cast<long double>(theta))), s(std::sin(static_cast<long double>(theta))) {}
+};
+
+Point TiltedEllipsePoint(double cx, double cy, double radius, double flatness, const Tilt& t,
+                         double angle) {
+  const long double a = static_cast<long double>(angle);
+  const double u = static_cast<double>(std::cos(a) * radius);
+  const double v = static_cast<double>(std::sin(a) * (static_cast<long double>(radius) * flatness));
+  const long double dx = static_cast<long double>(u) - 0.0;
+  const long double dy = static_cast<long double>(v) - 0.0;
+  Point p{static_cast<double>(0.0 + t.c * dx - t.s * dy),
+          static_cast<double>(0.0 + t.s * dx + t.c * dy)};
+  p.x += cx;
+  p.y += cy;
   return p;
 }
 
-Point SolidPoint(const TJwwEntSe& se, double a) {
-  Point p;
-  EllipsePoint(p.x, p.y, se.v[0], se.v[1], se.v[2], se.v[3], se.v[4], a);
-  return p;
-}
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+
+// Degrees to radians as EllipsePointDeg converts them.
+double Radians(double degrees) { return static_cast<double>(degrees / 180.0L * kPi); }
 
 void SetSegment(TJwwEntLine& line, const TJwwAttr& attr, std::int32_t /*scolor*/, Point p, Point q) {
   line.attr = attr;
@@ -67,7 +99,8 @@ void SetSegment(TJwwEntSolid2& solid, const TJwwAttr& attr, std::int32_t scolor,
 // tables once to their exact new counts, write N segments per source figure
 // at T0 + i·N + j, release the source table and mark its old order entries
 // removed. `walk` gives, for one source figure, its attribute block, solid
-// colour, start angle, step and point function.
+// colour, start angle, step and point function; the point function takes the
+// vertex's angle and its number 0..N.
 template <typename Src, typename Dst, typename Walk>
 bool ConvertFigures(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJwwKind srcKind,
                     TJwwKind dstKind, std::int32_t n, Walk walk) {
@@ -91,12 +124,12 @@ bool ConvertFigures(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
   for (std::int64_t i = 0; i < c; ++i) {
     const Src& fig = src[static_cast<std::size_t>(i)];
     walk(fig, [&](const TJwwAttr& attr, std::int32_t scolor, double a, double step, auto pointAt) {
-      Point p = pointAt(fig, a);
+      Point p = pointAt(a, 0);
       for (std::int32_t j = 0; j < n; ++j) {
         // Summed step by step: the closing vertex is the point at start + N·s,
         // which may differ from the first vertex in the last bits.
         a += step;
-        const Point q = pointAt(fig, a);
+        const Point q = pointAt(a, static_cast<std::size_t>(j) + 1);
         const std::int64_t at = t0 + i * n + j;
         SetSegment(dst[static_cast<std::size_t>(at)], attr, scolor, p, q);
         TJwwOrder& entry = s.order[static_cast<std::size_t>(o0 + i * n + j)];
@@ -160,9 +193,12 @@ double ArcSweepDegrees(double start, double end) {
 bool ConvertCircles(Store& s, std::int32_t n) {
   const std::int32_t segments = ClampDivisionCount(n);
   const double step = static_cast<double>(kTwoPi / segments);
+  const CircleAngles angles(segments, step);
   return ConvertFigures(s, s.circles, s.lines, kJwwCircle, kJwwLine, n,
-                        [step](const TJwwEntCircle& c, auto emit) {
-                          emit(c.attr, 0, 0.0, step, CirclePoint);
+                        [&](const TJwwEntCircle& c, auto emit) {
+                          emit(c.attr, 0, 0.0, step, [&](double, std::size_t k) {
+                            return CirclePoint(c, angles, k);
+                          });
                         });
 }
 
@@ -171,8 +207,12 @@ bool ConvertArcs(Store& s, std::int32_t n) {
   return ConvertFigures(s, s.arcs, s.lines, kJwwArc, kJwwLine, n,
                         [segments](const TJwwEntArc& arc, auto emit) {
                           const long double sweep = ArcSweepDegrees(arc.start, arc.end);
+                          const Tilt tilt(Radians(arc.tilt));
                           emit(arc.attr, 0, arc.start, static_cast<double>(sweep / segments),
-                               ArcPoint);
+                               [&](double a, std::size_t) {
+                                 return TiltedEllipsePoint(arc.cx, arc.cy, arc.r, arc.flat, tilt,
+                                                           Radians(a));
+                               });
                         });
 }
 
@@ -183,8 +223,12 @@ bool ConvertSolidCircles(Store& s, std::int32_t n) {
                           // The sweep is taken as stored: a negative one runs
                           // the other way round, zero gives N empty segments.
                           const long double sweep = se.v[6];
+                          const Tilt tilt(se.v[4]);
                           emit(se.attr, se.scolor, se.v[5], static_cast<double>(sweep / segments),
-                               SolidPoint);
+                               [&](double a, std::size_t) {
+                                 return TiltedEllipsePoint(se.v[0], se.v[1], se.v[2], se.v[3],
+                                                           tilt, a);
+                               });
                         });
 }
 
