@@ -1,5 +1,6 @@
 #include "exchange/number_text.h"
 
+#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -178,29 +179,34 @@ inline double ProductError(double a, double b, double product) {
   return ((ah * bh - product) + ah * bl + al * bh) + al * bl;
 }
 
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-inline char* WritePair(char* p, std::uint32_t v) {
-  std::memcpy(p, kDigitPairs + 2 * v, 2);
-  return p + 2;
+// The eight decimal digits of v < 10^8, one per byte, the first digit in the
+// lowest byte: the halves, quarters and single digits are split in all lanes
+// at once by multiplying with reciprocals that are exact in these ranges.
+inline std::uint64_t EightDigits(std::uint32_t v) {
+  const std::uint64_t halves = (v / 10000) | (static_cast<std::uint64_t>(v % 10000) << 32);
+  const std::uint64_t hundreds = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;  // lane / 100
+  const std::uint64_t pairs = hundreds | ((halves - hundreds * 100) << 16);
+  const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;  // lane / 10
+  return tens | ((pairs - tens * 10) << 8);
 }
 
-// The 15 digits of k, 10^14 <= k < 10^15.
-void WriteFifteen(char* p, std::uint64_t k) {
-  std::uint32_t high = static_cast<std::uint32_t>(k / 100000000);  // 7 digits
-  const auto low = static_cast<std::uint32_t>(k % 100000000);      // 8 digits
-  *p++ = static_cast<char>('0' + high / 1000000);
-  high %= 1000000;
-  p = WritePair(p, high / 10000);
-  p = WritePair(p, high / 100 % 100);
-  p = WritePair(p, high % 100);
-  p = WritePair(p, low / 1000000);
-  p = WritePair(p, low / 10000 % 100);
-  p = WritePair(p, low / 100 % 100);
-  WritePair(p, low % 100);
+// Writes the 15 digits of k, 10^14 <= k < 10^15, as text into p (16 bytes of
+// room) and returns how many of them are trailing zeros.
+int WriteFifteen(char* p, std::uint64_t k) {
+  const std::uint64_t high = EightDigits(static_cast<std::uint32_t>(k / 100000000)) >> 8;  // 7
+  const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(k % 100000000));       // 8
+  const std::uint64_t highText = high | 0x0030303030303030ULL;
+  const std::uint64_t lowText = low | 0x3030303030303030ULL;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &highText, 8);
+    std::memcpy(p + 7, &lowText, 8);
+  } else {
+    for (int i = 0; i < 7; ++i) p[i] = static_cast<char>(highText >> (8 * i));
+    for (int i = 0; i < 8; ++i) p[7 + i] = static_cast<char>(lowText >> (8 * i));
+  }
+  // The last digits sit in the highest bytes; zero digits are zero bytes.
+  if (low != 0) return std::countl_zero(low) / 8;
+  return 8 + std::countl_zero(high) / 8 - 1;  // high holds 7 digits in 8 bytes
 }
 
 // 10^-8 .. 10^15, index e + 8. Those below 1 are rounded, so next to a power
@@ -209,26 +215,6 @@ void WriteFifteen(char* p, std::uint64_t k) {
 constexpr double kPowersFromMinus8[24] = {1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e-2, 1e-1,
                                           1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-// Trailing zeros of k > 0, found a block at a time: short decimals have many.
-int TrailingZeros(std::uint64_t k) {
-  if (k % 10 != 0) return 0;
-  int zeros = 0;
-  if (k % 100000000 == 0) {
-    k /= 100000000;
-    zeros += 8;
-  }
-  if (k % 10000 == 0) {
-    k /= 10000;
-    zeros += 4;
-  }
-  if (k % 100 == 0) {
-    k /= 100;
-    zeros += 2;
-  }
-  if (k % 10 == 0) ++zeros;
-  return zeros;
-}
 
 bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
   // floor(log2(m) * log10(2)) is the decimal exponent or one below it.
@@ -263,8 +249,7 @@ bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
     x.exp10 = e + 1;
     return true;
   }
-  WriteFifteen(x.d, k);
-  x.count = 15 - TrailingZeros(k);
+  x.count = 15 - WriteFifteen(x.d, k);
   x.exp10 = e;
   return true;
 }
