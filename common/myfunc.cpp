@@ -1,7 +1,11 @@
 #include "common/myfunc.h"
 
+#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -11,6 +15,103 @@ constexpr bool IsDigit(unsigned char b) { return b >= '0' && b <= '9'; }
 
 constexpr bool IsHexDigit(unsigned char b) {
   return IsDigit(b) || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f');
+}
+
+// The drawing's numbers are short decimals. Their value is an integer of at
+// most 53 bits times or over a power of ten up to 10^22, both exact doubles,
+// so one correctly rounded operation gives the very double from_chars gives.
+// That needs doubles that round each operation to 53 bits.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0 && !defined(__FAST_MATH__)
+constexpr bool kShortDecimalRoad = true;
+#else
+constexpr bool kShortDecimalRoad = false;
+#endif
+
+constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// True when the eight bytes are all ASCII digits.
+inline bool EightDigits(std::uint64_t bytes) {
+  return (((bytes + 0x4646464646464646ULL) | (bytes - 0x3030303030303030ULL)) &
+          0x8080808080808080ULL) == 0;
+}
+
+// The value of eight ASCII digits, the first in the lowest byte: pairs,
+// then quadruples, then the two halves are combined by multiplications.
+inline std::uint32_t EightDigitsValue(std::uint64_t bytes) {
+  bytes -= 0x3030303030303030ULL;
+  bytes = bytes * 10 + (bytes >> 8);
+  bytes = (((bytes & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
+           (((bytes >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >> 32;
+  return static_cast<std::uint32_t>(bytes);
+}
+
+// Appends the digits at p to value (modulo 2^64: the caller counts them)
+// and returns the first byte that is not a digit.
+const char* ReadDigits(const char* p, const char* const end, std::uint64_t& value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    while (end - p >= 8) {
+      std::uint64_t bytes;
+      std::memcpy(&bytes, p, 8);
+      if (!EightDigits(bytes)) break;
+      value = value * 100000000 + EightDigitsValue(bytes);
+      p += 8;
+    }
+  }
+  for (; p < end && IsDigit(static_cast<unsigned char>(*p)); ++p) value = value * 10 + (*p - '0');
+  return p;
+}
+
+// Reads digits [. digits] [e|E [sign] digits] that make up the whole of
+// [p, end) when the value needs only the one operation above; false leaves
+// the text to from_chars, which also decides every malformed text.
+bool ReadShortDecimal(const char* p, const char* const end, double& out) {
+  const char* const begin = p;
+  std::uint64_t mantissa = 0;
+  while (p < end && *p == '0') ++p;  // leading zeros are not significant
+  const char* digits = p;
+  p = ReadDigits(p, end, mantissa);
+  std::ptrdiff_t significant = p - digits;
+  std::ptrdiff_t scale = 0;  // value = mantissa * 10^scale
+  bool anyDigit = p != begin;
+  if (p < end && *p == '.') {
+    const char* const fraction = ++p;
+    if (significant == 0) {
+      while (p < end && *p == '0') ++p;
+    }
+    digits = p;
+    p = ReadDigits(p, end, mantissa);
+    significant += p - digits;
+    scale = -(p - fraction);
+    anyDigit = anyDigit || p != fraction;
+  }
+  if (!anyDigit || significant > 19) return false;
+  if (p < end) {
+    if (*p != 'e' && *p != 'E') return false;
+    ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+      negative = *p == '-';
+      ++p;
+    }
+    int exponent = 0;
+    const char* const exponentDigits = p;
+    for (; p < end && IsDigit(static_cast<unsigned char>(*p)); ++p) {
+      if (p - exponentDigits == 4) return false;
+      exponent = exponent * 10 + (*p - '0');
+    }
+    if (p == exponentDigits || p != end) return false;
+    scale += negative ? -exponent : exponent;
+  }
+  if (mantissa == 0) {
+    out = 0.0;
+    return true;
+  }
+  if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+  const auto exact = static_cast<double>(mantissa);
+  out = scale < 0 ? exact / kExactPow10[-scale] : exact * kExactPow10[scale];
+  return true;
 }
 
 }  // namespace
@@ -127,6 +228,7 @@ double TextToFloat(std::string_view text) {
   const char* const number = p;
   if (p == end || !(IsDigit(static_cast<unsigned char>(*p)) || *p == '.')) return 0.0;
   double value = 0.0;
+  if (kShortDecimalRoad && ReadShortDecimal(number, end, value)) return negative ? -value : value;
   const auto r = std::from_chars(number, end, value, std::chars_format::general);
   // A magnitude beyond the double range reads as 0, like any other text that
   // does not convert; a value below the smallest double is 0 anyway.
