@@ -115,11 +115,10 @@ bool ConvertFigures(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
   if (t0 + added > kMaxCount || o0 + added > kMaxCount) return false;
 
   // Both reservations come first, so running out of memory leaves both
-  // tables at their old counts.
+  // tables at their old counts; the appends below then never allocate, and
+  // each new record is written once instead of zeroed first.
   dst.reserve(static_cast<std::size_t>(t0 + added));
   s.order.reserve(static_cast<std::size_t>(o0 + added));
-  dst.resize(static_cast<std::size_t>(t0 + added));
-  s.order.resize(static_cast<std::size_t>(o0 + added));
 
   for (std::int64_t i = 0; i < c; ++i) {
     const Src& fig = src[static_cast<std::size_t>(i)];
@@ -130,11 +129,12 @@ bool ConvertFigures(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
         // which may differ from the first vertex in the last bits.
         a += step;
         const Point q = pointAt(a, static_cast<std::size_t>(j) + 1);
+        // Segments and order entries are appended in step: the segment goes
+        // to T0 + i·N + j and its entry to the end of the old order table
+        // plus the same offset.
         const std::int64_t at = t0 + i * n + j;
-        SetSegment(dst[static_cast<std::size_t>(at)], attr, scolor, p, q);
-        TJwwOrder& entry = s.order[static_cast<std::size_t>(o0 + i * n + j)];
-        entry.kind = dstKind;
-        entry.index = static_cast<std::int32_t>(at);
+        SetSegment(dst.emplace_back(), attr, scolor, p, q);
+        s.order.push_back(TJwwOrder{dstKind, static_cast<std::int32_t>(at)});
         p = q;
       }
     });
