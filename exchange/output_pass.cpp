@@ -20,15 +20,21 @@ struct Overrides {
   std::int32_t Cc(std::int32_t own) const { return cc != -1 ? cc : own; }
 };
 
+// Most figures repeat the attributes last written, and then the emitters
+// write nothing; the same test made here saves the call.
 void Layers(Store& s, const Overrides& o, const TJwwAttr& a) {
-  JwwOutLg(s, o.Lg(a));
-  JwwOutLy(s, o.Ly(a));
+  const std::int32_t lg = o.Lg(a);
+  if (s.first.lg || lg != s.cur.lg) JwwOutLg(s, lg);
+  const std::int32_t ly = o.Ly(a);
+  if (s.first.ly || ly != s.cur.ly) JwwOutLy(s, ly);
 }
 
 // Colour, line type and width of the line-like kinds.
 void LineAttrs(Store& s, const Overrides& o, const TJwwAttr& a) {
-  JwwOutLc(s, o.Color(a));
-  JwwOutLt(s, o.Ltype(a));
+  const std::int32_t color = o.Color(a);
+  if (s.first.color || color != s.cur.color) JwwOutLc(s, color);
+  const std::int32_t ltype = o.Ltype(a);
+  if (s.first.ltype || ltype != s.cur.ltype) JwwOutLt(s, ltype);
   JwwOutLw(s, o.Lwidth(a));
 }
 
