@@ -216,10 +216,12 @@ constexpr double kPowersFromMinus8[24] = {1e-8, 1e-7, 1e-6, 1e-5, 1e-4, 1e-3, 1e
                                           1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
+// The value rounded to 15 digits as k * 10^(e - 14), 10^14 <= k <= 10^15;
+// false when the scaled road cannot be sure.
+bool ScaledInteger(double magnitude, std::uint64_t biased, std::uint64_t& k, int& e) {
   // floor(log2(m) * log10(2)) is the decimal exponent or one below it.
   const int e2 = static_cast<int>(biased) - 1023;
-  int e = (e2 * 1233) >> 12;
+  e = (e2 * 1233) >> 12;
   if (e < -9 || e > 14) return false;
   if (magnitude >= kPowersFromMinus8[e + 9]) ++e;
   const int p = 14 - e;
@@ -234,7 +236,7 @@ bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
   // The product must have 15 digits before the point.
   if (high < 1e14 || (high == 1e14 && low() < 0)) return false;
   if (high > 1e15 || (high == 1e15 && low() >= 0)) return false;
-  std::uint64_t k = static_cast<std::uint64_t>(high);
+  k = static_cast<std::uint64_t>(high);
   const double aboveHalf = (high - static_cast<double>(k)) - 0.5;
   if (aboveHalf > 0) {
     ++k;
@@ -243,15 +245,35 @@ bool ScaledDigits(double magnitude, std::uint64_t biased, Digits& x) {
     if (l == 0) return false;  // an exact tie
     if (l > 0) ++k;
   }
+  return true;
+}
+
+void ScaledToDigits(std::uint64_t k, int e, Digits& x) {
   if (k == 1000000000000000) {
     x.d[0] = '1';
     x.count = 1;
     x.exp10 = e + 1;
-    return true;
+    return;
   }
   x.count = 15 - WriteFifteen(x.d, k);
   x.exp10 = e;
-  return true;
+}
+
+// The plain form of a number of 1 to 15 integer digits (exp10 0..14) with
+// k < 10^15, written straight from the 15-digit text: digits past the last
+// significant one are zeros, so the integer part is always a prefix of it.
+// Needs 34 bytes at p.
+char* WritePlainScaled(char* p, bool negative, std::uint64_t k, int e) {
+  if (negative) *p++ = '-';
+  char d[16];
+  const int count = 15 - WriteFifteen(d, k);
+  const int intDigits = e + 1;
+  std::memcpy(p, d, 16);
+  if (count <= intDigits) return p + intDigits;
+  p += intDigits;
+  *p = '.';
+  std::memcpy(p + 1, d + intDigits, 16);
+  return p + 1 + (count - intDigits);
 }
 
 char* WriteZero(char* buf) {
@@ -272,9 +294,17 @@ char* FormatReal(char* buf, double value) {
   // 15-digit decimals and only the exact road is sure.
   bool done = false;
   if (biased != 0) {
-    const std::uint64_t significand = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    done = (kScaledRoad && ScaledDigits(magnitude, biased, x)) ||
-           ShortestDigits(magnitude, significand, x);
+    std::uint64_t k;
+    int e;
+    if (kScaledRoad && ScaledInteger(magnitude, biased, k, e)) {
+      if (k < 1000000000000000 && e >= 0) return WritePlainScaled(buf, value < 0, k, e);
+      ScaledToDigits(k, e, x);
+      done = true;
+    } else {
+      const std::uint64_t significand =
+          (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+      done = ShortestDigits(magnitude, significand, x);
+    }
   }
   if (!done) ExactDigits(magnitude, x);
   return WriteDigits(buf, value < 0, x);
