@@ -31,32 +31,48 @@ constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e
                                     1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                     1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// True when the eight bytes are all ASCII digits.
-inline bool EightDigits(std::uint64_t bytes) {
-  return (((bytes + 0x4646464646464646ULL) | (bytes - 0x3030303030303030ULL)) &
-          0x8080808080808080ULL) == 0;
+constexpr std::uint64_t kAsciiZeros = 0x3030303030303030ULL;
+
+// 0x80 in each byte of the eight that is not an ASCII digit. Carries and
+// borrows only ever reach the bytes after the first such byte, so that one and
+// all digits before it are marked exactly.
+inline std::uint64_t NotDigitBytes(std::uint64_t bytes) {
+  return ((bytes + 0x4646464646464646ULL) | (bytes - kAsciiZeros)) & 0x8080808080808080ULL;
 }
 
-// The value of eight ASCII digits, the first in the lowest byte: pairs,
-// then quadruples, then the two halves are combined by multiplications.
-inline std::uint32_t EightDigitsValue(std::uint64_t bytes) {
-  bytes -= 0x3030303030303030ULL;
-  bytes = bytes * 10 + (bytes >> 8);
-  bytes = (((bytes & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
-           (((bytes >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >> 32;
-  return static_cast<std::uint32_t>(bytes);
+// The value of eight digit values 0..9, one per byte, the first in the lowest
+// byte: pairs, then quadruples, then the two halves are combined by
+// multiplications.
+inline std::uint32_t EightDigitsValue(std::uint64_t digits) {
+  digits = digits * 10 + (digits >> 8);
+  digits = (((digits & 0x000000FF000000FFULL) * 0x000F424000000064ULL) +
+            (((digits >> 16) & 0x000000FF000000FFULL) * 0x0000271000000001ULL)) >> 32;
+  return static_cast<std::uint32_t>(digits);
 }
+
+constexpr std::uint64_t kPow10Int[9] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000,
+                                        100000000};
 
 // Appends the digits at p to value (modulo 2^64: the caller counts them)
-// and returns the first byte that is not a digit.
+// and returns the first byte that is not a digit. Where eight bytes can be
+// read, the run of digits at their start is taken in one step, moved to the
+// top of the word so that the empty places read as leading zeros.
 const char* ReadDigits(const char* p, const char* const end, std::uint64_t& value) {
   if constexpr (std::endian::native == std::endian::little) {
     while (end - p >= 8) {
       std::uint64_t bytes;
       std::memcpy(&bytes, p, 8);
-      if (!EightDigits(bytes)) break;
-      value = value * 100000000 + EightDigitsValue(bytes);
-      p += 8;
+      const std::uint64_t notDigit = NotDigitBytes(bytes);
+      if (notDigit == 0) {
+        value = value * 100000000 + EightDigitsValue(bytes - kAsciiZeros);
+        p += 8;
+        continue;
+      }
+      const int n = std::countr_zero(notDigit) >> 3;
+      if (n == 0) return p;
+      const std::uint64_t digits = (bytes - kAsciiZeros) << (64 - 8 * n);
+      value = value * kPow10Int[n] + EightDigitsValue(digits);
+      return p + n;
     }
   }
   for (; p < end && IsDigit(static_cast<unsigned char>(*p)); ++p) value = value * 10 + (*p - '0');
