@@ -1,7 +1,10 @@
 #include "dialog/conversion.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <vector>
@@ -28,31 +31,78 @@ struct Point {
   double y = 0;
 };
 
-// cos and sin of the N + 1 vertex angles of a circle. Every circle walks the
-// same angles (0, then the step added N times), so they are found once per
-// conversion instead of once per vertex: the long double sine and cosine cost
-// far more than the rest of a segment.
-struct CircleAngles {
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+
+// Degrees to radians as EllipsePointDeg converts them.
+double Radians(double degrees) { return static_cast<double>(degrees / 180.0L * kPi); }
+
+// cos and sin of the N + 1 vertex angles of a walk: the start, then the step
+// added N times, each angle as the point function takes it. The long double
+// sine and cosine cost far more than the rest of a segment, and walks repeat:
+// every circle walks the same angles, and so do all closed ellipses, and all
+// circular solids of a full turn.
+struct AngleTable {
+  std::uint64_t startBits = 0, stepBits = 0;
   std::vector<long double> cos, sin;
-  CircleAngles(std::int32_t n, double step) : cos(static_cast<std::size_t>(n) + 1), sin(cos.size()) {
-    double a = 0.0;
+  long long uses = 0;
+
+  template <typename ToAngle>
+  void Fill(std::int32_t n, double start, double step, ToAngle toAngle) {
+    std::memcpy(&startBits, &start, sizeof start);
+    std::memcpy(&stepBits, &step, sizeof step);
+    const std::size_t count = static_cast<std::size_t>(ClampDivisionCount(n)) + 1;
+    cos.resize(count);
+    sin.resize(count);
+    double a = start;
     for (std::size_t k = 0; k < cos.size(); ++k) {
-      cos[k] = std::cos(static_cast<long double>(a));
-      sin[k] = std::sin(static_cast<long double>(a));
+      const long double angle = static_cast<long double>(toAngle(a));
+      cos[k] = std::cos(angle);
+      sin[k] = std::sin(angle);
       a += step;
     }
+    uses = 0;
   }
 };
 
-Point CirclePoint(const TJwwEntCircle& c, const CircleAngles& t, std::size_t k) {
+// The tables of the walks met most: a walk not kept takes the place of the
+// one used least, so the walks that repeat stay while one-off walks come and
+// go. Filling a table costs no more than the vertices it serves.
+template <typename ToAngle>
+class AngleTables {
+ public:
+  AngleTables(std::int32_t n, ToAngle toAngle) : n_(n), toAngle_(toAngle) {}
+
+  const AngleTable& For(double start, double step) {
+    std::uint64_t startBits, stepBits;
+    std::memcpy(&startBits, &start, sizeof start);
+    std::memcpy(&stepBits, &step, sizeof step);
+    AngleTable* least = nullptr;
+    for (AngleTable& t : tables_) {
+      if (t.startBits == startBits && t.stepBits == stepBits && !t.cos.empty()) {
+        ++t.uses;
+        return t;
+      }
+      if (least == nullptr || t.uses < least->uses) least = &t;
+    }
+    least->Fill(n_, start, step, toAngle_);
+    return *least;
+  }
+
+ private:
+  std::int32_t n_;
+  ToAngle toAngle_;
+  std::array<AngleTable, 8> tables_;
+};
+
+Point CirclePoint(const TJwwEntCircle& c, const AngleTable& t, std::size_t k) {
   const long double x = t.cos[k] * c.r + c.cx;
   const long double y = t.sin[k] * c.r + c.cy;
   return {static_cast<double>(x), static_cast<double>(y)};
 }
 
-// EllipsePoint with the tilt's cosine and sine found once per figure; the
-// operations are those of EllipsePoint and RotatePoint, in their order, so the
-// vertices are the same to the last bit.
+// EllipsePoint with the tilt's cosine and sine found once per figure and the
+// angle's from a table; the operations are those of EllipsePoint and
+// RotatePoint, in their order, so the vertices are the same to the last bit.
 struct Tilt {
   long double c, s;
   explicit Tilt(double theta)
@@ -60,10 +110,9 @@ struct Tilt {
 };
 
 Point TiltedEllipsePoint(double cx, double cy, double radius, double flatness, const Tilt& t,
-                         double angle) {
-  const long double a = static_cast<long double>(angle);
-  const double u = static_cast<double>(std::cos(a) * radius);
-  const double v = static_cast<double>(std::sin(a) * (static_cast<long double>(radius) * flatness));
+                         long double cosA, long double sinA) {
+  const double u = static_cast<double>(cosA * radius);
+  const double v = static_cast<double>(sinA * (static_cast<long double>(radius) * flatness));
   const long double dx = static_cast<long double>(u) - 0.0;
   const long double dy = static_cast<long double>(v) - 0.0;
   Point p{static_cast<double>(0.0 + t.c * dx - t.s * dy),
@@ -72,11 +121,6 @@ Point TiltedEllipsePoint(double cx, double cy, double radius, double flatness, c
   p.y += cy;
   return p;
 }
-
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
-// Degrees to radians as EllipsePointDeg converts them.
-double Radians(double degrees) { return static_cast<double>(degrees / 180.0L * kPi); }
 
 void SetSegment(TJwwEntLine& line, const TJwwAttr& attr, std::int32_t /*scolor*/, Point p, Point q) {
   line.attr = attr;
@@ -193,7 +237,8 @@ double ArcSweepDegrees(double start, double end) {
 bool ConvertCircles(Store& s, std::int32_t n) {
   const std::int32_t segments = ClampDivisionCount(n);
   const double step = static_cast<double>(kTwoPi / segments);
-  const CircleAngles angles(segments, step);
+  AngleTables tables(segments, [](double a) { return a; });
+  const AngleTable& angles = tables.For(0.0, step);
   return ConvertFigures(s, s.circles, s.lines, kJwwCircle, kJwwLine, n,
                         [&](const TJwwEntCircle& c, auto emit) {
                           emit(c.attr, 0, 0.0, step, [&](double, std::size_t k) {
@@ -204,31 +249,35 @@ bool ConvertCircles(Store& s, std::int32_t n) {
 
 bool ConvertArcs(Store& s, std::int32_t n) {
   const std::int32_t segments = ClampDivisionCount(n);
+  AngleTables tables(segments, Radians);
   return ConvertFigures(s, s.arcs, s.lines, kJwwArc, kJwwLine, n,
-                        [segments](const TJwwEntArc& arc, auto emit) {
+                        [&](const TJwwEntArc& arc, auto emit) {
                           const long double sweep = ArcSweepDegrees(arc.start, arc.end);
+                          const double step = static_cast<double>(sweep / segments);
+                          const AngleTable& angles = tables.For(arc.start, step);
                           const Tilt tilt(Radians(arc.tilt));
-                          emit(arc.attr, 0, arc.start, static_cast<double>(sweep / segments),
-                               [&](double a, std::size_t) {
-                                 return TiltedEllipsePoint(arc.cx, arc.cy, arc.r, arc.flat, tilt,
-                                                           Radians(a));
-                               });
+                          emit(arc.attr, 0, arc.start, step, [&](double, std::size_t k) {
+                            return TiltedEllipsePoint(arc.cx, arc.cy, arc.r, arc.flat, tilt,
+                                                      angles.cos[k], angles.sin[k]);
+                          });
                         });
 }
 
 bool ConvertSolidCircles(Store& s, std::int32_t n) {
   const std::int32_t segments = ClampDivisionCount(n);
+  AngleTables tables(segments, [](double a) { return a; });
   return ConvertFigures(s, s.ses, s.solid2s, kJwwSe, kJwwSolid2, n,
-                        [segments](const TJwwEntSe& se, auto emit) {
+                        [&](const TJwwEntSe& se, auto emit) {
                           // The sweep is taken as stored: a negative one runs
                           // the other way round, zero gives N empty segments.
                           const long double sweep = se.v[6];
+                          const double step = static_cast<double>(sweep / segments);
+                          const AngleTable& angles = tables.For(se.v[5], step);
                           const Tilt tilt(se.v[4]);
-                          emit(se.attr, se.scolor, se.v[5], static_cast<double>(sweep / segments),
-                               [&](double a, std::size_t) {
-                                 return TiltedEllipsePoint(se.v[0], se.v[1], se.v[2], se.v[3],
-                                                           tilt, a);
-                               });
+                          emit(se.attr, se.scolor, se.v[5], step, [&](double, std::size_t k) {
+                            return TiltedEllipsePoint(se.v[0], se.v[1], se.v[2], se.v[3], tilt,
+                                                      angles.cos[k], angles.sin[k]);
+                          });
                         });
 }
 
