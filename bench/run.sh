@@ -110,8 +110,17 @@ median_s() {
   printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {
     m = (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2; printf "%.4f\n", m / 1e9 }'
 }
-peak_kb() {  # peak_kb CMD...: maximum resident set size in kB
-  /usr/bin/time -v "$@" 2>&1 >/dev/null | sed -n 's/.*Maximum resident set size (kbytes): //p'
+# usage_of CMD...: "peak-kB cpu-seconds" of one run: the maximum resident set
+# size and user + system time, from GNU time (its -v report, written to a file
+# so that the command's own output cannot mix in).
+usage_of() {
+  local report
+  report=$(mktemp)
+  /usr/bin/time -v -o "$report" "$@" >/dev/null 2>&1
+  awk -F': ' '/Maximum resident set size/ { kb = $2 }
+    /User time/ { cpu += $2 } /System time/ { cpu += $2 }
+    END { printf "%d %.3f\n", kb, cpu }' "$report"
+  rm -f "$report"
 }
 instructions() {  # instructions CMD...: instructions executed (callgrind)
   valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
@@ -134,13 +143,15 @@ size_of() { stat -c %s "$1"; }
 lines_of() { wc -l <"$1" | tr -d ' '; }
 calc() { awk "BEGIN { printf \"$1\n\", $2 }"; }
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
 # --- W1 round trip --------------------------------------------------------
 echo "W1: round trip of $(lines_of "$w1_in") lines ($(calc %.1f "$(size_of "$w1_in") / 1e6") MB)..." >&2
 w1_out=$out/w1.txt
 w1_t=$(median_s "$cli" -q -k none -o "$w1_out" "$w1_in")
 w1_cp=$(median_s cp "$w1_in" "$out/w1-copy.txt")
 w1_wc=$(median_s wc -l "$w1_in")
-w1_mem=$(peak_kb "$cli" -q -k none -o "$w1_out" "$w1_in")
+read -r w1_mem w1_cpu < <(usage_of "$cli" -q -k none -o "$w1_out" "$w1_in")
 w1_ir=$(per_figure "$small_figures" "$cli" -q -k none -o "$out/w1-small.txt" "$small_w1")
 
 # --- W2 conversion --------------------------------------------------------
@@ -148,14 +159,14 @@ echo "W2: converting $w2_figures figures with N=$divisions..." >&2
 w2_out=$out/w2.txt
 w2_t=$(median_s "$cli" -q -k circle,arc,solid -n "$divisions" -o "$w2_out" "$w2_in")
 w2_cp=$(median_s cp "$w2_out" "$out/w2-copy.txt")
-w2_mem=$(peak_kb "$cli" -q -k circle,arc,solid -n "$divisions" -o "$w2_out" "$w2_in")
+read -r w2_mem w2_cpu < <(usage_of "$cli" -q -k circle,arc,solid -n "$divisions" -o "$w2_out" "$w2_in")
 w2_ir=$(per_figure "$small_w2_figures" "$cli" -q -k circle,arc,solid -n "$divisions" \
   -o "$out/w2-small.txt" "$small_w2_in")
 
 # --- W3 counts ------------------------------------------------------------
 echo "W3: counts of W1's file..." >&2
 w3_t=$(median_s "$cli" --counts "$w1_in")
-w3_mem=$(peak_kb "$cli" --counts "$w1_in")
+read -r w3_mem w3_cpu < <(usage_of "$cli" --counts "$w1_in")
 w3_ir=$(per_figure "$small_figures" "$cli" --counts "$small_w1")
 
 # --- micro-benchmarks -----------------------------------------------------
@@ -184,10 +195,10 @@ w1_in_b=$(size_of "$w1_in"); w1_out_b=$(size_of "$w1_out"); w1_out_l=$(lines_of 
 w2_in_b=$(size_of "$w2_in"); w2_out_b=$(size_of "$w2_out"); w2_out_l=$(lines_of "$w2_out")
 w1_in_l=$(lines_of "$w1_in")
 
-row() {  # row NAME TIME FLOOR_NAME FLOOR_TIME IN_BYTES OUT_BYTES LINES PEAK_KB IR_PER_FIGURE
-  printf '| %s | %.3f s | %s %.3f s | %.1f× | %.0f | %.2f M | %.2f | %s |\n' \
-    "$1" "$2" "$3" "$4" "$(calc %.4f "$2 / $4")" "$(calc %.4f "$5 / 1e6 / $2")" \
-    "$(calc %.4f "$7 / 1e6 / $2")" "$(calc %.4f "$8 * 1024 / ($5 + $6)")" "$9"
+row() {  # row NAME TIME CPU FLOOR_NAME FLOOR_TIME IN_BYTES OUT_BYTES LINES PEAK_KB IR_PER_FIGURE
+  printf '| %s | %.3f s | %.3f s | %s %.3f s | %.1f× | %.0f | %.2f M | %.2f | %s |\n' \
+    "$1" "$2" "$3" "$4" "$5" "$(calc %.4f "$2 / $5")" "$(calc %.4f "$6 / 1e6 / $2")" \
+    "$(calc %.4f "$8 / 1e6 / $2")" "$(calc %.4f "$9 * 1024 / ($6 + $7)")" "${10}"
 }
 yes_no() { if awk "BEGIN { exit !($1) }"; then echo "met"; else echo "MISSED"; fi; }
 
@@ -200,20 +211,23 @@ w2_lps=$(calc %.4f "$w2_out_l / $w2_t")
 w3_mbps=$(calc %.4f "$w1_in_b / 1e6 / $w3_t")
 
 results=$(cat <<EOF
-Measured $date_utc on $(nproc) cores of "$cpu", commit $commit,
-$reps repetitions per timing (median)$( [[ $quick -eq 1 ]] && echo ", quick run" ).
+Measured $date_utc on $(nproc) cores of "$cpu", commit $commit, $reps repetitions per
+timing$( [[ $quick -eq 1 ]] && echo " (quick run)" ). Load average when the timings began: $load_before (above 1
+means other work shared the machine and the wall-clock times are too high).
 
-| workload | median time | floor | ratio | MB/s in | M lines/s | peak memory / (in + out) | instructions / figure |
-|---|---|---|---|---|---|---|---|
-$(row "W1 round trip ($w1_figures figures, $(calc %.1f "$w1_in_b / 1e6") MB in, $w1_out_l lines out)" "$w1_t" "cp" "$w1_cp" "$w1_in_b" "$w1_out_b" "$w1_out_l" "$w1_mem" "$w1_ir")
-$(row "W2 conversion ($w2_figures figures → $w2_out_l lines, $(calc %.1f "$w2_out_b / 1e6") MB out)" "$w2_t" "cp of output" "$w2_cp" "$w2_in_b" "$w2_out_b" "$w2_out_l" "$w2_mem" "$w2_ir")
-$(row "W3 counts (W1's file, $w1_in_l lines)" "$w3_t" "wc -l" "$w1_wc" "$w1_in_b" 0 "$w1_in_l" "$w3_mem" "$w3_ir")
+| workload | median time | CPU time | floor | ratio | MB/s in | M lines/s | peak memory / (in + out) | instructions / figure |
+|---|---|---|---|---|---|---|---|---|
+$(row "W1 round trip ($w1_figures figures, $(calc %.1f "$w1_in_b / 1e6") MB in, $w1_out_l lines out)" "$w1_t" "$w1_cpu" "cp" "$w1_cp" "$w1_in_b" "$w1_out_b" "$w1_out_l" "$w1_mem" "$w1_ir")
+$(row "W2 conversion ($w2_figures figures → $w2_out_l lines, $(calc %.1f "$w2_out_b / 1e6") MB out)" "$w2_t" "$w2_cpu" "cp of output" "$w2_cp" "$w2_in_b" "$w2_out_b" "$w2_out_l" "$w2_mem" "$w2_ir")
+$(row "W3 counts (W1's file, $w1_in_l lines)" "$w3_t" "$w3_cpu" "wc -l" "$w1_wc" "$w1_in_b" 0 "$w1_in_l" "$w3_mem" "$w3_ir")
 
-MB/s in: input bytes per second. M lines/s: output lines per second (W3:
-input lines). Instructions per figure: callgrind on $small_figures figures
-(W1, W3) or $small_w2_figures source figures (W2, each making $divisions segments),
-less the instructions of the same command on an empty file.
-Also for W1: wc -l of the input takes $(printf '%.3f' "$w1_wc") s.
+- Median time: wall clock, the median of the repetitions. CPU time: user + system time of one
+  run, less sensitive to other work on the machine.
+- Ratio, MB/s and lines/s come from the median time. MB/s in: input bytes per second.
+  M lines/s: output lines per second (W3: input lines).
+- Instructions per figure: callgrind on $small_figures figures (W1, W3) or $small_w2_figures source
+  figures (W2, each making $divisions segments), less the same command on an empty file.
+- For comparison, wc -l of W1's input takes $(printf '%.3f' "$w1_wc") s.
 
 | micro-benchmark | result |
 |---|---|
