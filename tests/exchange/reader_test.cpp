@@ -13,21 +13,8 @@
 #include <vector>
 
 #include "exchange/file_io.h"
+#include "support/allocation_seam.h"
 
-// Allocation failure on demand: after FailAllocationAfter(k) the k-th
-// allocation from then on (counted from 0) throws std::bad_alloc.
-namespace {
-std::atomic<long> g_allocationsLeft{-1};
-void FailAllocationAfter(long k) { g_allocationsLeft = k; }
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (g_allocationsLeft >= 0 && g_allocationsLeft-- == 0) throw std::bad_alloc();
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -624,9 +611,9 @@ TEST_F(ReaderFile, ExhaustedMemoryEndsTheReadWithAConsistentStore) {
   for (long k : {0L, 1L, 2L, 5L, 50L, 500L, 2000L, 4000L}) {
     Store s;
     JwwInit(s);
-    FailAllocationAfter(k);
+    AllocationSeamArm(k + 1);
     const bool ok = JwwReadFile(s, path);
-    FailAllocationAfter(-1);
+    AllocationSeamArm(0);
     EXPECT_FALSE(ok) << k;
     ExpectConsistent(s);
     EXPECT_GE(s.order.size(), previous) << k;  // a later failure keeps more

@@ -18,28 +18,7 @@
 
 #include "dialog/form.h"
 #include "exchange/file_io.h"
-
-namespace {
-
-// The allocation seam: while armed, the k-th call of operator new throws.
-std::atomic<long long> g_allocFailAt{0};
-std::atomic<long long> g_allocCalls{0};
-
-void AllocArm(long long k) {
-  g_allocCalls = 0;
-  g_allocFailAt = k;
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  const long long call = ++g_allocCalls;
-  if (g_allocFailAt != 0 && call == g_allocFailAt) throw std::bad_alloc();
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "support/allocation_seam.h"
 
 namespace {
 
@@ -194,7 +173,7 @@ TEST_P(FaultInjection, EveryAllocationFailingLeavesWholeFiles) {
   Job job("alloc", Input());
   ASSERT_FALSE(job.input.empty());
   const long long points = CheckEveryPoint(
-      job, [](long long k) { AllocArm(k); }, [] { return g_allocCalls.load(); }, "allocation");
+      job, [](long long k) { AllocationSeamArm(k); }, [] { return AllocationSeamCalls(); }, "allocation");
   std::printf("allocations exercised as injection points: %lld\n", points);
 }
 
