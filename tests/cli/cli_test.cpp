@@ -1,31 +1,14 @@
 // Runs the built q527-cli on files in a temporary folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-  int code = -1;
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
 
 constexpr const char* kDrawing =
     "lg1\r\n"
@@ -39,42 +22,20 @@ constexpr const char* kDrawing =
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("q527-cli-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    in_ = dir_ / "JWC_TEMP.TXT";
-    out_ = dir_ / "out.txt";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  CliResult Run(const std::string& args) { return RunCli(dir_.path(), args); }
 
-  // Runs the program in the temporary folder with stdin closed.
-  Result Run(const std::string& args) {
-    const fs::path so = dir_ / ".stdout", se = dir_ / ".stderr";
-    const std::string cmd = "cd '" + dir_.string() + "' && '" Q527_CLI_PATH "' " + args +
-                            " </dev/null >'" + so.string() + "' 2>'" + se.string() + "'";
-    const int status = std::system(cmd.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(so);
-    r.err = Slurp(se);
-    fs::remove(so);
-    fs::remove(se);
-    return r;
-  }
-
-  fs::path dir_, in_, out_;
+  TempDir dir_{"q527-cli"};
+  fs::path in_ = dir_ / "JWC_TEMP.TXT";
+  fs::path out_ = dir_ / "out.txt";
 };
 
 TEST_F(CliTest, ConvertsTheChosenCirclesAsTheDialogWould) {
-  Spit(in_, kDrawing);
-  const Result r = Run("-k circle -n 4 -o out.txt JWC_TEMP.TXT");
+  WriteFileBytes(in_, kDrawing);
+  const CliResult r = Run("-k circle -n 4 -o out.txt JWC_TEMP.TXT");
   EXPECT_EQ(r.code, 0) << r.err;
   // Untouched figures first, in their order, then the circle's square; its
   // vertices (15, 20), (10, 25), (5, 20), (10, 15) are exact in doubles.
-  EXPECT_EQ(Slurp(out_),
+  EXPECT_EQ(ReadFileBytes(out_),
             "hd\r\n"
             "lg1\r\n"
             "ly2\r\n"
@@ -87,21 +48,21 @@ TEST_F(CliTest, ConvertsTheChosenCirclesAsTheDialogWould) {
             "10 25 5 20\r\n"
             "5 20 10 15\r\n"
             "10 15 15 20\r\n");
-  EXPECT_EQ(Slurp(in_), kDrawing);
+  EXPECT_EQ(ReadFileBytes(in_), kDrawing);
   EXPECT_TRUE(r.out.empty());
   // One summary line, and no status texts when stderr is not a terminal.
   EXPECT_NE(r.err.find("12 lines written"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find('\r'), std::string::npos);
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
 
-  const Result quiet = Run("-q -k circle -n 4 -o - JWC_TEMP.TXT");
+  const CliResult quiet = Run("-q -k circle -n 4 -o - JWC_TEMP.TXT");
   EXPECT_EQ(quiet.code, 0);
-  EXPECT_EQ(quiet.out, Slurp(out_));
+  EXPECT_EQ(quiet.out, ReadFileBytes(out_));
   EXPECT_TRUE(quiet.err.empty()) << quiet.err;
 }
 
 TEST_F(CliTest, ExitStatusesAndMessages) {
-  Spit(in_, kDrawing);
+  WriteFileBytes(in_, kDrawing);
   fs::create_directories(dir_ / "folder");
   struct Case {
     const char* args;
@@ -127,7 +88,7 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    const Result r = Run(c.args);
+    const CliResult r = Run(c.args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
     if (c.code == 1) {
@@ -135,66 +96,66 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
     }
   }
   // None of the failures touched the input or created the output.
-  EXPECT_EQ(Slurp(in_), kDrawing);
+  EXPECT_EQ(ReadFileBytes(in_), kDrawing);
   EXPECT_FALSE(fs::exists(dir_ / "missing.txt"));
   EXPECT_TRUE(fs::exists(out_));  // only from the last, successful case
 }
 
 TEST_F(CliTest, MissingFileStaysMissing) {
-  const Result r = Run("-q");
+  const CliResult r = Run("-q");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("JWC_TEMP.TXT"), std::string::npos);
   EXPECT_FALSE(fs::exists(in_));
 }
 
 TEST_F(CliTest, CancelAndCountsWriteWhatTheDialogWould) {
-  Spit(in_, kDrawing);
-  const Result counts = Run("--counts");
+  WriteFileBytes(in_, kDrawing);
+  const CliResult counts = Run("--counts");
   EXPECT_EQ(counts.code, 0);
   EXPECT_EQ(counts.out, "円：1 円弧楕円弧：1 円周S：0\n");
-  EXPECT_EQ(Slurp(in_), kDrawing);
+  EXPECT_EQ(ReadFileBytes(in_), kDrawing);
 
-  const Result cancel = Run("-q --cancel");
+  const CliResult cancel = Run("-q --cancel");
   EXPECT_EQ(cancel.code, 0);
-  EXPECT_EQ(Slurp(in_), "hq\r\n");
+  EXPECT_EQ(ReadFileBytes(in_), "hq\r\n");
 }
 
 TEST_F(CliTest, SettingsFileGivesDefaultsAndIsSavedAsOkDoes) {
-  Spit(in_, kDrawing);
+  WriteFileBytes(in_, kDrawing);
   const fs::path dat = dir_ / "q527.dat";
-  Spit(dat, "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  WriteFileBytes(dat, "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
   ASSERT_EQ(Run("-q --settings q527.dat -o out.txt").code, 0);
-  const std::string out = Slurp(out_);
+  const std::string out = ReadFileBytes(out_);
   EXPECT_NE(out.find("ci 0 0 10 0 90 1 0\r\n"), std::string::npos);  // arcs off
   EXPECT_EQ(out.find("ci 10 20 5"), std::string::npos);
-  EXPECT_EQ(Slurp(dat), "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  EXPECT_EQ(ReadFileBytes(dat), "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
 
   ASSERT_EQ(Run("-q --settings q527.dat -n 5 -k arc -o out.txt").code, 0);
-  EXPECT_EQ(Slurp(dat), "120\r\n-5\r\n5\r\n0\r\n1\r\n0\r\n");
+  EXPECT_EQ(ReadFileBytes(dat), "120\r\n-5\r\n5\r\n0\r\n1\r\n0\r\n");
 
   ASSERT_EQ(Run("-q --settings q527.dat --cancel -n 7 -o out.txt").code, 0);
-  EXPECT_EQ(Slurp(dat), "120\r\n-5\r\n5\r\n0\r\n1\r\n0\r\n");  // Cancel saves nothing
+  EXPECT_EQ(ReadFileBytes(dat), "120\r\n-5\r\n5\r\n0\r\n1\r\n0\r\n");  // Cancel saves nothing
 
   // Without --settings no settings file is read or written.
   fs::remove(dat);
   ASSERT_EQ(Run("-q -o out.txt").code, 0);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
 }
 
 TEST_F(CliTest, BundledSampleConvertsCompletely) {
   fs::copy_file(fs::path(Q527_SOURCE_DIR) / "samples" / "JWC_TEMP.TXT", in_);
-  const Result counts = Run("--counts");
+  const CliResult counts = Run("--counts");
   ASSERT_EQ(counts.code, 0);
   EXPECT_EQ(counts.out, "円：3 円弧楕円弧：6 円周S：3\n");
 
   // Nothing chosen: every figure comes back, so the result counts the same.
   ASSERT_EQ(Run("-q -k none -o kept.txt").code, 0);
-  EXPECT_EQ(Slurp(dir_ / "kept.txt").substr(0, 4), "hd\r\n");
+  EXPECT_EQ(ReadFileBytes(dir_ / "kept.txt").substr(0, 4), "hd\r\n");
   EXPECT_EQ(Run("--counts kept.txt").out, counts.out);
 
   // Everything chosen: no circle, arc or circular solid is left.
   ASSERT_EQ(Run("-q").code, 0);
-  EXPECT_EQ(Slurp(in_).substr(0, 4), "hd\r\n");
+  EXPECT_EQ(ReadFileBytes(in_).substr(0, 4), "hd\r\n");
   EXPECT_EQ(Run("--counts").out, "円：0 円弧楕円弧：0 円周S：0\n");
 }
 

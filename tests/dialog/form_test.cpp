@@ -1,15 +1,13 @@
 #include "dialog/form.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "exchange/file_io.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -47,40 +45,23 @@ struct FakePlatform : FormPlatform {
 
 class FormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("q527-form-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    exchange_ = dir_ / "JWC_TEMP.TXT";
-    settings_ = dir_ / "q527.dat";
-  }
-  void TearDown() override {
-    FaultArm(0);
-    fs::remove_all(dir_);
-  }
-  std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void Spit(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-  }
+  void TearDown() override { FaultArm(0); }
   TForm1& Open(FakePlatform& platform) {
     form_ = std::make_unique<TForm1>(platform, exchange_, settings_);
     platform.form = form_.get();
     return *form_;
   }
 
-  fs::path dir_, exchange_, settings_;
+  TempDir dir_{"q527-form"};
+  fs::path exchange_ = dir_ / "JWC_TEMP.TXT";
+  fs::path settings_ = dir_ / "q527.dat";
   std::unique_ptr<TForm1> form_;
 };
 
 TEST_F(FormTest, ShowFillsTheControlsFromSettingsAndCounts) {
   std::string file = "ci 0 0 1\r\nci 0 0 2\r\nci 0 0 3\r\n";
   for (int k = 0; k < 12; ++k) file += "se 0 0 1 1 0 0 1 100\r\n";
-  Spit(exchange_, file);
+  WriteFileBytes(exchange_, file);
   FakePlatform p;
   Open(p).FormShow();
   EXPECT_EQ(p.moves, 1);
@@ -90,7 +71,7 @@ TEST_F(FormTest, ShowFillsTheControlsFromSettingsAndCounts) {
   EXPECT_EQ(p.shown, std::vector<std::string>{"円：3 円弧楕円弧：0 円周S：12"});
 
   // A saved place off the screen is taken as it is.
-  Spit(settings_, "-3000\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  WriteFileBytes(settings_, "-3000\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
   FakePlatform q;
   Open(q).FormShow();
   EXPECT_EQ(q.left, -3000);
@@ -100,16 +81,16 @@ TEST_F(FormTest, ShowFillsTheControlsFromSettingsAndCounts) {
 }
 
 TEST_F(FormTest, CancelWritesHqAndLeavesTheSettingsAlone) {
-  Spit(exchange_, "ci 0 0 10\r\n");
+  WriteFileBytes(exchange_, "ci 0 0 10\r\n");
   const std::string settings = "1\r\n2\r\n30\r\n1\r\n1\r\n1\r\n";
-  Spit(settings_, settings);
+  WriteFileBytes(settings_, settings);
   FakePlatform p;
   TForm1& form = Open(p);
   form.FormShow();
   form.Button2Click();
   EXPECT_EQ(p.closes, 1);
-  EXPECT_EQ(Slurp(exchange_), "hq\r\n");
-  EXPECT_EQ(Slurp(settings_), settings);
+  EXPECT_EQ(ReadFileBytes(exchange_), "hq\r\n");
+  EXPECT_EQ(ReadFileBytes(settings_), settings);
   EXPECT_TRUE(p.failures.empty());
 }
 
@@ -119,12 +100,12 @@ TEST_F(FormTest, MissingExchangeFileStillEndsWithHq) {
   form.FormShow();
   form.Button1Click(DialogState{});
   // A file that could not be read is not converted.
-  EXPECT_EQ(Slurp(exchange_), "hq\r\n");
+  EXPECT_EQ(ReadFileBytes(exchange_), "hq\r\n");
   EXPECT_EQ(p.failures.size(), 1u);
 }
 
 TEST_F(FormTest, OkConvertsSavesAndClosesOnce) {
-  Spit(exchange_, "ci 10 20 5\r\n");
+  WriteFileBytes(exchange_, "ci 10 20 5\r\n");
   FakePlatform p;
   TForm1& form = Open(p);
   form.FormShow();
@@ -136,22 +117,22 @@ TEST_F(FormTest, OkConvertsSavesAndClosesOnce) {
   form.Button1Click(st);
   EXPECT_EQ(p.closes, 1);
   EXPECT_TRUE(p.failures.empty());
-  const std::string written = Slurp(exchange_);
+  const std::string written = ReadFileBytes(exchange_);
   EXPECT_EQ(written.substr(0, 4), "hd\r\n");
   EXPECT_NE(written.find("15 20 10 25\r\n10 25 5 20\r\n5 20 10 15\r\n10 15 15 20\r\n"),
             std::string::npos);
-  EXPECT_EQ(Slurp(settings_), "120\r\n-5\r\n4\r\n1\r\n0\r\n1\r\n");
+  EXPECT_EQ(ReadFileBytes(settings_), "120\r\n-5\r\n4\r\n1\r\n0\r\n1\r\n");
   EXPECT_EQ(form.Settings().DivisionCount, 4);
   EXPECT_EQ(p.shown.back(), "ファイル生成中です");
 
   // The window may deliver a second close; the file is written only once.
-  Spit(exchange_, "changed\r\n");
+  WriteFileBytes(exchange_, "changed\r\n");
   form.FormClose();
-  EXPECT_EQ(Slurp(exchange_), "changed\r\n");
+  EXPECT_EQ(ReadFileBytes(exchange_), "changed\r\n");
 }
 
 TEST_F(FormTest, PartialReadRefusesOkWithOneMessage) {
-  Spit(exchange_, "ci 0 0 10\r\nci 0 0 20\r\n");
+  WriteFileBytes(exchange_, "ci 0 0 10\r\nci 0 0 20\r\n");
   FakePlatform p;
   TForm1& form = Open(p);
   FaultArm(2);  // the exchange file opens, then its first read fails
@@ -159,8 +140,8 @@ TEST_F(FormTest, PartialReadRefusesOkWithOneMessage) {
   FaultArm(0);
   form.Button1Click(DialogState{});
   EXPECT_EQ(p.failures.size(), 1u);
-  EXPECT_EQ(Slurp(exchange_), "hq\r\n");
-  EXPECT_EQ(Slurp(settings_), "0\r\n0\r\n24\r\n1\r\n1\r\n1\r\n");
+  EXPECT_EQ(ReadFileBytes(exchange_), "hq\r\n");
+  EXPECT_EQ(ReadFileBytes(settings_), "0\r\n0\r\n24\r\n1\r\n1\r\n1\r\n");
 }
 
 TEST_F(FormTest, UnwritableExchangeFileIsReported) {

@@ -1,14 +1,13 @@
 #include "dialog/settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 
 #include "exchange/file_io.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -28,31 +27,11 @@ void ExpectFields(const FormSettings& f, const Expect& e) {
   EXPECT_EQ(f.TargetSolid, e.solid);
 }
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
-
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("q527-settings-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = dir_ / "q527.dat";
-  }
-  void TearDown() override {
-    FaultArm(0);
-    fs::remove_all(dir_);
-  }
-  fs::path dir_;
-  fs::path path_;
+  void TearDown() override { FaultArm(0); }
+  TempDir dir_{"q527-settings"};
+  fs::path path_ = dir_ / "q527.dat";
 };
 
 TEST(SettingsFormat, WritesSixCrLfLinesOfDigitsAndSigns) {
@@ -128,7 +107,7 @@ TEST_F(SettingsFileTest, MissingOrUnreadableFileGivesTheDefaults) {
   ExpectFields(f, defaults);
   fs::remove(path_);
 
-  Spit(path_, "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  WriteFileBytes(path_, "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
   FaultArm(1);  // the open fails
   f = FormSettings{5, 5, 5, false, false, false};
   LoadSettings(f, path_);
@@ -138,29 +117,29 @@ TEST_F(SettingsFileTest, MissingOrUnreadableFileGivesTheDefaults) {
 TEST_F(SettingsFileTest, SaveThenLoadGivesTheSameFields) {
   const FormSettings saved{120, -5, 36, true, false, true};
   ASSERT_TRUE(SaveSettings(saved, path_));
-  EXPECT_EQ(Slurp(path_), "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "120\r\n-5\r\n36\r\n1\r\n0\r\n1\r\n");
   FormSettings loaded;
   LoadSettings(loaded, path_);
   ExpectFields(loaded, {120, -5, 36, true, false, true});
   // Nothing is left beside the settings file.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(SettingsFileTest, FailedSaveKeepsTheOldFileWhole) {
   const std::string old = "7\r\n8\r\n9\r\n0\r\n1\r\n0\r\n";
-  Spit(path_, old);
+  WriteFileBytes(path_, old);
   FaultArm(0);
   ASSERT_TRUE(SaveSettings(FormSettings{}, path_));
   const long long operations = FaultCalls();
   ASSERT_GT(operations, 0);
   for (long long k = 1; k <= operations; ++k) {
     SCOPED_TRACE(k);
-    Spit(path_, old);
+    WriteFileBytes(path_, old);
     FaultArm(k);
     EXPECT_FALSE(SaveSettings(FormSettings{1, 2, 3, true, true, true}, path_));
     FaultArm(0);
-    EXPECT_EQ(Slurp(path_), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_EQ(ReadFileBytes(path_), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
   }
   EXPECT_FALSE(SaveSettings(FormSettings{}, dir_ / "absent" / "q527.dat"));
 }

@@ -3,46 +3,31 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "support/test_files.h"
 
 namespace {
 
 class FileIo : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("q527_file_io_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    FaultArm(0);
-  }
-  void TearDown() override {
-    FaultArm(0);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  static std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  void Put(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  void SetUp() override { FaultArm(0); }
+  void TearDown() override { FaultArm(0); }
+
   // Files in the folder other than the target: a temporary file left behind.
   std::size_t Leftovers(const std::filesystem::path& target) {
     std::size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir_)) n += e.path() != target;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path())) n += e.path() != target;
     return n;
   }
-  std::filesystem::path dir_;
+  TempDir dir_{"q527-file-io"};
 };
 
 TEST_F(FileIo, ReadStatusOfMissingFolderAndEmptyFiles) {
   std::string out = "stale";
   EXPECT_EQ(ReadWholeFile(dir_ / "none.txt", out), ReadStatus::kMissing);
-  EXPECT_EQ(ReadWholeFile(dir_, out), ReadStatus::kFailed);
-  Put(dir_ / "empty.txt", "");
+  EXPECT_EQ(ReadWholeFile(dir_.path(), out), ReadStatus::kFailed);
+  WriteFileBytes(dir_ / "empty.txt", "");
   EXPECT_EQ(ReadWholeFile(dir_ / "empty.txt", out), ReadStatus::kOk);
   EXPECT_TRUE(out.empty());
   EXPECT_FALSE(FileExists(dir_ / "none.txt"));
@@ -50,7 +35,7 @@ TEST_F(FileIo, ReadStatusOfMissingFolderAndEmptyFiles) {
 }
 
 TEST_F(FileIo, ReadFaultsReportFailure) {
-  Put(dir_ / "f.txt", std::string(3 << 19, 'a'));
+  WriteFileBytes(dir_ / "f.txt", std::string(3 << 19, 'a'));
   // open, read, read, close
   for (long long k = 1; k <= 4; ++k) {
     FaultArm(k);
@@ -65,19 +50,19 @@ TEST_F(FileIo, ReadFaultsReportFailure) {
 
 TEST_F(FileIo, ReplaceKeepsTheOldContentWhenAnyOperationFails) {
   const auto target = dir_ / "JWC_TEMP.TXT";
-  Put(target, "old\r\n");
+  WriteFileBytes(target, "old\r\n");
   FaultArm(0);
   ASSERT_TRUE(ReplaceFileAtomically(target, {"a\r\n", "", "b\r\n"}));
-  EXPECT_EQ(Slurp(target), "a\r\nb\r\n");
+  EXPECT_EQ(ReadFileBytes(target), "a\r\nb\r\n");
   EXPECT_EQ(Leftovers(target), 0u);
   const long long ops = FaultCalls();  // open, three writes, flush, close, move
   ASSERT_GE(ops, 4);
   for (long long k = 1; k <= ops; ++k) {
-    Put(target, "old\r\n");
+    WriteFileBytes(target, "old\r\n");
     FaultArm(k);
     EXPECT_FALSE(ReplaceFileAtomically(target, {"a\r\n", "", "b\r\n"})) << k;
     FaultArm(0);
-    EXPECT_EQ(Slurp(target), "old\r\n") << k;
+    EXPECT_EQ(ReadFileBytes(target), "old\r\n") << k;
     EXPECT_EQ(Leftovers(target), 0u) << k;
   }
 }

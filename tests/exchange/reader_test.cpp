@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <new>
 #include <random>
@@ -14,6 +13,7 @@
 
 #include "exchange/file_io.h"
 #include "support/allocation_seam.h"
+#include "support/test_files.h"
 
 
 namespace {
@@ -508,21 +508,11 @@ TEST(ReaderLineEnds, LfCrLfLoneCrAndCtrlZ) {
 
 class ReaderFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("q527_reader_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    FaultArm(0);
-  }
-  void TearDown() override {
-    FaultArm(0);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void SetUp() override { FaultArm(0); }
+  void TearDown() override { FaultArm(0); }
   std::filesystem::path Write(const std::string& bytes) {
     const auto path = dir_ / "JWC_TEMP.TXT";
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    WriteFileBytes(path, bytes);
     return path;
   }
   static Store ReadFile(const std::filesystem::path& path, bool& ok) {
@@ -531,7 +521,7 @@ class ReaderFile : public ::testing::Test {
     ok = JwwReadFile(s, path);
     return s;
   }
-  std::filesystem::path dir_;
+  TempDir dir_{"q527-reader"};
 };
 
 constexpr std::size_t kBlock = std::size_t{1} << 20;
@@ -577,7 +567,7 @@ TEST_F(ReaderFile, MissingFileOrFolderGivesFalse) {
   s.cur.color = 42;
   EXPECT_FALSE(JwwReadFile(s, dir_ / "JWC_TEMP.TXT"));
   EXPECT_EQ(s.cur.color, 42);  // untouched
-  EXPECT_FALSE(JwwReadFile(s, dir_));
+  EXPECT_FALSE(JwwReadFile(s, dir_.path()));
 }
 
 TEST_F(ReaderFile, AFailedReadKeepsWhatCameBefore) {

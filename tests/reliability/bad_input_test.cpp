@@ -7,7 +7,6 @@
 // Most cases run the built q527-cli on files in a temporary folder; the
 // dialog's handlers and the reader are driven directly where that says more.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,7 +14,6 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
@@ -26,78 +24,38 @@
 #include "exchange/output_pass.h"
 #include "exchange/reader.h"
 #include "exchange/writer.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Spit(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Permission bits stop nobody running as root, so the cases that rely on
 // them run only for an ordinary user.
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
-struct Result {
-  int code = -1;
-  std::string out, err;
-};
-
 class BadInput : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("q527-bad-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    FaultArm(0);
-  }
-  void TearDown() override {
-    FaultArm(0);
-    std::error_code ec;
-    // Folders and files made read-only by a case must not outlive it.
-    for (const auto& e : fs::recursive_directory_iterator(dir_, ec)) {
-      fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(dir_, ec);
-  }
+  void SetUp() override { FaultArm(0); }
+  void TearDown() override { FaultArm(0); }
 
-  // Runs q527-cli in the temporary folder with stdin closed. With limited, a
-  // run that does not end within a minute is killed and shows as exit
-  // status 124.
-  Result Run(const std::string& args, bool limited = false) {
-    const fs::path so = dir_ / ".stdout", se = dir_ / ".stderr";
-    const std::string cmd = "cd '" + dir_.string() + "' && " + (limited ? "timeout 60 " : "") +
-                            "'" Q527_CLI_PATH "' " + args + " </dev/null >'" + so.string() +
-                            "' 2>'" + se.string() + "'";
-    const int status = std::system(cmd.c_str());
-    Result r;
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = Slurp(so);
-    r.err = Slurp(se);
-    fs::remove(so);
-    fs::remove(se);
-    return r;
+  // With limited, a run that does not end within a minute is killed and
+  // shows as exit status 124.
+  CliResult Run(const std::string& args, bool limited = false) {
+    return RunCli(dir_.path(), args, limited ? 60 : 0);
   }
 
   // The result of one run of q527-cli on the given exchange-file bytes.
   std::string Convert(const std::string& bytes, const std::string& args, bool limited = false) {
-    Spit(dir_ / "in.txt", bytes);
-    const Result r = Run("-q " + args + " -o out.txt in.txt", limited);
+    WriteFileBytes(dir_ / "in.txt", bytes);
+    const CliResult r = Run("-q " + args + " -o out.txt in.txt", limited);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
-    return Slurp(dir_ / "out.txt");
+    return ReadFileBytes(dir_ / "out.txt");
   }
 
-  fs::path dir_;
+  TempDir dir_{"q527-bad"};
 };
 
 // Everything the host may be handed back must read as an exchange file: CR LF
@@ -283,8 +241,8 @@ TEST_F(BadInput, FilesWithoutFiguresConvertToNothing) {
   for (const std::string& bytes :
        {""s, "\x1A"s, "\x1A\x1A\r\nci 0 0 5\r\n"s, "\r\n\r\n   \r\n\t\r\n\0\r\n"s}) {
     SCOPED_TRACE(testing::PrintToString(bytes));
-    Spit(dir_ / "JWC_TEMP.TXT", bytes);
-    const Result counts = Run("--counts");
+    WriteFileBytes(dir_ / "JWC_TEMP.TXT", bytes);
+    const CliResult counts = Run("--counts");
     EXPECT_EQ(counts.code, 0);
     EXPECT_EQ(counts.out, "円：0 円弧楕円弧：0 円周S：0\n");
     EXPECT_EQ(Convert(bytes, "-n 5"), "hd\r\nlg0\r\nly0\r\n");
@@ -377,11 +335,11 @@ TEST_F(BadInput, HundredMegabyteLines) {
 // as it is; one that fails part-way gets "hq", as the dialog's close writes.
 TEST_F(BadInput, UnreadableExchangeFileIsNeverConverted) {
   // The kernel refuses every read of this file with EIO.
-  Result r = Run("-o out.txt /proc/self/mem");
+  CliResult r = Run("-o out.txt /proc/self/mem");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("could not be read to its end"), std::string::npos) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_EQ(Slurp(dir_ / "out.txt"), "hq\r\n");
+  EXPECT_EQ(ReadFileBytes(dir_ / "out.txt"), "hq\r\n");
 
   r = Run("--counts /proc/self/mem");
   EXPECT_EQ(r.code, 1);
@@ -389,7 +347,7 @@ TEST_F(BadInput, UnreadableExchangeFileIsNeverConverted) {
 
   if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop root";
   const std::string drawing = kHead + kTail;
-  Spit(dir_ / "JWC_TEMP.TXT", drawing);
+  WriteFileBytes(dir_ / "JWC_TEMP.TXT", drawing);
   fs::permissions(dir_ / "JWC_TEMP.TXT", fs::perms::none);
   for (const char* args : {"", "-o out2.txt", "--cancel", "--counts"}) {
     SCOPED_TRACE(args);
@@ -400,7 +358,7 @@ TEST_F(BadInput, UnreadableExchangeFileIsNeverConverted) {
     EXPECT_FALSE(fs::exists(dir_ / "out2.txt"));
   }
   fs::permissions(dir_ / "JWC_TEMP.TXT", fs::perms::owner_read, fs::perm_options::add);
-  EXPECT_EQ(Slurp(dir_ / "JWC_TEMP.TXT"), drawing);
+  EXPECT_EQ(ReadFileBytes(dir_ / "JWC_TEMP.TXT"), drawing);
 }
 
 struct QuietPlatform : FormPlatform {
@@ -435,7 +393,7 @@ TEST_F(BadInput, DialogOnAnUnreadableExchangeFile) {
     if (c.folder) {
       fs::create_directories(exchange / "inner");
     } else {
-      Spit(exchange, kHead);
+      WriteFileBytes(exchange, kHead);
       fs::permissions(exchange, fs::perms::none);
     }
     QuietPlatform p;
@@ -448,10 +406,10 @@ TEST_F(BadInput, DialogOnAnUnreadableExchangeFile) {
     if (c.folder) {
       EXPECT_TRUE(fs::is_directory(exchange / "inner"));
     } else {
-      EXPECT_EQ(Slurp(exchange), "hq\r\n");
+      EXPECT_EQ(ReadFileBytes(exchange), "hq\r\n");
     }
     // Only the two files: no temporary file is left beside them.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
   }
 }
 
@@ -465,33 +423,33 @@ TEST_F(BadInput, ReadOnlyFilesAndFolders) {
   const std::string oldSettings = "7\r\n8\r\n12\r\n1\r\n0\r\n0\r\n";
   const std::string expected = Convert(drawing, "-n 5 -k circle");
 
-  Spit(dir_ / "JWC_TEMP.TXT", drawing);
-  Spit(dir_ / "q527.dat", oldSettings);
+  WriteFileBytes(dir_ / "JWC_TEMP.TXT", drawing);
+  WriteFileBytes(dir_ / "q527.dat", oldSettings);
   fs::permissions(dir_ / "JWC_TEMP.TXT", fs::perms::owner_read | fs::perms::group_read);
   fs::permissions(dir_ / "q527.dat", fs::perms::owner_read | fs::perms::group_read);
-  Result r = Run("-q --settings q527.dat -n 5");
+  CliResult r = Run("-q --settings q527.dat -n 5");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(Slurp(dir_ / "JWC_TEMP.TXT"), expected);
-  EXPECT_EQ(Slurp(dir_ / "q527.dat"), "7\r\n8\r\n5\r\n1\r\n0\r\n0\r\n");
+  EXPECT_EQ(ReadFileBytes(dir_ / "JWC_TEMP.TXT"), expected);
+  EXPECT_EQ(ReadFileBytes(dir_ / "q527.dat"), "7\r\n8\r\n5\r\n1\r\n0\r\n0\r\n");
 
   if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop root";
   const fs::path ro = dir_ / "ro";
   fs::create_directories(ro);
-  Spit(ro / "JWC_TEMP.TXT", drawing);
-  Spit(ro / "q527.dat", oldSettings);
+  WriteFileBytes(ro / "JWC_TEMP.TXT", drawing);
+  WriteFileBytes(ro / "q527.dat", oldSettings);
   fs::permissions(ro, fs::perms::owner_read | fs::perms::owner_exec);
   // The exchange file cannot be replaced: one error line, the host's figures stay.
   r = Run("--settings ro/q527.dat -n 5 ro/JWC_TEMP.TXT");
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("cannot write"), std::string::npos) << r.err;
   EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-  EXPECT_EQ(Slurp(ro / "JWC_TEMP.TXT"), drawing);
-  EXPECT_EQ(Slurp(ro / "q527.dat"), oldSettings);
+  EXPECT_EQ(ReadFileBytes(ro / "JWC_TEMP.TXT"), drawing);
+  EXPECT_EQ(ReadFileBytes(ro / "q527.dat"), oldSettings);
   // The settings file cannot be replaced: the run goes on without it.
   r = Run("-q --settings ro/q527.dat -n 5 -o out.txt ro/JWC_TEMP.TXT");
   EXPECT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(Slurp(dir_ / "out.txt"), expected);
-  EXPECT_EQ(Slurp(ro / "q527.dat"), oldSettings);
+  EXPECT_EQ(ReadFileBytes(dir_ / "out.txt"), expected);
+  EXPECT_EQ(ReadFileBytes(ro / "q527.dat"), oldSettings);
   EXPECT_EQ(std::distance(fs::directory_iterator(ro), fs::directory_iterator()), 2);
 }
 
@@ -524,12 +482,12 @@ TEST_F(BadInput, GarbageSettingsFiles) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Spit(dir_ / "q527.dat", c.bytes);
-    Spit(dir_ / "JWC_TEMP.TXT", "ci 0 0 5\r\n");
-    const Result r = Run("-q --settings q527.dat");
+    WriteFileBytes(dir_ / "q527.dat", c.bytes);
+    WriteFileBytes(dir_ / "JWC_TEMP.TXT", "ci 0 0 5\r\n");
+    const CliResult r = Run("-q --settings q527.dat");
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(Slurp(dir_ / "q527.dat"), c.saved);
-    const std::string out = Slurp(dir_ / "JWC_TEMP.TXT");
+    EXPECT_EQ(ReadFileBytes(dir_ / "q527.dat"), c.saved);
+    const std::string out = ReadFileBytes(dir_ / "JWC_TEMP.TXT");
     ExpectWellFormed(out);
     EXPECT_EQ(CountFigureLines(out, ""), c.segments);
     EXPECT_EQ(CountFigureLines(out, "ci"), c.segments == 0 ? 1u : 0u);

@@ -7,34 +7,18 @@
 
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <new>
-#include <sstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "dialog/form.h"
 #include "exchange/file_io.h"
 #include "support/allocation_seam.h"
+#include "support/test_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 struct QuietPlatform : FormPlatform {
   int failures = 0;
@@ -66,31 +50,25 @@ std::string Drawing() {
 const std::string kOldSettings = "7\r\n8\r\n12\r\n0\r\n0\r\n0\r\n";
 
 struct Job {
-  fs::path dir;
+  TempDir dir;
   fs::path exchange;
   fs::path settings;
   DialogState ok;
 
   std::string input;
 
-  Job(const std::string& name, std::string drawing) : input(std::move(drawing)) {
-    dir = fs::temp_directory_path() / ("q527-fault-" + name + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+  Job(const std::string& name, std::string drawing)
+      : dir("q527-fault-" + name), input(std::move(drawing)) {
     exchange = dir / "JWC_TEMP.TXT";
     settings = dir / "q527.dat";
     ok.left = 120;
     ok.top = -5;
     ok.edit1 = "6";
   }
-  ~Job() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
 
   void Reset() {
-    WriteBytes(exchange, input);
-    WriteBytes(settings, kOldSettings);
+    WriteFileBytes(exchange, input);
+    WriteFileBytes(settings, kOldSettings);
   }
 
   // Show, OK, close: what the dialog does, with the seam armed once the
@@ -112,7 +90,7 @@ struct Job {
   }
 
   bool LeftoverTemp() const {
-    for (const auto& e : fs::directory_iterator(dir)) {
+    for (const auto& e : fs::directory_iterator(dir.path())) {
       const auto name = e.path().filename().string();
       if (name != "JWC_TEMP.TXT" && name != "q527.dat") return true;
     }
@@ -131,7 +109,7 @@ long long CheckEveryPoint(Job& job, Arm arm, Calls calls, const char* seam) {
   job.Reset();
   EXPECT_TRUE(job.Run(arm, 0));
   const long long total = calls();
-  const Outcome good{ReadBytes(job.exchange), ReadBytes(job.settings)};
+  const Outcome good{ReadFileBytes(job.exchange), ReadFileBytes(job.settings)};
   EXPECT_EQ(good.exchange.rfind("hd\r\n", 0), 0u) << "the fault-free run must convert";
   EXPECT_GT(total, 0);
 
@@ -139,8 +117,8 @@ long long CheckEveryPoint(Job& job, Arm arm, Calls calls, const char* seam) {
     job.Reset();
     const bool survived = job.Run(arm, k);
     arm(0);
-    const std::string ex = ReadBytes(job.exchange);
-    const std::string st = ReadBytes(job.settings);
+    const std::string ex = ReadFileBytes(job.exchange);
+    const std::string st = ReadFileBytes(job.settings);
     const bool exOk = ex == good.exchange || ex == job.input || ex == "hq\r\n";
     const bool stOk = st == good.settings || st == kOldSettings;
     EXPECT_TRUE(exOk) << seam << " fault at " << k << " of " << total
@@ -157,7 +135,7 @@ long long CheckEveryPoint(Job& job, Arm arm, Calls calls, const char* seam) {
 class FaultInjection : public testing::TestWithParam<int> {
  protected:
   std::string Input() const {
-    return GetParam() == 0 ? Drawing() : ReadBytes(fs::path(Q527_SOURCE_DIR) / "samples/JWC_TEMP.TXT");
+    return GetParam() == 0 ? Drawing() : ReadFileBytes(fs::path(Q527_SOURCE_DIR) / "samples/JWC_TEMP.TXT");
   }
 };
 
