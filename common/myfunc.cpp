@@ -57,7 +57,7 @@ constexpr std::uint64_t kPow10Int[9] = {1, 10, 100, 1000, 10000, 100000, 1000000
 // and returns the first byte that is not a digit. Where eight bytes can be
 // read, the run of digits at their start is taken in one step, moved to the
 // top of the word so that the empty places read as leading zeros.
-const char* ReadDigits(const char* p, const char* const end, std::uint64_t& value) {
+inline const char* ReadDigits(const char* p, const char* const end, std::uint64_t& value) {
   if constexpr (std::endian::native == std::endian::little) {
     while (end - p >= 8) {
       std::uint64_t bytes;

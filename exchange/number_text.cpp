@@ -192,7 +192,7 @@ inline std::uint64_t EightDigits(std::uint32_t v) {
 
 // Writes the 15 digits of k, 10^14 <= k < 10^15, as text into p (16 bytes of
 // room) and returns how many of them are trailing zeros.
-int WriteFifteen(char* p, std::uint64_t k) {
+inline int WriteFifteen(char* p, std::uint64_t k) {
   const std::uint64_t high = EightDigits(static_cast<std::uint32_t>(k / 100000000)) >> 8;  // 7
   const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(k % 100000000));       // 8
   const std::uint64_t highText = high | 0x0030303030303030ULL;
