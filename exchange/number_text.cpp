@@ -265,7 +265,10 @@ void ScaledToDigits(std::uint64_t k, int e, Digits& x) {
 // Needs 34 bytes at p.
 char* WritePlainScaled(char* p, bool negative, std::uint64_t k, int e) {
   if (negative) *p++ = '-';
-  char d[16];
+  // Room for the fixed-size copies: the fraction's copy starts at most 14
+  // digits in; the bytes past the 15 digits are scratch that lands only
+  // behind the written text.
+  char d[32];
   const int count = 15 - WriteFifteen(d, k);
   const int intDigits = e + 1;
   std::memcpy(p, d, 16);
