@@ -416,24 +416,26 @@ void ReadHhp(Store& s, std::string_view k) {
   s.cur.hhp = TextToInt(number);
 }
 
+// An attribute line sets the current value; the first line of its keyword
+// in the file also records the initial value the writer falls back on.
+void SetAttribute(std::int32_t& current, std::int32_t& initial, bool& firstSeen, std::int32_t v) {
+  if (firstSeen) {
+    initial = v;
+    firstSeen = false;
+  }
+  current = v;
+}
+
 void ReadLayerGroup(Store& s, const FieldList& f) {
   const std::int32_t g = ByteToInt(f[0], 2, true);
-  if (s.first.lg) {
-    s.initial.lg = g;
-    s.first.lg = false;
-  }
-  s.cur.lg = g;
+  SetAttribute(s.cur.lg, s.initial.lg, s.first.lg, g);
   if (f.count >= 2) SetAt(s.groupValues, g, Int(f, 1));
   s.cur.inPolyline = false;
 }
 
 void ReadLayer(Store& s, const FieldList& f) {
   const std::int32_t l = ByteToInt(f[0], 2, true);
-  if (s.first.ly) {
-    s.initial.ly = l;
-    s.first.ly = false;
-  }
-  s.cur.ly = l;
+  SetAttribute(s.cur.ly, s.initial.ly, s.first.ly, l);
   if (f.count >= 2) SetAt(s.layerValues, s.cur.lg * 16 + l, Int(f, 1));
   s.cur.inPolyline = false;
 }
@@ -515,28 +517,14 @@ bool ReadL(Store& s, const FieldList& f, std::string_view k) {
     ReadLayer(s, f);
   } else if (k.starts_with("lc")) {
     const std::int32_t c = TextToInt(k.substr(2));
-    if (s.first.color) {
-      s.initial.color = c;
-      s.first.color = false;
-    }
-    s.cur.color = c;
+    SetAttribute(s.cur.color, s.initial.color, s.first.color, c);
     if (c == 10 && f.count >= 2) s.cur.solidColor = Int(f, 1);
     s.cur.inPolyline = false;
   } else if (k.starts_with("lt")) {
-    const std::int32_t t = TextToInt(k.substr(2));
-    if (s.first.ltype) {
-      s.initial.ltype = t;
-      s.first.ltype = false;
-    }
-    s.cur.ltype = t;
+    SetAttribute(s.cur.ltype, s.initial.ltype, s.first.ltype, TextToInt(k.substr(2)));
     s.cur.inPolyline = false;
   } else if (k.starts_with("lw")) {
-    const std::int32_t w = TextToInt(k.substr(2));
-    if (s.first.lwidth) {
-      s.initial.lwidth = w;
-      s.first.lwidth = false;
-    }
-    s.cur.lwidth = w;
+    SetAttribute(s.cur.lwidth, s.initial.lwidth, s.first.lwidth, TextToInt(k.substr(2)));
     s.cur.lwGiven = true;
     s.cur.inPolyline = false;
   } else {
