@@ -794,7 +794,8 @@ class LineReader {
   LineReader(Store& s, std::size_t total) : s_(s), growth_(total) {}
 
   void Feed(std::string_view block) {
-    if (ended_) return;
+    // An empty block may come with a null pointer, which memchr must not see.
+    if (ended_ || block.empty()) return;
     const char* p = block.data();
     const char* end = p + block.size();
     const std::size_t blockStart = fed_;
