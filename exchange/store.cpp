@@ -99,3 +99,24 @@ void JwwClearOut(Store& s) {
   std::string().swap(s.out.bytes);
   s.out.count = 0;
 }
+
+std::size_t JwwTableCount(const Store& s, std::int32_t kind) {
+  switch (kind) {
+    case kJwwLine: return s.lines.size();
+    case kJwwCircle: return s.circles.size();
+    case kJwwArc: return s.arcs.size();
+    case kJwwText: return s.texts.size();
+    case kJwwPoint: return s.points.size();
+    case kJwwPointEx: return s.pointExs.size();
+    case kJwwMsg: return s.msgs.size();
+    case kJwwBlock: return s.blocks.size();
+    case kJwwSolid2: return s.solid2s.size();
+    case kJwwSolid3: return s.solid3s.size();
+    case kJwwSolid4: return s.solid4s.size();
+    case kJwwSc: return s.scs.size();
+    case kJwwSe: return s.ses.size();
+    case kJwwSo: return s.sos.size();
+    case kJwwSg: return s.sgs.size();
+    default: return 0;
+  }
+}

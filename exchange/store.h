@@ -267,6 +267,10 @@ void JwwSetAttr(const Store& s, TJwwAttr& attr);
 // Empties the output line list.
 void JwwClearOut(Store& s);
 
+// The number of records in the table of a figure kind (0 for kind 0 and
+// unknown kinds).
+std::size_t JwwTableCount(const Store& s, std::int32_t kind);
+
 // The counts the dialog shows.
 inline std::size_t JwwCircleCount(const Store& s) { return s.circles.size(); }
 inline std::size_t JwwArcCount(const Store& s) { return s.arcs.size(); }

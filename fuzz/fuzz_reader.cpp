@@ -20,7 +20,7 @@ void SameFigures(const Store& a, const Store& b) {
                   "line-by-line reading made figures in another order");
   }
   for (std::int32_t k = 1; k <= 15; ++k) {
-    fuzz::Require(fuzz::TableSize(a, k) == fuzz::TableSize(b, k),
+    fuzz::Require(JwwTableCount(a, k) == JwwTableCount(b, k),
                   "line-by-line reading filled the tables differently");
   }
 }

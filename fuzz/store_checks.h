@@ -20,27 +20,6 @@ inline void Require(bool ok, const char* what) {
   if (!ok) Fail(what);
 }
 
-inline std::size_t TableSize(const Store& s, std::int32_t kind) {
-  switch (kind) {
-    case kJwwLine: return s.lines.size();
-    case kJwwCircle: return s.circles.size();
-    case kJwwArc: return s.arcs.size();
-    case kJwwText: return s.texts.size();
-    case kJwwPoint: return s.points.size();
-    case kJwwPointEx: return s.pointExs.size();
-    case kJwwMsg: return s.msgs.size();
-    case kJwwBlock: return s.blocks.size();
-    case kJwwSolid2: return s.solid2s.size();
-    case kJwwSolid3: return s.solid3s.size();
-    case kJwwSolid4: return s.solid4s.size();
-    case kJwwSc: return s.scs.size();
-    case kJwwSe: return s.ses.size();
-    case kJwwSo: return s.sos.size();
-    case kJwwSg: return s.sgs.size();
-    default: return 0;
-  }
-}
-
 inline void RequireLayer(const TJwwAttr& a) {
   Require(a.lg >= 0 && a.lg <= 15, "record layer group outside 0..15");
   Require(a.ly >= 0 && a.ly <= 15, "record layer outside 0..15");
@@ -52,14 +31,14 @@ inline void CheckReadStore(const Store& s) {
   std::size_t perKind[16] = {};
   for (const TJwwOrder& o : s.order) {
     Require(o.kind >= 1 && o.kind <= 15, "order entry with a kind a reader never makes");
-    Require(o.index >= 0 && static_cast<std::size_t>(o.index) < TableSize(s, o.kind),
+    Require(o.index >= 0 && static_cast<std::size_t>(o.index) < JwwTableCount(s, o.kind),
             "order entry points past its table");
     Require(static_cast<std::size_t>(o.index) == perKind[o.kind],
             "order entries of a kind out of reading order");
     ++perKind[o.kind];
   }
   for (std::int32_t k = 1; k <= 15; ++k) {
-    Require(perKind[k] == TableSize(s, k), "a record without its order entry");
+    Require(perKind[k] == JwwTableCount(s, k), "a record without its order entry");
   }
   for (const auto& r : s.lines) RequireLayer(r.attr);
   for (const auto& r : s.circles) RequireLayer(r.attr);

@@ -34,35 +34,14 @@ Store ReadLines(std::initializer_list<std::string_view> lines) {
   return Read(text);
 }
 
-std::size_t TableSize(const Store& s, std::int32_t kind) {
-  switch (kind) {
-    case kJwwLine: return s.lines.size();
-    case kJwwCircle: return s.circles.size();
-    case kJwwArc: return s.arcs.size();
-    case kJwwText: return s.texts.size();
-    case kJwwPoint: return s.points.size();
-    case kJwwPointEx: return s.pointExs.size();
-    case kJwwMsg: return s.msgs.size();
-    case kJwwBlock: return s.blocks.size();
-    case kJwwSolid2: return s.solid2s.size();
-    case kJwwSolid3: return s.solid3s.size();
-    case kJwwSolid4: return s.solid4s.size();
-    case kJwwSc: return s.scs.size();
-    case kJwwSe: return s.ses.size();
-    case kJwwSo: return s.sos.size();
-    case kJwwSg: return s.sgs.size();
-    default: return 0;
-  }
-}
-
 // Every order entry points at a stored record, and every record has one.
 void ExpectConsistent(const Store& s) {
   std::size_t records = 0;
-  for (std::int32_t k = 1; k <= 15; ++k) records += TableSize(s, k);
+  for (std::int32_t k = 1; k <= 15; ++k) records += JwwTableCount(s, k);
   EXPECT_EQ(records, s.order.size());
   for (const TJwwOrder& o : s.order) {
     ASSERT_GE(o.index, 0);
-    ASSERT_LT(static_cast<std::size_t>(o.index), TableSize(s, o.kind));
+    ASSERT_LT(static_cast<std::size_t>(o.index), JwwTableCount(s, o.kind));
   }
 }
 
