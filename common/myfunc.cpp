@@ -177,17 +177,24 @@ bool TextToBool(std::string_view text) {
   return false;
 }
 
+namespace {
+
+// Both number readers start alike: ASCII spaces only (no tabs, no
+// full-width blanks), then an optional sign. Returns whether it was "-".
+bool SkipBlanksAndSign(const char*& p, const char* end) {
+  while (p < end && *p == ' ') ++p;
+  if (p < end && (*p == '-' || *p == '+')) return *p++ == '-';
+  return false;
+}
+
+}  // namespace
+
 std::string_view BoolToText(bool value) { return value ? "1" : "0"; }
 
 std::int32_t TextToInt(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
-  while (p < end && *p == ' ') ++p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) {
-    negative = *p == '-';
-    ++p;
-  }
+  const bool negative = SkipBlanksAndSign(p, end);
   if (p == end) return 0;
 
   bool hex = false;
@@ -231,12 +238,7 @@ std::int32_t TextToInt(std::string_view text) {
 double TextToFloat(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
-  while (p < end && *p == ' ') ++p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) {
-    negative = *p == '-';
-    ++p;
-  }
+  const bool negative = SkipBlanksAndSign(p, end);
   // from_chars reads exactly digits with an optional point and exponent once
   // the text starts with a digit or a point; that first byte keeps out what it
   // would read beyond the format ("inf", "nan", a second sign), and it has to
