@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -94,25 +95,58 @@ ReadStatus ReadWholeFile(const std::filesystem::path& path, std::string& out) {
   return ReadFileBlocks(path, [&out](std::string_view block) { out.append(block); });
 }
 
+FileReplacement::FileReplacement(std::filesystem::path target)
+    : target_(std::move(target)), temp_(target_) {
+  temp_ += ".q527-tmp";
+}
+
+FileReplacement::~FileReplacement() { Discard(); }
+
+bool FileReplacement::Open() {
+  file_ = OpenFile(temp_, true);
+  if (file_ == nullptr) failed_ = true;
+  return file_ != nullptr;
+}
+
+bool FileReplacement::Append(std::string_view bytes) {
+  if (failed_) return false;
+  if (file_ == nullptr && !Open()) return false;
+  if (InjectedFault() || std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    failed_ = true;
+  }
+  return !failed_;
+}
+
+bool FileReplacement::Commit() {
+  if (file_ == nullptr && !failed_) Open();
+  bool ok = !failed_;
+  if (file_ != nullptr) {
+    if (ok && (InjectedFault() || std::fflush(file_) != 0)) ok = false;
+    FilePtr f(file_);
+    file_ = nullptr;
+    if (!CloseFile(f)) ok = false;
+  }
+  failed_ = false;
+  if (ok && MoveOver(temp_, target_)) return true;
+  RemoveQuietly(temp_);
+  return false;
+}
+
+void FileReplacement::Discard() {
+  const bool existed = file_ != nullptr;
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+  failed_ = false;
+  if (existed) RemoveQuietly(temp_);
+}
+
 bool ReplaceFileAtomically(const std::filesystem::path& target,
                            std::initializer_list<std::string_view> pieces) {
-  std::filesystem::path temp = target;
-  temp += ".q527-tmp";
-
-  FilePtr f(OpenFile(temp, true));
-  if (!f) return false;
-  bool ok = true;
+  FileReplacement replacement(target);
   for (std::string_view piece : pieces) {
-    if (InjectedFault() || std::fwrite(piece.data(), 1, piece.size(), f.get()) != piece.size()) {
-      ok = false;
-      break;
-    }
+    if (!replacement.Append(piece)) break;
   }
-  if (ok && (InjectedFault() || std::fflush(f.get()) != 0)) ok = false;
-  if (!CloseFile(f)) ok = false;
-  if (ok && MoveOver(temp, target)) return true;
-  RemoveQuietly(temp);
-  return false;
+  return replacement.Commit();
 }
 
 void FaultArm(long long k) {

@@ -67,4 +67,51 @@ TEST_F(FileIo, ReplaceKeepsTheOldContentWhenAnyOperationFails) {
   }
 }
 
+// A replacement built piece by piece leaves the target alone until Commit,
+// and whatever fails (or is discarded) leaves no temporary file behind.
+TEST_F(FileIo, PiecewiseReplacementCommitsOrLeavesTheTargetAlone) {
+  const auto target = dir_ / "JWC_TEMP.TXT";
+  WriteFileBytes(target, "old\r\n");
+  {
+    FileReplacement r(target);
+    EXPECT_FALSE(r.Started());
+    ASSERT_TRUE(r.Append("a\r\n"));
+    EXPECT_TRUE(r.Started());
+    ASSERT_TRUE(r.Append("b\r\n"));
+    EXPECT_EQ(ReadFileBytes(target), "old\r\n");
+    ASSERT_TRUE(r.Commit());
+    EXPECT_EQ(ReadFileBytes(target), "a\r\nb\r\n");
+    // After a commit the same replacement starts afresh.
+    ASSERT_TRUE(r.Append("c\r\n"));
+    r.Discard();
+    EXPECT_EQ(ReadFileBytes(target), "a\r\nb\r\n");
+    EXPECT_EQ(Leftovers(target), 0u);
+    ASSERT_TRUE(r.Append("d\r\n"));
+  }  // dropped without Commit
+  EXPECT_EQ(ReadFileBytes(target), "a\r\nb\r\n");
+  EXPECT_EQ(Leftovers(target), 0u);
+
+  // Every operation of three appends and a commit failing in turn.
+  FaultArm(0);
+  {
+    FileReplacement r(target);
+    for (const char* piece : {"x", "y", "z"}) r.Append(piece);
+    ASSERT_TRUE(r.Commit());
+  }
+  const long long ops = FaultCalls();  // open, three writes, flush, close, move
+  ASSERT_EQ(ops, 7);
+  for (long long k = 1; k <= ops; ++k) {
+    WriteFileBytes(target, "old\r\n");
+    FaultArm(k);
+    FileReplacement r(target);
+    bool appended = true;
+    for (const char* piece : {"x", "y", "z"}) appended = r.Append(piece) && appended;
+    EXPECT_EQ(appended, k > 4) << k;
+    EXPECT_FALSE(r.Commit()) << k;
+    FaultArm(0);
+    EXPECT_EQ(ReadFileBytes(target), "old\r\n") << k;
+    EXPECT_EQ(Leftovers(target), 0u) << k;
+  }
+}
+
 }  // namespace
