@@ -254,6 +254,9 @@ int Run(int argc, char** argv) {
     const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
     const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
 
+    // A large result goes into the output file's temporary file while the
+    // pass runs, instead of being held whole until the end.
+    if (output != "-") JwwSpillOutTo(s, output);
     ConsoleUi ui(!opt.quiet && isatty(STDERR_FILENO) == 1);
     const RunOutcome outcome =
         RunConversion(s, fields, state, opt.settings, readComplete, ui);
@@ -273,6 +276,10 @@ int Run(int argc, char** argv) {
         break;
       case RunOutcome::kFailed:
         Error("out of memory or past 2147483647 figures; nothing converted");
+        status = 1;
+        break;
+      case RunOutcome::kWriteFailed:
+        Error(output + ": cannot write the output as it is made; nothing converted");
         status = 1;
         break;
     }

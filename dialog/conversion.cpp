@@ -210,6 +210,9 @@ constexpr std::string_view kRefusedMessage =
 constexpr std::string_view kFailedMessage =
     "メモリ不足または図形数の上限により変換を完了できませんでした。"
     "図形は変更されません。";
+constexpr std::string_view kWriteFailedMessage =
+    "交換ファイル JWC_TEMP.TXT を書き込めないため、変換を完了できませんでした。"
+    "図形は変更されません。";
 
 void AppendCount(std::string& text, std::size_t count) {
   char buf[24];
@@ -281,6 +284,28 @@ bool ConvertSolidCircles(Store& s, std::int32_t n) {
                         });
 }
 
+// The three conversions append to the same two tables, circles and arcs
+// even to the same line table. Reserving what all of them add at once moves
+// (and touches fresh memory for) each table once instead of once per kind.
+// Capacity only: the counts stay, and when memory is short the conversions
+// fail exactly as they would have. A total past the 32-bit limit is left to
+// the conversion that passes it to refuse.
+void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, bool solids) {
+  const std::int64_t segments = ClampDivisionCount(n);
+  const std::int64_t lines = segments * static_cast<std::int64_t>(
+                                            (circles ? s.circles.size() : 0) +
+                                            (arcs ? s.arcs.size() : 0));
+  const std::int64_t solid2s =
+      segments * static_cast<std::int64_t>(solids ? s.ses.size() : 0);
+  const auto lineCount = static_cast<std::int64_t>(s.lines.size()) + lines;
+  const auto solid2Count = static_cast<std::int64_t>(s.solid2s.size()) + solid2s;
+  const auto orderCount = static_cast<std::int64_t>(s.order.size()) + lines + solid2s;
+  if (lineCount > kMaxCount || solid2Count > kMaxCount || orderCount > kMaxCount) return;
+  s.lines.reserve(static_cast<std::size_t>(lineCount));
+  s.solid2s.reserve(static_cast<std::size_t>(solid2Count));
+  s.order.reserve(static_cast<std::size_t>(orderCount));
+}
+
 RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& state,
                          const std::filesystem::path& settingsPath, bool readComplete,
                          DialogUi& ui) {
@@ -306,6 +331,7 @@ RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& stat
     const std::int32_t n = fields.DivisionCount;
     bool fits = true;
     ui.ShowNow("処理中です");
+    ReserveForConversion(s, n, fields.TargetCircle, fields.TargetArc, fields.TargetSolid);
     ui.ShowNow("円データ参照中です");
     if (fields.TargetCircle) fits = ConvertCircles(s, n);
     if (fits) {
@@ -323,6 +349,12 @@ RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& stat
       ui.ShowNow("ファイル生成中です");
       return escape.pressed ? RunOutcome::kAborted : RunOutcome::kConverted;
     }
+  } catch (const JwwSpillError&) {
+    // The output went to the exchange file's temporary file as it grew, and
+    // that file could not be written (a full disk, in practice).
+    JwwClearOut(s);
+    ui.ReportFailure(kWriteFailedMessage);
+    return RunOutcome::kWriteFailed;
   } catch (const std::exception&) {
     // Memory running out while a table or the output grows, in most cases.
   }

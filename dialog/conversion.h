@@ -34,6 +34,7 @@ enum class RunOutcome {
   kAborted,    // Escape during the output pass: the list holds only the closing lines
   kRefused,    // the exchange file was not read completely: nothing queued ("hq")
   kFailed,     // memory or a count limit ran out: nothing queued ("hq"), failure reported
+  kWriteFailed,  // the output could not be written as it went: nothing queued ("hq"), reported
 };
 
 // Converts the circles of the store into N-segment polygons (line records).

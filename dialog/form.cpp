@@ -28,6 +28,9 @@ void TForm1::FormShow() {
   try {
     JwwInit(store_);
     readComplete_ = JwwReadFile(store_, exchangeFile_);
+    // A large conversion's output goes into the exchange file's temporary
+    // file while the pass runs; the close completes and moves it.
+    JwwSpillOutTo(store_, exchangeFile_);
     // The reader uses the attribute memory as its current state; only after
     // it has finished may the writer's memory be reset.
     JwwWriteStart(store_);

@@ -256,6 +256,9 @@ void ShowProgress(ProgressDisplay& progress, std::size_t i, std::size_t n) {
 // 32-bit address space; beyond it the buffer grows as it must.
 constexpr std::size_t kBytesPerEntry = 72;
 constexpr std::size_t kReserveCap = std::size_t{256} << 20;
+// With a spill the list only ever holds a little over its threshold: the
+// last figure's lines on top, a text of any length being the exception.
+constexpr std::size_t kSpillSlack = std::size_t{64} << 10;
 
 }  // namespace
 
@@ -266,7 +269,8 @@ void JwwWriteAll(Store& s, std::int32_t lg, std::int32_t ly, std::int32_t color,
   if (s.bz) JwwAddOut(s, "bz");
 
   const std::size_t n = s.order.size();
-  const std::size_t room = n < kReserveCap / kBytesPerEntry ? n * kBytesPerEntry : kReserveCap;
+  std::size_t room = n < kReserveCap / kBytesPerEntry ? n * kBytesPerEntry : kReserveCap;
+  if (s.out.spill && room > s.out.spillAt) room = s.out.spillAt + kSpillSlack;
   s.out.bytes.reserve(s.out.bytes.size() + room + 64);
   for (std::size_t i = 0; i < n; ++i) {
     if (i % 100 == 0) {
@@ -277,6 +281,9 @@ void JwwWriteAll(Store& s, std::int32_t lg, std::int32_t ly, std::int32_t color,
       }
     }
     WriteEntry(s, o, s.order[i]);
+    // Only between figures: a figure's z-flag lines may still be taken back
+    // while its own line is written.
+    if (s.out.spill && s.out.bytes.size() >= s.out.spillAt) JwwSpillOut(s);
   }
 
   // The file ends by naming again the first layer group and layer it had.

@@ -68,6 +68,7 @@ void JwwInit(Store& s) {
   Release(s.order);
   ReleaseFigureTables(s);
   JwwClearOut(s);
+  s.out.spill.reset();
 }
 
 void JwwFree(Store& s) {
@@ -79,6 +80,7 @@ void JwwFree(Store& s) {
   Release(s.order);
   ReleaseFigureTables(s);
   JwwClearOut(s);
+  s.out.spill.reset();
 }
 
 void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index) {
@@ -98,6 +100,8 @@ void JwwSetAttr(const Store& s, TJwwAttr& attr) {
 void JwwClearOut(Store& s) {
   std::string().swap(s.out.bytes);
   s.out.count = 0;
+  s.out.spilled = 0;
+  if (s.out.spill) s.out.spill->Discard();
 }
 
 std::size_t JwwTableCount(const Store& s, std::int32_t kind) {

@@ -13,9 +13,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "exchange/file_io.h"
 
 // Figure kind codes as kept in the order table.
 enum TJwwKind : std::int32_t {
@@ -156,9 +160,43 @@ struct TJwwCharKind {
 
 // The output line list: finished physical lines, each stored with its CR LF,
 // in one growing byte buffer. A line costs its own bytes and nothing more.
+//
+// When the list knows the file it is meant for (spill), the output pass moves
+// the gathered lines into that file's pending replacement each time they pass
+// spillAt bytes, so a large output is never held whole: bytes then holds only
+// the lines gathered since, and spilled counts the lines moved out.
+//
+// A spill belongs to one store: a copy of the store has none (and cannot
+// save lines its original had moved out).
+class TJwwSpill {
+ public:
+  TJwwSpill() = default;
+  TJwwSpill(const TJwwSpill&) {}
+  TJwwSpill(TJwwSpill&&) noexcept = default;
+  TJwwSpill& operator=(const TJwwSpill& other) {
+    if (this != &other) file_.reset();
+    return *this;
+  }
+  TJwwSpill& operator=(TJwwSpill&&) noexcept = default;
+  ~TJwwSpill() = default;
+
+  explicit operator bool() const { return file_ != nullptr; }
+  FileReplacement* operator->() const { return file_.get(); }
+  void Start(const std::filesystem::path& target) {
+    file_ = std::make_unique<FileReplacement>(target);
+  }
+  void reset() { file_.reset(); }
+
+ private:
+  std::unique_ptr<FileReplacement> file_;
+};
+
 struct TJwwOutLines {
-  std::string bytes;       // every line followed by "\r\n"
-  std::size_t count = 0;   // number of physical lines
+  std::string bytes;         // every line followed by "\r\n"
+  std::size_t count = 0;     // number of physical lines, moved ones included
+  std::size_t spilled = 0;   // lines already in the spill's temporary file
+  TJwwSpill spill;
+  std::size_t spillAt = std::size_t{1} << 20;
 };
 
 // The attribute values that apply to the next figure read, and that the
@@ -264,7 +302,8 @@ void JwwFree(Store& s);
 void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index);
 // Copies the current attribute state into a record's attribute block.
 void JwwSetAttr(const Store& s, TJwwAttr& attr);
-// Empties the output line list.
+// Empties the output line list, the lines already moved to its spill
+// included (their temporary file is removed); the spill's target stays.
 void JwwClearOut(Store& s);
 
 // The number of records in the table of a figure kind (0 for kind 0 and

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <stdexcept>
 
 #include "common/geometry.h"
 #include "common/myfunc.h"
@@ -182,8 +184,34 @@ void JwwAddOutJoined(Store& s, std::string_view command, std::string_view text) 
 }
 
 bool JwwWriteFile(Store& s, const std::filesystem::path& path) {
-  if (s.out.count == 0) return ReplaceFileAtomically(path, {std::string_view("hq\r\n")});
-  return ReplaceFileAtomically(path, {std::string_view(s.out.bytes)});
+  TJwwOutLines& out = s.out;
+  const std::string_view rest =
+      out.count == 0 ? std::string_view("hq\r\n") : std::string_view(out.bytes);
+  if (out.spill && out.spill->Target() == path) {
+    // Lines moved out earlier but no longer pending (committed already, or
+    // lost to a failed append) cannot be written again.
+    if (out.spilled != 0 && !out.spill->Started()) return false;
+    const bool ok = out.spill->Append(rest) && out.spill->Commit();
+    if (!ok) out.spill->Discard();
+    return ok;
+  }
+  if (out.spilled != 0) return false;
+  return ReplaceFileAtomically(path, {rest});
+}
+
+void JwwSpillOutTo(Store& s, const std::filesystem::path& path) {
+  JwwClearOut(s);
+  s.out.spill.Start(path);
+}
+
+void JwwSpillOut(Store& s) {
+  TJwwOutLines& out = s.out;
+  if (!out.spill || out.bytes.size() < out.spillAt) return;
+  if (!out.spill->Append(out.bytes)) {
+    throw JwwSpillError("the output could not be written to its temporary file");
+  }
+  out.spilled = out.count;
+  out.bytes.clear();  // the capacity stays for the next lines
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <stdexcept>
 #include <string_view>
 
 #include "exchange/store.h"
@@ -18,7 +19,24 @@ void JwwAddOutJoined(Store& s, std::string_view command, std::string_view text);
 // Saves the output line list ("hq" when empty) to path, atomically: the
 // content goes to a temporary file beside it that then replaces the target.
 // On failure the target keeps its previous content and false is returned.
+// Lines already moved to a spill are completed only when path is the spill's
+// target; for any other path, or a second save after them, false is returned.
 bool JwwWriteFile(Store& s, const std::filesystem::path& path);
+
+// Names the file the output line list is meant for, so that the output pass
+// may move finished lines into its pending replacement as it goes (see
+// TJwwOutLines) instead of holding them all until JwwWriteFile(s, path).
+// Empties the output line list first.
+void JwwSpillOutTo(Store& s, const std::filesystem::path& path);
+// Thrown by JwwSpillOut when the spill's temporary file cannot be written.
+struct JwwSpillError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Moves the gathered lines into the spill when there is one and they reach
+// its threshold. Throws JwwSpillError when the temporary file cannot be
+// written: the output is then incomplete and must be cleared.
+void JwwSpillOut(Store& s);
 
 // Attribute emitters: each writes its line only when the value differs from
 // the one last written (or nothing was written yet).

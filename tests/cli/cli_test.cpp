@@ -61,6 +61,25 @@ TEST_F(CliTest, ConvertsTheChosenCirclesAsTheDialogWould) {
   EXPECT_TRUE(quiet.err.empty()) << quiet.err;
 }
 
+// A result of several megabytes goes to the output file's temporary file
+// while it is made; the file must be what standard output gets in one piece,
+// written over the input in place, with nothing left beside it.
+TEST_F(CliTest, LargeResultIsTheSameInPlaceAndOnStandardOutput) {
+  std::string drawing = "lg3\r\nlc2\r\n";
+  for (int i = 0; i < 60; ++i) drawing += "ci " + std::to_string(i) + ".125 -3 987.5\r\n";
+  WriteFileBytes(in_, drawing);
+  const CliResult piped = Run("-q -k circle -n 999 -o - JWC_TEMP.TXT");
+  ASSERT_EQ(piped.code, 0) << piped.err;
+  ASSERT_GT(piped.out.size(), std::size_t{3} << 20);
+  const CliResult inPlace = Run("-k circle -n 999 JWC_TEMP.TXT");
+  EXPECT_EQ(inPlace.code, 0) << inPlace.err;
+  EXPECT_NE(inPlace.err.find("59945 lines written"), std::string::npos) << inPlace.err;
+  EXPECT_TRUE(ReadFileBytes(in_) == piped.out);
+  std::size_t files = 0;
+  for (const auto& e : fs::directory_iterator(dir_.path())) files += e.path().filename().string()[0] != '.';
+  EXPECT_EQ(files, 1u);
+}
+
 TEST_F(CliTest, ExitStatusesAndMessages) {
   WriteFileBytes(in_, kDrawing);
   fs::create_directories(dir_ / "folder");

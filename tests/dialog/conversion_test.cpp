@@ -320,6 +320,23 @@ TEST(RunConversion, FailureAnywhereLeavesAnEmptyOutputAndOneReport) {
   }
 }
 
+// The output goes to the exchange file's temporary file as it grows; when
+// that cannot be written (here: its folder is missing) the run says so once
+// and queues nothing.
+TEST(RunConversion, OutputThatCannotBeWrittenAsItGrowsIsAWriteFailure) {
+  Store s = Read("ci 0 0 10\r\nci 3 3 1\r\n");
+  JwwSpillOutTo(s, fs::temp_directory_path() / "q527-no-such-folder" / "JWC_TEMP.TXT");
+  s.out.spillAt = 1;
+  FormSettings fields;
+  RecordingUi ui;
+  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true), {}, true, ui),
+            RunOutcome::kWriteFailed);
+  ASSERT_EQ(ui.failures.size(), 1u);
+  EXPECT_NE(ui.failures[0].find("JWC_TEMP.TXT"), std::string::npos);
+  EXPECT_EQ(s.out.count, 0u);
+  EXPECT_EQ(s.out.spilled, 0u);
+}
+
 TEST(RunConversion, EscapeDuringThePassIsAnAbortWithoutHd) {
   Store s = Read("ci 0 0 10\r\n");
   FormSettings fields;
