@@ -3,12 +3,11 @@
 #
 # The Windows program at scale, under Wine: 200,000 circles at N = 24 go in,
 # 4,800,000 segments come out, byte for byte what q527-cli writes for the
-# same input. It is the end-to-end case "scale" of tests/e2e/wine_e2e.sh,
-# kept out of the test suite because it takes one to two minutes (55-80 s
-# for the case on a busy two-core machine): the output pass repaints the
-# progress label and polls Escape every 100 figures, 48,000 times here, and
-# under Wine each repaint goes to the X server; the repaints alone are more
-# than half of the program's time.
+# same input. It is the end-to-end case "scale" of tests/e2e/wine_e2e.sh
+# (e2e.wine.scale in the test suite), run alone here to time it: about 40 s
+# on a two-core machine, much of it the output pass repainting the progress
+# label and polling Escape every 100 figures, 48,000 times here, each repaint
+# going to the X server under Wine.
 #
 #   CLI         native q527-cli (default build/debug/cli/q527-cli, test.sh's)
 #   WINE_BUILD  a MinGW build folder (default build/mingw64)

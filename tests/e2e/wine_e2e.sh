@@ -565,11 +565,14 @@ case_count_limit() {
   cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
 }
 
-# Scale: 200,000 circles at N = 24 become 4,800,000 segments, byte for byte
-# what q527-cli writes. About a minute under Wine, so bench/wine_scale.sh runs
-# it, not the test suite. Where the machine has no 32-bit Wine this is the
-# 64-bit build; the 32-bit program's own address space (4 GB, large address
-# aware, under 64-bit Windows) is not exercised then.
+# Scale: 200,000 circles at N = 24 become 4,800,000 segments (280 MB), byte
+# for byte what q527-cli writes. The output pass moves its lines into the
+# exchange file's temporary file as it goes, so this is also the case where
+# that file is written and moved by the Windows program itself. Under a
+# minute under Wine (bench/wine_scale.sh times it alone). Where the machine
+# has no 32-bit Wine this is the 64-bit build; the 32-bit program's own
+# address space (4 GB, large address aware, under 64-bit Windows) is not
+# exercised then.
 case_scale() {
   prepare
   awk 'BEGIN { printf "hk 0\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\n"
@@ -587,6 +590,9 @@ case_scale() {
   local segments
   segments=$(grep -c '^[-0-9]' "$app/JWC_TEMP.TXT")
   [[ $segments -eq 4800000 ]] || die "$segments segments, want 4800000"
+  local left
+  left=$(cd "$app" && ls -A | grep -v -x -e q527.exe -e q527.dat -e JWC_TEMP.TXT || true)
+  [[ -z $left ]] || die "files left beside the exchange file: $left"
   rm -rf "$app" "$work/expected.txt" "$work/input.txt"  # some 600 MB
 }
 
