@@ -55,7 +55,8 @@ void TForm1::FormShow() {
 
 void TForm1::Button1Click(const DialogState& state) {
   try {
-    RunConversion(store_, fields_, state, settingsFile_, readComplete_, platform_);
+    writeFailureReported_ = RunConversion(store_, fields_, state, settingsFile_, readComplete_,
+                                          platform_) == RunOutcome::kWriteFailed;
   } catch (...) {
     // Only the failure report itself can get here; whatever was queued may
     // be incomplete, so the close writes "hq".
@@ -78,7 +79,9 @@ void TForm1::FormClose() {
     written = JwwWriteFile(store_, exchangeFile_);
   } catch (...) {
   }
-  if (!written) {
+  // When the run already said the exchange file could not be written, the
+  // user has heard it: the drawing stays as it was either way.
+  if (!written && !writeFailureReported_) {
     try {
       platform_.ReportFailure(kWriteFailedMessage);
     } catch (...) {

@@ -39,5 +39,6 @@ class TForm1 {
   Store store_;
   FormSettings fields_;
   bool readComplete_ = false;
+  bool writeFailureReported_ = false;  // by the run, while it wrote the output out
   bool closed_ = false;
 };

@@ -144,6 +144,30 @@ TEST_F(FormTest, PartialReadRefusesOkWithOneMessage) {
   EXPECT_EQ(ReadFileBytes(settings_), "0\r\n0\r\n24\r\n1\r\n1\r\n1\r\n");
 }
 
+// The folder disappears after the start: a result large enough to go out
+// while it is made fails during OK, which says so once; the close, which
+// cannot write "hq" either, adds no second message.
+TEST_F(FormTest, OutputThatCannotBeWrittenIsReportedOnce) {
+  const fs::path folder = dir_ / "gone";
+  fs::create_directories(folder);
+  exchange_ = folder / "JWC_TEMP.TXT";
+  std::string drawing;
+  for (int i = 0; i < 40; ++i) drawing += "ci " + std::to_string(i) + " 0 1000.5\r\n";
+  WriteFileBytes(exchange_, drawing);
+  FakePlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  fs::remove_all(folder);
+  DialogState ok;
+  ok.edit1 = "999";
+  ok.checkCircle = true;
+  form.Button1Click(ok);
+  form.FormClose();
+  ASSERT_EQ(p.failures.size(), 1u);
+  EXPECT_NE(p.failures[0].find("書き込めないため"), std::string::npos) << p.failures[0];
+  EXPECT_FALSE(fs::exists(folder));
+}
+
 TEST_F(FormTest, UnwritableExchangeFileIsReported) {
   exchange_ = dir_ / "absent" / "JWC_TEMP.TXT";
   FakePlatform p;
