@@ -236,8 +236,11 @@ bool ScaledInteger(double magnitude, std::uint64_t biased, std::uint64_t& k, int
   // The product must have 15 digits before the point.
   if (high < 1e14 || (high == 1e14 && low() < 0)) return false;
   if (high > 1e15 || (high == 1e15 && low() >= 0)) return false;
-  k = static_cast<std::uint64_t>(high);
-  const double aboveHalf = (high - static_cast<double>(k)) - 0.5;
+  // high <= 10^15 here, so the signed conversions (one instruction each on
+  // common hardware, unlike the unsigned ones) are exact.
+  const auto whole = static_cast<std::int64_t>(high);
+  k = static_cast<std::uint64_t>(whole);
+  const double aboveHalf = (high - static_cast<double>(whole)) - 0.5;
   if (aboveHalf > 0) {
     ++k;
   } else if (aboveHalf == 0) {
