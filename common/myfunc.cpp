@@ -1,13 +1,14 @@
 #include "common/myfunc.h"
 
 #include <bit>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <system_error>
+
+#include "common/exact_double.h"
 
 namespace {
 
@@ -20,16 +21,7 @@ constexpr bool IsHexDigit(unsigned char b) {
 // The drawing's numbers are short decimals. Their value is an integer of at
 // most 53 bits times or over a power of ten up to 10^22, both exact doubles,
 // so one correctly rounded operation gives the very double from_chars gives.
-// That needs doubles that round each operation to 53 bits.
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0 && !defined(__FAST_MATH__)
-constexpr bool kShortDecimalRoad = true;
-#else
-constexpr bool kShortDecimalRoad = false;
-#endif
-
-constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr bool kShortDecimalRoad = kDoubleOpsRoundTo53Bits;
 
 constexpr std::uint64_t kAsciiZeros = 0x3030303030303030ULL;
 

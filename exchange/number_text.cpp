@@ -1,10 +1,11 @@
 #include "exchange/number_text.h"
 
 #include <bit>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+
+#include "common/exact_double.h"
 
 // A real goes out as its value rounded to 15 significant digits. The exact
 // way to get those digits is std::to_chars with precision 14 in scientific
@@ -154,15 +155,7 @@ bool ShortestDigits(double magnitude, std::uint64_t significand, Digits& x) {
 }
 
 // Road 1 needs doubles that round every operation to 53 bits.
-#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD == 0 && !defined(__FAST_MATH__)
-constexpr bool kScaledRoad = true;
-#else
-constexpr bool kScaledRoad = false;
-#endif
-
-constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr bool kScaledRoad = kDoubleOpsRoundTo53Bits;
 
 // Veltkamp split of a into two halves of 26 bits.
 inline void Split(double a, double& high, double& low) {
@@ -231,8 +224,8 @@ bool ScaledInteger(double magnitude, std::uint64_t biased, std::uint64_t& k, int
   // high's ulp is at most 1/8 here, so high - k and the distance to the half
   // are exact multiples of it: low matters only where high itself sits on a
   // boundary, and is computed only then.
-  const double high = magnitude * kPow10[p];
-  const auto low = [&] { return ProductError(magnitude, kPow10[p], high); };
+  const double high = magnitude * kExactPow10[p];
+  const auto low = [&] { return ProductError(magnitude, kExactPow10[p], high); };
   // The product must have 15 digits before the point.
   if (high < 1e14 || (high == 1e14 && low() < 0)) return false;
   if (high > 1e15 || (high == 1e15 && low() >= 0)) return false;
