@@ -176,8 +176,7 @@ void WriteSc(Store& s, const Overrides& o, const TJwwEntSc& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
   WithZ(s, r.attr.zflags, [&] {
-    const double v[7] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6]};
-    JwwOutSc(s, v, r.code);
+    JwwOutSc(s, r.v, r.code);
   });
 }
 
@@ -186,8 +185,7 @@ void WriteSe(Store& s, const Overrides& o, const TJwwEntSe& r) {
   SolidColor(s, o, r.attr, r.scolor);
   JwwOutLw(s, o.Lwidth(r.attr));
   WithZ(s, r.attr.zflags, [&] {
-    const double v[7] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6]};
-    JwwOutSe(s, v, r.code);
+    JwwOutSe(s, r.v, r.code);
   });
 }
 
@@ -195,8 +193,7 @@ void WriteSo(Store& s, const Overrides& o, const TJwwEntSo& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
   WithZ(s, r.attr.zflags, [&] {
-    const double v[8] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6], r.v[7]};
-    JwwOutSo(s, v);
+    JwwOutSo(s, r.v);
   });
 }
 
@@ -204,8 +201,7 @@ void WriteSg(Store& s, const Overrides& o, const TJwwEntSg& r) {
   Layers(s, o, r.attr);
   SolidColor(s, o, r.attr, r.scolor);
   WithZ(s, r.attr.zflags, [&] {
-    const double v[8] = {r.v[0], r.v[1], r.v[2], r.v[3], r.v[4], r.v[5], r.v[6], r.v[7]};
-    JwwOutSg(s, v);
+    JwwOutSg(s, r.v);
   });
 }
 

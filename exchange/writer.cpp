@@ -140,7 +140,7 @@ bool SameOrTooClose(const double* p, int a, int b) {
 }
 
 // The "so" / "sg" degeneracy: radius, inner value and flatness.
-bool RingIsDegenerate(const double (&v)[8]) {
+bool RingIsDegenerate(const std::array<double, 8>& v) {
   return static_cast<long double>(v[2]) <= kTolerance ||
          static_cast<long double>(v[7]) <= kTolerance ||
          static_cast<long double>(v[7]) >= static_cast<long double>(v[2]) - kTolerance ||
@@ -444,35 +444,35 @@ void JwwOutSolid4(Store& s, double x1, double y1, double x2, double y2, double x
   AddLine(s, line);
 }
 
-void JwwOutSc(Store& s, const double (&v)[7], std::int32_t code) {
-  if (!AllFinite(v, 7)) return;
+void JwwOutSc(Store& s, const std::array<double, 7>& v, std::int32_t code) {
+  if (!AllFinite(v.data(), 7)) return;
   if (static_cast<long double>(v[2]) <= kTolerance || AtMostTolerance(v[3])) return;
   if (code != 100 && code != 5 && code != 0 && code != -1) return;
   Line line;
-  line.Word("sc").Reals(v, 7).Int(code);
+  line.Word("sc").Reals(v.data(), 7).Int(code);
   AddLine(s, line);
 }
 
-void JwwOutSe(Store& s, const double (&v)[7], std::int32_t code) {
-  if (!AllFinite(v, 7)) return;
+void JwwOutSe(Store& s, const std::array<double, 7>& v, std::int32_t code) {
+  if (!AllFinite(v.data(), 7)) return;
   if (static_cast<long double>(v[2]) <= kTolerance || AtMostTolerance(v[3])) return;
   if (code != 100 && code != 0) return;
   Line line;
-  line.Word("se").Reals(v, 7).Int(code);
+  line.Word("se").Reals(v.data(), 7).Int(code);
   AddLine(s, line);
 }
 
-void JwwOutSo(Store& s, const double (&v)[8]) {
-  if (!AllFinite(v, 8) || RingIsDegenerate(v)) return;
+void JwwOutSo(Store& s, const std::array<double, 8>& v) {
+  if (!AllFinite(v.data(), 8) || RingIsDegenerate(v)) return;
   Line line;
-  line.Word("so").Reals(v, 8);
+  line.Word("so").Reals(v.data(), 8);
   AddLine(s, line);
 }
 
-void JwwOutSg(Store& s, const double (&v)[8]) {
-  if (!AllFinite(v, 8) || RingIsDegenerate(v)) return;
+void JwwOutSg(Store& s, const std::array<double, 8>& v) {
+  if (!AllFinite(v.data(), 8) || RingIsDegenerate(v)) return;
   Line line;
-  line.Word("sg").Reals(v, 8);
+  line.Word("sg").Reals(v.data(), 8);
   AddLine(s, line);
 }
 

@@ -2,6 +2,7 @@
 // and the file save.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
@@ -69,10 +70,10 @@ void JwwOutSolid2(Store& s, double x1, double y1, double x2, double y2);
 void JwwOutSolid3(Store& s, double x1, double y1, double x2, double y2, double x3, double y3);
 void JwwOutSolid4(Store& s, double x1, double y1, double x2, double y2, double x3, double y3,
                   double x4, double y4);
-void JwwOutSc(Store& s, const double (&v)[7], std::int32_t code);
-void JwwOutSe(Store& s, const double (&v)[7], std::int32_t code);
-void JwwOutSo(Store& s, const double (&v)[8]);
-void JwwOutSg(Store& s, const double (&v)[8]);
+void JwwOutSc(Store& s, const std::array<double, 7>& v, std::int32_t code);
+void JwwOutSe(Store& s, const std::array<double, 7>& v, std::int32_t code);
+void JwwOutSo(Store& s, const std::array<double, 8>& v);
+void JwwOutSg(Store& s, const std::array<double, 8>& v);
 
 // The keyword of a text keyword code ("ch" for any unknown code).
 std::string_view JwwTextKeyword(std::int32_t code);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -335,7 +337,7 @@ TEST(WriterFigureTest, QuadrilateralSolidCases) {
 }
 
 TEST(WriterFigureTest, ArcSolids) {
-  const double ok7[7] = {0, 0, 10, 1, 0, 0, 3.5};
+  const std::array<double, 7> ok7 = {0, 0, 10, 1, 0, 0, 3.5};
   RunCases({
       {"sc codes", [&](Store& s) {
          for (int code : {100, 5, 0, -1, 7, 1}) JwwOutSc(s, ok7, code);
@@ -346,30 +348,30 @@ TEST(WriterFigureTest, ArcSolids) {
        },
        {"se 0 0 10 1 0 0 3.5 100", "se 0 0 10 1 0 0 3.5 0"}},
       {"sc/se radius and flatness", [](Store& s) {
-         const double noRadius[7] = {0, 0, 1e-9, 1, 0, 0, 1};
-         const double flat[7] = {0, 0, 1, -1e-9, 0, 0, 1};
-         const double inf[7] = {0, 0, 1, 1, 0, kInf, 1};
+         const std::array<double, 7> noRadius = {0, 0, 1e-9, 1, 0, 0, 1};
+         const std::array<double, 7> flat = {0, 0, 1, -1e-9, 0, 0, 1};
+         const std::array<double, 7> inf = {0, 0, 1, 1, 0, kInf, 1};
          JwwOutSc(s, noRadius, 0); JwwOutSe(s, noRadius, 0);
          JwwOutSc(s, flat, 0); JwwOutSe(s, flat, 0);
          JwwOutSc(s, inf, 0); JwwOutSe(s, inf, 0);
        },
        {}},
       {"so and sg", [](Store& s) {
-         const double ring[8] = {0, 0, 10, 1, 0, 0, 1, 5};
+         const std::array<double, 8> ring = {0, 0, 10, 1, 0, 0, 1, 5};
          JwwOutSo(s, ring);
          JwwOutSg(s, ring);
        },
        {"so 0 0 10 1 0 0 1 5", "sg 0 0 10 1 0 0 1 5"}},
       {"so/sg degenerate rings", [](Store& s) {
-         const double rings[][8] = {
-             {0, 0, 10, 1, 0, 0, 1, 10 - 5e-9},  // inner not smaller by more than 1e-8
-             {0, 0, 10, 1, 0, 0, 1, 10},
-             {0, 0, 10, 1, 0, 0, 1, 12},
-             {0, 0, 10, 1, 0, 0, 1, 0},
-             {0, 0, 10, 1, 0, 0, 1, -1},
-             {0, 0, 0, 1, 0, 0, 1, -1},
-             {0, 0, 10, 0, 0, 0, 1, 5},
-             {0, 0, 10, 1, kNaN, 0, 1, 5},
+         const std::array<double, 8> rings[] = {
+             {{0, 0, 10, 1, 0, 0, 1, 10 - 5e-9}},  // inner not smaller by more than 1e-8
+             {{0, 0, 10, 1, 0, 0, 1, 10}},
+             {{0, 0, 10, 1, 0, 0, 1, 12}},
+             {{0, 0, 10, 1, 0, 0, 1, 0}},
+             {{0, 0, 10, 1, 0, 0, 1, -1}},
+             {{0, 0, 0, 1, 0, 0, 1, -1}},
+             {{0, 0, 10, 0, 0, 0, 1, 5}},
+             {{0, 0, 10, 1, kNaN, 0, 1, 5}},
          };
          for (const auto& r : rings) {
            JwwOutSo(s, r);
