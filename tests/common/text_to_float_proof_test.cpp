@@ -7,12 +7,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 
 #include "common/myfunc.h"
+#include "support/proof_count.h"
 
 namespace {
 
@@ -113,14 +113,6 @@ class DecimalSource {
 
   std::mt19937_64 rng_;
 };
-
-long long ProofCount() {
-  if (const char* env = std::getenv("Q527_NUMBER_PROOF_COUNT")) {
-    const long long n = std::atoll(env);
-    if (n > 0) return n;
-  }
-  return 3'000'000;
-}
 
 TEST(TextToFloatProof, EveryTextReadsAsFromCharsReadsIt) {
   const long long count = ProofCount();

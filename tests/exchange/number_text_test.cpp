@@ -6,12 +6,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "support/proof_count.h"
 
 namespace {
 
@@ -171,14 +172,6 @@ class RealSource {
 
   std::mt19937_64 rng_;
 };
-
-long long ProofCount() {
-  if (const char* env = std::getenv("Q527_NUMBER_PROOF_COUNT")) {
-    const long long n = std::atoll(env);
-    if (n > 0) return n;
-  }
-  return 3'000'000;
-}
 
 // The fast path must give the exactly rounded text for every double; the
 // exactly rounded text must say the same number as the 15-digit form.

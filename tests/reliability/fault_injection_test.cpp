@@ -57,13 +57,13 @@ struct Job {
 
   std::string input;
 
-  Job(const std::string& name, std::string drawing)
+  Job(const std::string& name, std::string drawing, const char* divisions)
       : dir("q527-fault-" + name), input(std::move(drawing)) {
     exchange = dir / "JWC_TEMP.TXT";
     settings = dir / "q527.dat";
     ok.left = 120;
     ok.top = -5;
-    ok.edit1 = "6";
+    ok.edit1 = divisions;
   }
 
   void Reset() {
@@ -143,19 +143,19 @@ std::string LargeDrawing() {
 // the large drawing.
 class FaultInjection : public testing::TestWithParam<int> {
  protected:
-  std::string Input() const {
+  // The job of this parameter's drawing, its folder named after the seam.
+  Job MakeJob(const std::string& seam) const {
     switch (GetParam()) {
-      case 0: return Drawing();
-      case 1: return ReadFileBytes(fs::path(Q527_SOURCE_DIR) / "samples/JWC_TEMP.TXT");
-      default: return LargeDrawing();
+      case 0: return Job(seam, Drawing(), "6");
+      case 1:
+        return Job(seam, ReadFileBytes(fs::path(Q527_SOURCE_DIR) / "samples/JWC_TEMP.TXT"), "6");
+      default: return Job(seam, LargeDrawing(), "999");
     }
   }
-  const char* Divisions() const { return GetParam() == 2 ? "999" : "6"; }
 };
 
 TEST_P(FaultInjection, EveryFileOperationFailingLeavesWholeFiles) {
-  Job job("file", Input());
-  job.ok.edit1 = Divisions();
+  Job job = MakeJob("file");
   ASSERT_FALSE(job.input.empty());
   const long long points = CheckEveryPoint(
       job, [](long long k) { FaultArm(k); }, [] { return FaultCalls(); }, "file");
@@ -163,8 +163,7 @@ TEST_P(FaultInjection, EveryFileOperationFailingLeavesWholeFiles) {
 }
 
 TEST_P(FaultInjection, EveryAllocationFailingLeavesWholeFiles) {
-  Job job("alloc", Input());
-  job.ok.edit1 = Divisions();
+  Job job = MakeJob("alloc");
   ASSERT_FALSE(job.input.empty());
   const long long points = CheckEveryPoint(
       job, [](long long k) { AllocationSeamArm(k); }, [] { return AllocationSeamCalls(); }, "allocation");
