@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "common/extended_trig.h"
+
 namespace {
 
 // Angles and products are formed in extended precision and rounded to double
@@ -37,8 +39,9 @@ double PointDistance(double x1, double y1, double x2, double y2) {
 }
 
 void RotatePoint(double& X, double& Y, double x, double y, double cx, double cy, double theta) {
-  const long double c = std::cos(static_cast<long double>(theta));
-  const long double s = std::sin(static_cast<long double>(theta));
+  const ExtendedSinCos t = SinCosExtended(theta);
+  const long double c = t.cos;
+  const long double s = t.sin;
   const long double dx = static_cast<long double>(x) - cx;
   const long double dy = static_cast<long double>(y) - cy;
   X = static_cast<double>(cx + c * dx - s * dy);
@@ -47,9 +50,9 @@ void RotatePoint(double& X, double& Y, double x, double y, double cx, double cy,
 
 void EllipsePoint(double& X, double& Y, double cx, double cy, double radius, double flatness,
                   double tilt, double angle) {
-  const long double a = static_cast<long double>(angle);
-  const double u = static_cast<double>(std::cos(a) * radius);
-  const double v = static_cast<double>(std::sin(a) * (static_cast<long double>(radius) * flatness));
+  const ExtendedSinCos a = SinCosExtended(angle);
+  const double u = static_cast<double>(a.cos * radius);
+  const double v = static_cast<double>(a.sin * (static_cast<long double>(radius) * flatness));
   RotatePoint(X, Y, u, v, 0.0, 0.0, tilt);
   X += cx;
   Y += cy;

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "common/extended_trig.h"
 #include "common/geometry.h"
 #include "common/myfunc.h"
 #include "exchange/writer.h"
@@ -55,9 +56,9 @@ struct AngleTable {
     sin.resize(count);
     double a = start;
     for (std::size_t k = 0; k < cos.size(); ++k) {
-      const long double angle = static_cast<long double>(toAngle(a));
-      cos[k] = std::cos(angle);
-      sin[k] = std::sin(angle);
+      const ExtendedSinCos t = SinCosExtended(toAngle(a));
+      cos[k] = t.cos;
+      sin[k] = t.sin;
       a += step;
     }
     uses = 0;
@@ -105,8 +106,11 @@ Point CirclePoint(const TJwwEntCircle& c, const AngleTable& t, std::size_t k) {
 // RotatePoint, in their order, so the vertices are the same to the last bit.
 struct Tilt {
   long double c, s;
-  explicit Tilt(double theta)
-      : c(std::cos(static_cast<long double>(theta))), s(std::sin(static_cast<long double>(theta))) {}
+  explicit Tilt(double theta) {
+    const ExtendedSinCos t = SinCosExtended(theta);
+    c = t.cos;
+    s = t.sin;
+  }
 };
 
 Point TiltedEllipsePoint(double cx, double cy, double radius, double flatness, const Tilt& t,
