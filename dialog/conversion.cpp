@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/extended_trig.h"
+#include "common/fpu_precision.h"
 #include "common/geometry.h"
 #include "common/myfunc.h"
 #include "exchange/writer.h"
@@ -313,6 +314,9 @@ void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, boo
 RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& state,
                          const std::filesystem::path& settingsPath, bool readComplete,
                          DialogUi& ui) {
+  // The vertices and the output pass's tolerances are long double
+  // arithmetic: the same bits on every build only at 64-bit precision.
+  const ExtendedPrecisionScope precision;
   try {
     fields.FormLeft = state.left;
     fields.FormTop = state.top;
