@@ -24,3 +24,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Doubles in SSE2 registers, as on every 64-bit target: x87 registers would
+# carry excess precision into double results and change their last bits.
+# Every Windows version the host runs on requires SSE2. Long double stays
+# x87 (80-bit), which the geometry relies on.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")

@@ -596,6 +596,36 @@ case_scale() {
   rm -rf "$app" "$work/expected.txt" "$work/input.txt"  # some 600 MB
 }
 
+# Generated drawings through the real window, each byte for byte what
+# q527-cli writes for the same choices: realistic and malformed drawings and
+# conversion-heavy mixes of circles, arcs, ellipses and circular solids with
+# random angles, flatness and tilt, several seeds and division counts.
+case_generated() {
+  [[ -x ${Q527_GEN:-} ]] || die "no q527-gen (Q527_GEN)"
+  local name count args
+  while IFS='|' read -r name count args; do
+    prepare
+    # shellcheck disable=SC2086 # the generator's arguments, split on purpose
+    "$Q527_GEN" $args -o "$app/JWC_TEMP.TXT" || die "q527-gen $args"
+    cp "$app/JWC_TEMP.TXT" "$work/input.txt"
+    settings 0 0 "$count" 1 1 1
+    start
+    inspect press Button1 >/dev/null
+    inspect gone 120 >/dev/null
+    finish
+    expect_converted 0 0 "$count" 1 1 1 -- -n "$count" -k circle,arc,solid
+    echo "$name (N = $count, $(wc -l <"$app/JWC_TEMP.TXT") lines): same bytes as q527-cli"
+  done <<'EOF'
+realistic seed 1|24|--seed 1 --figures 3000
+realistic seed 2|7|--seed 2 --figures 3000
+malformed seed 3|24|--seed 3 --figures 3000 --malformed
+malformed seed 4|999|--seed 4 --figures 2000 --malformed
+conversion seed 5|24|--seed 5 --circles 2000 --arcs 2000 --solids 500
+conversion seed 6|3|--seed 6 --circles 500 --arcs 3000 --solids 1000
+conversion seed 7|999|--seed 7 --circles 100 --arcs 400 --solids 100
+EOF
+}
+
 case "$case_name" in
   setup) setup ;;
   cleanup) cleanup_servers ;;
