@@ -8,6 +8,7 @@
 #include <limits>
 #include <system_error>
 
+#include "common/decimal_text.h"
 #include "common/exact_double.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr bool IsHexDigit(unsigned char b) {
 
 // The drawing's numbers are short decimals. Their value is an integer of at
 // most 53 bits times or over a power of ten up to 10^22, both exact doubles,
-// so one correctly rounded operation gives the very double from_chars gives.
+// so one correctly rounded operation gives the exactly rounded double.
 constexpr bool kShortDecimalRoad = kDoubleOpsRoundTo53Bits;
 
 constexpr std::uint64_t kAsciiZeros = 0x3030303030303030ULL;
@@ -73,7 +74,7 @@ inline const char* ReadDigits(const char* p, const char* const end, std::uint64_
 
 // Reads digits [. digits] [e|E [sign] digits] that make up the whole of
 // [p, end) when the value needs only the one operation above; false leaves
-// the text to from_chars, which also decides every malformed text.
+// the text to DecimalTextToDouble, which also decides every malformed text.
 bool ReadShortDecimal(const char* p, const char* const end, double& out) {
   const char* const begin = p;
   std::uint64_t mantissa = 0;
@@ -231,17 +232,17 @@ double TextToFloat(std::string_view text) {
   const char* p = text.data();
   const char* const end = p + text.size();
   const bool negative = SkipBlanksAndSign(p, end);
-  // from_chars reads exactly digits with an optional point and exponent once
-  // the text starts with a digit or a point; that first byte keeps out what it
-  // would read beyond the format ("inf", "nan", a second sign), and it has to
-  // consume the whole rest, so a missing exponent or a trailing byte fails.
+  // The number is digits with an optional point and exponent, starting with a
+  // digit or a point (so "inf", "nan" and a second sign read as 0), and it is
+  // the whole rest: a missing exponent or a trailing byte fails.
   const char* const number = p;
   if (p == end || !(IsDigit(static_cast<unsigned char>(*p)) || *p == '.')) return 0.0;
   double value = 0.0;
   if (kShortDecimalRoad && ReadShortDecimal(number, end, value)) return negative ? -value : value;
-  const auto r = std::from_chars(number, end, value, std::chars_format::general);
   // A magnitude beyond the double range reads as 0, like any other text that
   // does not convert; a value below the smallest double is 0 anyway.
-  if (r.ec != std::errc() || r.ptr != end || !std::isfinite(value)) return 0.0;
+  if (!DecimalTextToDouble(std::string_view(number, static_cast<std::size_t>(end - number)), value)) {
+    return 0.0;
+  }
   return negative ? -value : value;
 }

@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "common/extended_trig.h"
 #include "common/geometry.h"
 #include "dialog/conversion.h"
 #include "exchange/store.h"
@@ -72,9 +73,9 @@ TEST(ConversionVertices, CirclesAreThoseOfTheCircleFormula) {
       std::vector<Vertex> want;
       double a = 0.0;
       for (int k = 0; k <= n; ++k, a += step) {
-        const long double la = a;
-        want.push_back({static_cast<double>(std::cos(la) * circles[i].r + circles[i].cx),
-                        static_cast<double>(std::sin(la) * circles[i].r + circles[i].cy)});
+        const ExtendedSinCos t = SinCosExtended(a);
+        want.push_back({static_cast<double>(t.cos * circles[i].r + circles[i].cx),
+                        static_cast<double>(t.sin * circles[i].r + circles[i].cy)});
       }
       ExpectChain(s.lines, i, n, want);
     }

@@ -626,6 +626,37 @@ conversion seed 7|999|--seed 7 --circles 100 --arcs 400 --solids 100
 EOF
 }
 
+# Number texts beyond the reader's short road (15 to 26 digits, exponents far
+# past 10^22, values near the ends of the double range) read and written back
+# by the window's OK with no kind chosen: every figure comes back, each number
+# rounded as q527-cli rounds it. These texts take the reader's exact road,
+# which replaced the 32-bit runtime's text-to-double conversion (not correctly
+# rounded: q527-unit-tests.exe shows it); fifteen written digits hide most
+# one-unit differences, so the unit test is the sharper check and this one
+# the check that the road holds in the real program.
+case_number_texts() {
+  prepare
+  awk 'BEGIN { srand(527); printf "hk 0\r\nlg0\r\nly0\r\n"
+               for (i = 0; i < 3000; i++) {
+                 line = ""
+                 for (k = 0; k < 4; k++) {
+                   d = int(1 + rand() * 9)
+                   for (j = 0; j < 14 + int(rand() * 12); j++) d = d int(rand() * 10)
+                   e = (rand() < 0.5 ? -1 : 1) * (10 + int(rand() * 40))
+                   if (i % 50 == 0) e = (rand() < 0.5 ? -1 : 1) * (280 + int(rand() * 50))
+                   line = line (k ? " " : "") (rand() < 0.5 ? "-" : "") substr(d, 1, 1) "." substr(d, 2) "E" e
+                 }
+                 printf "%s\r\n", line
+               } }' >"$app/JWC_TEMP.TXT"
+  cp "$app/JWC_TEMP.TXT" "$work/input.txt"
+  settings 0 0 24 0 0 0
+  start
+  inspect press Button1 >/dev/null
+  finish
+  expect_converted 0 0 24 0 0 0 -- -n 24 -k none
+  echo "$(grep -c . "$app/JWC_TEMP.TXT") lines: same bytes as q527-cli"
+}
+
 case "$case_name" in
   setup) setup ;;
   cleanup) cleanup_servers ;;
