@@ -39,6 +39,8 @@
 //                       as another program that has the file open would
 //   readonly FILE 0|1   clear or set FILE's read-only attribute
 //   attributes FILE     "attributes readonly=0|1" of FILE
+//   fpuhook DLL         hook the dialog's thread with q527-fpu-hook.dll, which
+//                       leaves the x87 at 53-bit precision on every message
 //   sleep MS
 //
 // gone fails at once when a message box of the program is up: a test that
@@ -540,6 +542,20 @@ bool WaitFor(bool present, double seconds) {
   }
 }
 
+// Puts the hook DLL into the dialog's thread and lets it see a message.
+// The hook stays until this program ends.
+void InstallFpuHook(const std::wstring& dll) {
+  HMODULE module = LoadLibraryW(dll.c_str());
+  if (!module) Fail("cannot load the hook DLL");
+  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "FpuHookProc")));
+  if (!proc) Fail("the hook DLL has no FpuHookProc");
+  const DWORD tid = GetWindowThreadProcessId(Dialog(), nullptr);
+  if (!SetWindowsHookExW(WH_GETMESSAGE, proc, module, tid)) Fail("SetWindowsHookEx failed");
+  PostMessageW(Dialog(), WM_NULL, 0, 0);
+  Sleep(200);
+  Out("fpuhook installed");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -679,6 +695,9 @@ int wmain(int argc, wchar_t** argv) {
       const DWORD a = GetFileAttributesW(Wide(args[++i]).c_str());
       if (a == INVALID_FILE_ATTRIBUTES) Fail("no file " + args[i]);
       Out(std::string("attributes readonly=") + ((a & FILE_ATTRIBUTE_READONLY) ? "1" : "0"));
+    } else if (cmd == "fpuhook") {
+      need(i, 1);
+      InstallFpuHook(Wide(args[++i]));
     } else if (cmd == "sleep") {
       need(i, 1);
       Sleep(static_cast<DWORD>(std::atoi(args[++i].c_str())));

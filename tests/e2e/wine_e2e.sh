@@ -34,8 +34,17 @@ die() {
 
 # ---------------------------------------------------------------- fixture
 
+# The machine field of a PE image: 014C for i386, 8664 for x86-64.
+pe_machine() {
+  local at
+  at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  od -An -tx2 -j$((at + 4)) -N2 "$1" | tr -d ' ' | tr a-f A-F
+}
+
 setup() {
   mkdir -p "$state"
+  [[ $(pe_machine "$Q527_EXE") == 014C ]] || die "$Q527_EXE is not a 32-bit (i386) program"
+  echo "Wine suite: $Q527_ROAD"
   cleanup_servers
   local n
   for n in $(seq 95 160); do
@@ -77,7 +86,7 @@ cleanup_servers() {
 
 # ---------------------------------------------------------------- helpers
 
-work=$state/work/$case_name
+work=$state/work/$case_name${Q527_WORK_TAG:+.$Q527_WORK_TAG}
 pid=
 locker=
 
@@ -655,6 +664,32 @@ case_number_texts() {
   finish
   expect_converted 0 0 24 0 0 0 -- -n 24 -k none
   echo "$(grep -c . "$app/JWC_TEMP.TXT") lines: same bytes as q527-cli"
+}
+
+# The 32-bit unit tests of the arithmetic (number texts, field splitting,
+# geometry, sine and cosine, the x87 precision control) as 32-bit code.
+case_unit_tests() {
+  mkdir -p "$work"
+  "$WINELOADER" "$Q527_UNIT_TESTS" >"$work/unit.log" 2>&1 </dev/null
+  local rc=$?
+  grep -E 'angles:|^\[  (PASSED|FAILED) ' "$work/unit.log"
+  [[ $rc -eq 0 ]] || die "q527-unit-tests.exe failed (exit $rc): $(grep -A3 Failure "$work/unit.log" | head -20)"
+}
+
+# A DLL in the process may leave the x87 at 53-bit precision and another
+# rounding. With a hook DLL doing so on every message of the dialog's thread,
+# OK must still write q527-cli's bytes: the conversion sets what it relies on
+# for as long as it runs.
+case_precision_control() {
+  prepare
+  "$Q527_GEN" --seed 5 --circles 300 --arcs 300 --solids 100 -o "$app/JWC_TEMP.TXT" || die "q527-gen"
+  cp "$app/JWC_TEMP.TXT" "$work/input.txt"
+  start
+  local dll
+  dll=$(realpath "$(dirname "$Q527_INSPECT")/q527-fpu-hook.dll")
+  inspect fpuhook "Z:${dll//\//\\}" press Button1 gone 60
+  finish
+  expect_converted 0 0 24 1 1 1 -- -n 24 -k circle,arc,solid
 }
 
 case "$case_name" in
