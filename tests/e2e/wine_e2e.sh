@@ -574,6 +574,33 @@ case_count_limit() {
   cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
 }
 
+# Memory running out in the 32-bit program: 60,000 circles at N = 999 (from
+# the settings file) would need 59,940,000 segments, about 4.3 GB of tables,
+# more than a 32-bit address space holds even with large-address awareness.
+# The run fails as a whole: one message, and the host gets "hq" back, never
+# a partial "hd". OK has saved the settings before.
+case_out_of_memory() {
+  prepare
+  awk 'BEGIN { printf "hk 0\r\nlg0\r\nly0\r\n"
+               for (i = 0; i < 60000; i++) printf "ci %d %d 5\r\n", i % 300 * 20, int(i / 300) * 20 }' \
+    >"$app/JWC_TEMP.TXT"
+  settings 0 0 999 1 1 1
+  start
+  inspect press Button1 >/dev/null
+  inspect msgbox 60 >/dev/null
+  # The message as the user sees it, for the docs: its Japanese must be legible.
+  if command -v import >/dev/null; then
+    import -window root "${Q527_SHOT%.png}-message.png" 2>/dev/null || echo "no screenshot of the message"
+  fi
+  expect_msgbox "$failed_message"
+  finish
+  [[ $(od -An -c "$app/JWC_TEMP.TXT" | tr -d ' \n') == 'hq\r\n' ]] ||
+    die "exchange file is not the single line hq: $(head -c 64 "$app/JWC_TEMP.TXT" | od -c | head -3)"
+  printf '%s\r\n' 0 0 999 1 1 1 >"$work/settings.want"
+  cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
+  [[ -z $(find "$app" -maxdepth 1 -name '*.q527-tmp') ]] || die "temporary file left"
+}
+
 # Scale: 200,000 circles at N = 24 become 4,800,000 segments (280 MB), byte
 # for byte what q527-cli writes. The output pass moves its lines into the
 # exchange file's temporary file as it goes, so this is also the case where
