@@ -4,6 +4,7 @@
 #include <utility>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -125,6 +126,11 @@ bool IsStatusTerminal(std::FILE* stream) {
 }
 
 std::FILE* OpenToRead(const std::filesystem::path& path) { return _wfopen(path.c_str(), L"rb"); }
+
+void SetBinaryStreams() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
 
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
   std::vector<std::string> args;

@@ -38,6 +38,12 @@ enum class TextEncoding { kUtf8, kShiftJis };
 TextEncoding TextEncodingOf(std::string_view bytes);
 
 #ifdef _WIN32
+// Puts standard output and standard error in binary mode. In the C library's
+// text mode every LF would become CR LF: the exchange file's CR LF lines
+// written with -o - would reach the file as CR CR LF, and the messages would
+// not be the native driver's bytes.
+void SetBinaryStreams();
+
 // The UTF-16 arguments of wmain as UTF-8, the driver's text encoding; the
 // standard library's paths on Windows take UTF-8 narrow strings.
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);

@@ -304,6 +304,7 @@ int Run(int argc, char** argv) {
 #ifdef _WIN32
 // Windows hands the arguments over as UTF-16; the driver works in UTF-8.
 int wmain(int argc, wchar_t** wargv) {
+  SetBinaryStreams();
   try {
     std::vector<std::string> args = Utf8Arguments(argc, wargv);
     std::vector<char*> argv;

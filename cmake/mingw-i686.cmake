@@ -24,3 +24,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# SSE2 doubles, as the native x86-64 builds compute: x87 registers would round
+# differently in the last digit.
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
