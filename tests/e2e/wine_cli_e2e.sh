@@ -208,14 +208,15 @@ case_unicode_paths() {
 
 # On a console (a pseudo-terminal: Wine gives the program a console on it)
 # with code page 932 chosen, the status texts and the messages show in
-# Japanese, and a path keeps "ü" and "€", which code page 932 lacks. Wine's
+# Japanese, a path keeps "ü" and "€", which code page 932 lacks, and the
+# exchange file's Shift-JIS text (-o -) reads as Japanese too. Wine's
 # console draws a character past U+FFFF as two replacement characters, so
 # the emoji is checked in the files of the other cases only.
 case_console() {
   prepare_app
   command -v script >/dev/null || skip "no script(1) for a pseudo-terminal"
   cd "$app" || die "no $app"
-  local cmdline="'$WINELOADER' cmd /c 'chcp 932 >nul & q527-cli.exe -o out.txt JWC_TEMP.TXT & q527-cli.exe 無い_ü_€.txt'"
+  local cmdline="'$WINELOADER' cmd /c 'chcp 932 >nul & q527-cli.exe -o out.txt JWC_TEMP.TXT & q527-cli.exe 無い_ü_€.txt & q527-cli.exe -q -k none -o - JWC_TEMP.TXT'"
   timeout 60 script -qec "$cmdline" /dev/null </dev/null >"$work/console.raw" 2>&1
   # The screen's text: escape sequences out, cursor moves to the right as blanks.
   sed -e 's/\x1b\[[0-9]*C/ /g' -e 's/\x1b\[[0-9;?]*[A-Za-z]//g' -e 's/\r//g' "$work/console.raw" >"$work/console.txt"
@@ -225,7 +226,7 @@ case_console() {
   summary=$(sed "s|$work/native.txt|out.txt|" "$work/native.err")
   local want
   for want in '円周ソリッドデータ参照中です' 'ファイル生成中です' "$summary" \
-      'q527-cli: 無い_ü_€.txt: no such file'; do
+      'q527-cli: 無い_ü_€.txt: no such file' 'ch 0 50 1 0 "ソフト'; do
     grep -qF -- "$want" <(tr -d '\n' <"$work/console.txt") || die "the console does not show: $want"
   done
   cmp "$work/native.txt" out.txt >&2 || die "the result written from the console differs"
