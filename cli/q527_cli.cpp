@@ -129,8 +129,9 @@ struct ConsoleUi final : DialogUi {
 };
 
 // Tells a file that is not there or cannot be opened at all (an error that
-// leaves it untouched) from one that fails while being read.
-// The name is UTF-8, as given (path.string() could not show it on Windows).
+// leaves it untouched) from one that fails while being read. The messages
+// name the file as given, in UTF-8: path.string() cannot show every name on
+// Windows.
 bool CheckInput(const std::string& name) {
   const std::filesystem::path path = PathFromUtf8(name);
   std::error_code ec;
