@@ -2,8 +2,6 @@
 // dialog (read, load settings, convert, output pass, write) on a file named
 // on the command line, so tests, benchmarks and scripts drive the product
 // through the code the user's OK button runs.
-#include <unistd.h>
-
 #include <charconv>
 #include <exception>
 #include <cstdio>
@@ -12,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/console.h"
+#include "cli/utf8_paths.h"
 #include "dialog/conversion.h"
 #include "dialog/settings.h"
 #include "exchange/reader.h"
@@ -46,7 +46,7 @@ constexpr std::string_view kUsage =
     "  -h, --help       show this help\n"
     "  --version        show the version\n";
 
-void Say(FILE* to, std::string_view text) { std::fwrite(text.data(), 1, text.size(), to); }
+void Say(FILE* to, std::string_view text) { WriteToStream(to, text); }
 
 void Error(std::string_view text) {
   Say(stderr, "q527-cli: ");
@@ -129,25 +129,28 @@ struct ConsoleUi final : DialogUi {
 };
 
 // Tells a file that is not there or cannot be opened at all (an error that
-// leaves it untouched) from one that fails while being read.
-bool CheckInput(const std::filesystem::path& path) {
+// leaves it untouched) from one that fails while being read. The messages
+// name the file as given, in UTF-8: path.string() cannot show every name on
+// Windows.
+bool CheckInput(const std::string& name) {
+  const std::filesystem::path path = PathFromUtf8(name);
   std::error_code ec;
   const auto st = std::filesystem::status(path, ec);
   if (st.type() == std::filesystem::file_type::not_found) {
-    Error(path.string() + ": no such file");
+    Error(name + ": no such file");
     return false;
   }
   if (ec) {
-    Error(path.string() + ": cannot examine: " + ec.message());
+    Error(name + ": cannot examine: " + ec.message());
     return false;
   }
   if (st.type() == std::filesystem::file_type::directory) {
-    Error(path.string() + ": is a directory");
+    Error(name + ": is a directory");
     return false;
   }
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = OpenToRead(path);
   if (f == nullptr) {
-    Error(path.string() + ": cannot open for reading");
+    Error(name + ": cannot open for reading");
     return false;
   }
   std::fclose(f);
@@ -257,7 +260,7 @@ int Run(int argc, char** argv) {
     // A large result goes into the output file's temporary file while the
     // pass runs, instead of being held whole until the end.
     if (output != "-") JwwSpillOutTo(s, output);
-    ConsoleUi ui(!opt.quiet && isatty(STDERR_FILENO) == 1);
+    ConsoleUi ui(!opt.quiet && IsStatusTerminal(stderr));
     const RunOutcome outcome =
         RunConversion(s, fields, state, opt.settings, readComplete, ui);
     ui.Finish();
@@ -299,9 +302,21 @@ int Run(int argc, char** argv) {
 
 }  // namespace
 
+#ifdef _WIN32
+// Windows hands the arguments over as UTF-16; the driver works in UTF-8.
+int wmain(int argc, wchar_t** wargv) {
+  SetBinaryStreams();
+  try {
+    std::vector<std::string> args = Utf8Arguments(argc, wargv);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return Run(argc, argv.data());
+#else
 int main(int argc, char** argv) {
   try {
     return Run(argc, argv);
+#endif
   } catch (const std::exception& e) {
     // Memory running out outside the run itself (reading is guarded by the
     // reader, the run by RunConversion): report it rather than abort.

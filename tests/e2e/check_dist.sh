@@ -6,7 +6,8 @@ dist=${1:?dist folder}
 fail=0
 die() { echo "FAIL: $*" >&2; fail=1; }
 
-for f in q527.bat readme.txt; do
+launchers=(q527_deviation.bat q527_clearance.bat q527_count.bat)
+for f in q527.bat "${launchers[@]}" readme.txt; do
   path=$dist/$f
   [[ -s $path ]] || { die "$f missing or empty"; continue; }
   iconv -f CP932 -t UTF-8 "$path" >/dev/null 2>&1 || die "$f is not Shift-JIS"
@@ -28,15 +29,56 @@ done
 [[ ${lines[9]} == q527.exe* ]] || die "line 10 does not start q527.exe: ${lines[9]}"
 [[ ${#lines[@]} -eq 10 ]] || die "q527.bat has ${#lines[@]} lines, not 10"
 # The host finds a directive only near the line's start: byte offsets, not characters.
-while IFS= read -r raw; do
-  raw=${raw%$'\r'}
-  [[ $raw == *'#'* ]] || continue
-  prefix=${raw%%#*}
-  (( $(printf '%s' "$prefix" | LC_ALL=C wc -c) < 10 )) || die "directive starts after byte 10: $(iconv -f CP932 -t UTF-8 <<<"$raw")"
-done <"$dist/q527.bat"
+for f in q527.bat "${launchers[@]}"; do
+  while IFS= read -r raw; do
+    raw=${raw%$'\r'}
+    [[ $raw == *'#'* ]] || continue
+    prefix=${raw%%#*}
+    (( $(printf '%s' "$prefix" | LC_ALL=C wc -c) < 10 )) || die "$f: directive starts after byte 10: $(iconv -f CP932 -t UTF-8 <<<"$raw")"
+  done <"$dist/$f"
+done
+
+# The launchers: a Japanese name of their own for the host's list, the
+# directives of q527.bat, then one run of q527-cli.exe on the exchange file
+# and a pause that keeps its message on the screen when it fails.
+declare -A titles=(
+  [q527_deviation.bat]='REM q527_円→多角形変換（誤差で分割）'
+  [q527_clearance.bat]='REM q527_円→外接多角形変換（穴・切り抜き用）'
+  [q527_count.bat]='REM q527_円→多角形変換（分割数固定）')
+declare -A options=(
+  [q527_deviation.bat]='^--max-deviation [0-9.]+$'
+  [q527_clearance.bat]='^--fit circumscribed --max-deviation [0-9.]+$'
+  [q527_count.bat]='^-n [0-9]+$')
+for f in "${launchers[@]}"; do
+  mapfile -t got < <(iconv -f CP932 -t UTF-8 "$dist/$f" 2>/dev/null | tr -d '\r')
+  [[ ${got[0]} == "${titles[$f]}" ]] || die "$f: line 1 is not its title: ${got[0]}"
+  for i in 1 2 3 4 5 6 7 8; do
+    [[ ${got[$i]} == "${lines[$i]}" ]] || die "$f: line $((i + 1)) is not that of q527.bat: ${got[$i]}"
+  done
+  runs=0
+  for i in "${!got[@]}"; do
+    line=${got[$i]}
+    [[ $line == REM* ]] && { (( i > 8 )) && [[ $line == *'#'* ]] && die "$f: a # after #e: $line"; continue; }
+    (( i > 8 )) || die "$f: a command before #e: $line"
+    case $line in
+      'q527-cli.exe '*' JWC_TEMP.TXT')
+        runs=$((runs + 1))
+        args=${line#q527-cli.exe }
+        args=${args% JWC_TEMP.TXT}
+        [[ $args =~ ${options[$f]} ]] || die "$f: q527-cli.exe options: $args"
+        [[ ${got[$((i + 1))]:-} == 'if errorlevel 1 pause' ]] || die "$f: no pause after q527-cli.exe"
+        ;;
+      'if errorlevel 1 pause') ;;
+      *) die "$f: a line that is neither REM nor the run: $line" ;;
+    esac
+  done
+  [[ $runs -eq 1 ]] || die "$f: runs q527-cli.exe $runs times"
+  [[ ${got[-1]} == 'if errorlevel 1 pause' ]] || die "$f: the last line is not the pause"
+done
 
 readme=$(iconv -f CP932 -t UTF-8 "$dist/readme.txt" 2>/dev/null)
-for word in 外部変形 その他 q527.bat q527.dat ブロック アンインストール; do
-  grep -qF "$word" <<<"$readme" || die "readme.txt does not mention $word"
+for word in 外部変形 その他 q527.bat q527.dat ブロック アンインストール q527-cli.exe "${launchers[@]}" \
+    メモ帳 --max-deviation --fit circumscribed -n -k --counts --cancel --settings -o; do
+  grep -qF -- "$word" <<<"$readme" || die "readme.txt does not mention $word"
 done
 exit $fail
