@@ -17,20 +17,9 @@ set -uo pipefail
 
 case_name=${1:?case}
 cli=${2:-}
-state=$Q527_STATE
-export WINEPREFIX=$state/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINELOADER=$Q527_WINE
-export WINESERVER=$Q527_WINESERVER
-export LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY
+# shellcheck source=tests/e2e/wine_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine_common.sh"
 if [[ -f $state/display ]]; then export DISPLAY=$(<"$state/display"); else unset DISPLAY; fi
-
-die() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
 
 # ---------------------------------------------------------------- fixture
 
@@ -88,7 +77,6 @@ cleanup_servers() {
 
 work=$state/work/$case_name${Q527_WORK_TAG:+.$Q527_WORK_TAG}
 pid=
-locker=
 
 inspect() {
   "$WINELOADER" "$Q527_INSPECT" "$@" >"$work/inspect.out" 2>"$work/inspect.err" </dev/null
@@ -108,16 +96,7 @@ prepare() {
   mkdir -p "$dir"
   app=$dir
   cp "$Q527_EXE" "$app/q527.exe"
-  {
-    printf 'hk 0\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\nlw0\r\n'
-    printf '0 0 100 0\r\nci 10 10 5\r\nci 20 10 5\r\nlc3\r\nci 30 10 2.5\r\n'
-    printf 'ly1\r\nlc10 200\r\n'
-    local i
-    for i in $(seq 12); do printf 'se %d 40 3 1 0 0 6.28318530717959 100\r\n' $((i * 10)); done
-    printf 'ly2\r\ncn1\r\n'
-    printf 'ch 0 50 1 0 "\x83\x5c\x83\x74\x83\x67\r\n'  # a text, Shift-JIS bytes as they are
-    printf '10 60 20 60\r\n'
-  } >"$app/JWC_TEMP.TXT"
+  write_e2e_drawing "$app/JWC_TEMP.TXT"
   cp "$app/JWC_TEMP.TXT" "$work/input.txt"
 }
 
@@ -182,26 +161,6 @@ expect_converted() {  # expect_converted SETTINGS_LINES... -- CLI_ARGS...
   cmp "$work/expected.txt" "$app/JWC_TEMP.TXT" >&2 || die "exchange file differs from q527-cli $*"
 }
 
-# Another program opens FILE sharing nothing and holds it until unlock.
-lock() {
-  rm -f "$work/unlock"
-  "$WINELOADER" "$Q527_INSPECT" lock "$1" "$work/unlock" 120 >"$work/lock.out" 2>"$work/lock.err" </dev/null &
-  locker=$!
-  local i
-  for i in $(seq 300); do
-    grep -qx locked "$work/lock.out" 2>/dev/null && return
-    kill -0 "$locker" 2>/dev/null || die "the lock was not taken: $(cat "$work/lock.err")"
-    sleep 0.1
-  done
-  die "the lock was not taken in 30 s"
-}
-
-unlock() {
-  touch "$work/unlock"
-  wait "$locker" || die "the locking program failed: $(cat "$work/lock.err")"
-  locker=
-}
-
 # The message box the program shows next, read and dismissed; the status
 # label behind it must read LABEL, if given.
 expect_msgbox() {  # expect_msgbox TEXT [LABEL]
@@ -211,13 +170,6 @@ expect_msgbox() {  # expect_msgbox TEXT [LABEL]
   echo "$box"
   [[ $box == "msgbox \"$1\"" ]] || die "message box: $box, want \"$1\""
   [[ -z ${2:-} ]] || expect_line "$out" "control LabelA1 Static 0 200 467 24 group,center,vcenter \"$2\""
-}
-
-expect_untouched() {
-  cmp "$work/input.txt" "$app/JWC_TEMP.TXT" >&2 || die "the exchange file lost its previous content"
-  local left
-  left=$(find "$app" -maxdepth 1 -name '*.q527-tmp')
-  [[ -z $left ]] || die "temporary file left: $left"
 }
 
 refused_message='交換ファイル JWC_TEMP.TXT を最後まで読めなかったため、変換を行いません。図形は変更されません。'
