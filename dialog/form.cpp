@@ -31,8 +31,6 @@ void TForm1::FormShow() {
     // A large conversion's output goes into the exchange file's temporary
     // file while the pass runs; the close completes and moves it.
     JwwSpillOutTo(store_, exchangeFile_);
-    // The reader uses the attribute memory as its current state; only after
-    // it has finished may the writer's memory be reset.
     JwwWriteStart(store_);
   } catch (...) {
     readComplete_ = false;  // OK will then convert nothing

@@ -24,17 +24,17 @@ struct Overrides {
 // write nothing; the same test made here saves the call.
 void Layers(Store& s, const Overrides& o, const TJwwAttr& a) {
   const std::int32_t lg = o.Lg(a);
-  if (s.first.lg || lg != s.cur.lg) JwwOutLg(s, lg);
+  if (s.written.first.lg || lg != s.written.lg) JwwOutLg(s, lg);
   const std::int32_t ly = o.Ly(a);
-  if (s.first.ly || ly != s.cur.ly) JwwOutLy(s, ly);
+  if (s.written.first.ly || ly != s.written.ly) JwwOutLy(s, ly);
 }
 
 // Colour, line type and width of the line-like kinds.
 void LineAttrs(Store& s, const Overrides& o, const TJwwAttr& a) {
   const std::int32_t color = o.Color(a);
-  if (s.first.color || color != s.cur.color) JwwOutLc(s, color);
+  if (s.written.first.color || color != s.written.color) JwwOutLc(s, color);
   const std::int32_t ltype = o.Ltype(a);
-  if (s.first.ltype || ltype != s.cur.ltype) JwwOutLt(s, ltype);
+  if (s.written.first.ltype || ltype != s.written.ltype) JwwOutLt(s, ltype);
   JwwOutLw(s, o.Lwidth(a));
 }
 

@@ -240,14 +240,14 @@ void SetAttribute(std::int32_t& current, std::int32_t& initial, bool& firstSeen,
 
 void ReadLayerGroup(Store& s, const FieldList& f) {
   const std::int32_t g = ByteToInt(f[0], 2, true);
-  SetAttribute(s.cur.lg, s.initial.lg, s.first.lg, g);
+  SetAttribute(s.cur.lg, s.initial.lg, s.unmet.lg, g);
   if (f.count >= 2) SetAt(s.groupValues, g, Int(f, 1));
   s.cur.inPolyline = false;
 }
 
 void ReadLayer(Store& s, const FieldList& f) {
   const std::int32_t l = ByteToInt(f[0], 2, true);
-  SetAttribute(s.cur.ly, s.initial.ly, s.first.ly, l);
+  SetAttribute(s.cur.ly, s.initial.ly, s.unmet.ly, l);
   if (f.count >= 2) SetAt(s.layerValues, s.cur.lg * 16 + l, Int(f, 1));
   s.cur.inPolyline = false;
 }
@@ -255,7 +255,7 @@ void ReadLayer(Store& s, const FieldList& f) {
 void ReadCharKind(Store& s, const FieldList& f) {
   const std::int32_t k = TextToInt(f[0].substr(2));
   const bool freeSize = k == 0 && f.count >= 5;
-  if (s.first.ckind) {
+  if (s.unmet.ckind) {
     s.initial.ckind = k;
     if (freeSize) {
       s.initial.freeWidth = Real(f, 1);
@@ -263,7 +263,7 @@ void ReadCharKind(Store& s, const FieldList& f) {
       s.initial.freeSpacing = Real(f, 3);
       s.initial.freeColor = Int(f, 4);
     }
-    s.first.ckind = false;
+    s.unmet.ckind = false;
   }
   s.cur.ckind = k;
   if (freeSize) {
@@ -329,14 +329,14 @@ bool ReadL(Store& s, const FieldList& f, std::string_view k) {
     ReadLayer(s, f);
   } else if (k.starts_with("lc")) {
     const std::int32_t c = TextToInt(k.substr(2));
-    SetAttribute(s.cur.color, s.initial.color, s.first.color, c);
+    SetAttribute(s.cur.color, s.initial.color, s.unmet.color, c);
     if (c == 10 && f.count >= 2) s.cur.solidColor = Int(f, 1);
     s.cur.inPolyline = false;
   } else if (k.starts_with("lt")) {
-    SetAttribute(s.cur.ltype, s.initial.ltype, s.first.ltype, TextToInt(k.substr(2)));
+    SetAttribute(s.cur.ltype, s.initial.ltype, s.unmet.ltype, TextToInt(k.substr(2)));
     s.cur.inPolyline = false;
   } else if (k.starts_with("lw")) {
-    SetAttribute(s.cur.lwidth, s.initial.lwidth, s.first.lwidth, TextToInt(k.substr(2)));
+    SetAttribute(s.cur.lwidth, s.initial.lwidth, s.unmet.lwidth, TextToInt(k.substr(2)));
     s.cur.lwGiven = true;
     s.cur.inPolyline = false;
   } else {
@@ -551,21 +551,7 @@ class TableGrowth {
  private:
   void EnsureAll(Store& s, std::size_t done, bool trim) {
     Ensure(s.order, done, trim);
-    Ensure(s.lines, done, trim);
-    Ensure(s.circles, done, trim);
-    Ensure(s.arcs, done, trim);
-    Ensure(s.texts, done, trim);
-    Ensure(s.points, done, trim);
-    Ensure(s.pointExs, done, trim);
-    Ensure(s.msgs, done, trim);
-    Ensure(s.blocks, done, trim);
-    Ensure(s.solid2s, done, trim);
-    Ensure(s.solid3s, done, trim);
-    Ensure(s.solid4s, done, trim);
-    Ensure(s.scs, done, trim);
-    Ensure(s.ses, done, trim);
-    Ensure(s.sos, done, trim);
-    Ensure(s.sgs, done, trim);
+    JwwVisitTables(s, [&](auto, auto& table) { Ensure(table, done, trim); });
   }
 
   template <typename T>

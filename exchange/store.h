@@ -1,9 +1,10 @@
 // The figure store: the whole in-memory model of one exchange file.
 //
 // Header values, layer tables, numbered reference points, one table per figure
-// kind, the order table that remembers reading order, the current attribute
-// state (shared by the reader and the writer's write-on-change memory) and the
-// output line list the writer builds.
+// kind, the order table that remembers reading order, the reader's current
+// attribute state, the writer's memory of what it last wrote, and the
+// output line list the writer builds. A default-constructed store is the
+// store of a fresh file, ready for the reader.
 //
 // Records are plain structs with their fields in the order of the file format;
 // tables are std::vector, so they grow geometrically and a table's count is
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "exchange/file_io.h"
@@ -199,10 +201,14 @@ struct TJwwOutLines {
   std::size_t spillAt = std::size_t{1} << 20;
 };
 
-// The attribute values that apply to the next figure read, and that the
-// writer remembers as "last written".
-struct TJwwState {
-  std::int32_t hhp = 0;
+// "<ＭＳ ゴシック>" in Shift-JIS: the font every text starts with.
+inline constexpr std::string_view kJwwDefaultFont =
+    "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
+
+// The values the attribute lines set. The reader's current values, the first
+// value each keyword carried in the file, and the writer's memory of what it
+// last wrote all have this shape; the defaults are those of a fresh file.
+struct TJwwAttrValues {
   std::int32_t lg = 0;
   std::int32_t ly = 0;
   std::int32_t color = 1;
@@ -212,58 +218,58 @@ struct TJwwState {
   double freeWidth = 2.0, freeHeight = 2.0, freeSpacing = 0.0;
   std::int32_t freeColor = 1;
   std::int32_t cc = 0;
-  std::string font;  // reset to "<ＭＳ ゴシック>" in Shift-JIS
+  std::string font{kJwwDefaultFont};
+  std::int32_t pointColor = 1;
+  std::int32_t solidColor = 0;
+};
+
+// The reader's state between lines: the attribute values that apply to the
+// next figure read, and the modes and one-figure marks the lines before set.
+struct TJwwState : TJwwAttrValues {
+  std::int32_t hhp = 0;
   std::int32_t zflags = 0;
   std::int32_t plCounter = 0;
   bool inPolyline = false;
   bool msgMode = false;
-  std::int32_t pointColor = 1;
-  std::int32_t solidColor = 0;
   bool lwGiven = false;  // the file read had an "lw" line
 };
 
-// The first value each attribute keyword carried in the file read.
-struct TJwwInitial {
-  std::int32_t lg = 0;
-  std::int32_t ly = 0;
-  std::int32_t color = 1;
-  std::int32_t ltype = 1;
-  std::int32_t lwidth = 0;
-  std::int32_t ckind = 1;
-  double freeWidth = 2.0, freeHeight = 2.0, freeSpacing = 0.0;
-  std::int32_t freeColor = 1;
-  std::string font;  // empty until the first font line
-};
-
-// First-seen flags. For the reader a set flag means "not met yet"; for the
-// writer it means "nothing emitted yet".
+// First-seen flags. For the reader a set flag means "not met yet" (only the
+// six attributes it records an initial value for are used); for the writer it
+// means "nothing emitted yet".
 struct TJwwFirst {
   bool lg = true, ly = true, color = true, ltype = true, lwidth = true, ckind = true;
   bool cc = true, font = true, pointColor = true, solidColor = true;
+};
+
+// The writer's memory: each attribute as last written, so that an attribute
+// line is written only when the value changes.
+struct TJwwWritten : TJwwAttrValues {
+  TJwwFirst first;
 };
 
 struct Store {
   // Header values.
   double hk = 0.0;
   std::string fileName;
-  std::array<double, 16> groupScale{};
+  std::array<double, 16> groupScale = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
   double sheetW = 1189.0, sheetH = 841.0;
   std::array<TJwwCharKind, 11> charKinds{};  // 1..10 used
   bool bz = false;
   std::array<double, 4> hn{};
 
   // Layer tables: layer entries are indexed by group * 16 + layer.
-  std::vector<std::string> groupNames;
-  std::vector<std::int32_t> groupValues;
-  std::vector<std::string> layerNames;
-  std::vector<std::int32_t> layerValues;
+  std::vector<std::string> groupNames = std::vector<std::string>(16);
+  std::vector<std::int32_t> groupValues = std::vector<std::int32_t>(16);
+  std::vector<std::string> layerNames = std::vector<std::string>(256);
+  std::vector<std::int32_t> layerValues = std::vector<std::int32_t>(256);
 
   // Numbered reference points 1..99 (entry 0 unused) and the count of
   // accepted hp lines.
-  std::vector<TJwwHp> hp;
+  std::vector<TJwwHp> hp = std::vector<TJwwHp>(100);
   std::int32_t hpCount = 0;
 
-  // Figure tables, kinds 1..15.
+  // Figure tables, kinds 1..15; JwwVisitTables visits them all.
   std::vector<TJwwEntLine> lines;
   std::vector<TJwwEntCircle> circles;
   std::vector<TJwwEntArc> arcs;
@@ -282,19 +288,23 @@ struct Store {
 
   std::vector<TJwwOrder> order;
 
+  // The reader's: the current state, the first value of each attribute in
+  // the file (the writer falls back on it; no font until the first font
+  // line), and which of those first values are still to be met.
   TJwwState cur;
-  TJwwInitial initial;
-  TJwwFirst first;
-  TJwwEntLine pendingMsgLine;
+  TJwwAttrValues initial{.font = {}};
+  TJwwFirst unmet;
+  // The line a message text takes when no line came before it in the file.
+  TJwwEntLine pendingMsgLine{.attr = {.color = 1, .ltype = 1}, .x2 = 1.0};
+
+  // The writer's, reset by JwwWriteStart.
+  TJwwWritten written;
 
   TJwwOutLines out;
 };
 
-// "<ＭＳ ゴシック>" in Shift-JIS: the font every text starts with.
-inline constexpr std::string_view kJwwDefaultFont =
-    "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
-
-// Resets the whole store to the values of a fresh file.
+// Resets the whole store to the values of a fresh file, as constructed. The
+// output list's spill threshold stays.
 void JwwInit(Store& s);
 // Releases every table; JwwInit must run before the store is used again.
 void JwwFree(Store& s);
@@ -314,3 +324,39 @@ std::size_t JwwTableCount(const Store& s, std::int32_t kind);
 inline std::size_t JwwCircleCount(const Store& s) { return s.circles.size(); }
 inline std::size_t JwwArcCount(const Store& s) { return s.arcs.size(); }
 inline std::size_t JwwSolidCircleCount(const Store& s) { return s.ses.size(); }
+
+// A figure kind as a type, so that a visitor of the tables can tell apart the
+// kinds that share a record type ("sc" and "se", "so" and "sg").
+template <std::int32_t K>
+using TJwwKindTag = std::integral_constant<std::int32_t, K>;
+
+// The one place that pairs the figure kinds with their tables: calls
+// visit(TJwwKindTag<kind>{}, table) with the table of kind, and nothing for
+// kind 0 and unknown kinds. StoreRef is Store or const Store.
+template <typename StoreRef, typename Visit>
+void JwwVisitTable(StoreRef& s, std::int32_t kind, Visit&& visit) {
+  switch (kind) {
+    case kJwwLine: return visit(TJwwKindTag<kJwwLine>{}, s.lines);
+    case kJwwCircle: return visit(TJwwKindTag<kJwwCircle>{}, s.circles);
+    case kJwwArc: return visit(TJwwKindTag<kJwwArc>{}, s.arcs);
+    case kJwwText: return visit(TJwwKindTag<kJwwText>{}, s.texts);
+    case kJwwPoint: return visit(TJwwKindTag<kJwwPoint>{}, s.points);
+    case kJwwPointEx: return visit(TJwwKindTag<kJwwPointEx>{}, s.pointExs);
+    case kJwwMsg: return visit(TJwwKindTag<kJwwMsg>{}, s.msgs);
+    case kJwwBlock: return visit(TJwwKindTag<kJwwBlock>{}, s.blocks);
+    case kJwwSolid2: return visit(TJwwKindTag<kJwwSolid2>{}, s.solid2s);
+    case kJwwSolid3: return visit(TJwwKindTag<kJwwSolid3>{}, s.solid3s);
+    case kJwwSolid4: return visit(TJwwKindTag<kJwwSolid4>{}, s.solid4s);
+    case kJwwSc: return visit(TJwwKindTag<kJwwSc>{}, s.scs);
+    case kJwwSe: return visit(TJwwKindTag<kJwwSe>{}, s.ses);
+    case kJwwSo: return visit(TJwwKindTag<kJwwSo>{}, s.sos);
+    case kJwwSg: return visit(TJwwKindTag<kJwwSg>{}, s.sgs);
+    default: return;
+  }
+}
+
+// Visits every figure table, kinds 1..15 in order.
+template <typename StoreRef, typename Visit>
+void JwwVisitTables(StoreRef& s, Visit&& visit) {
+  for (std::int32_t kind = kJwwLine; kind <= kJwwSg; ++kind) JwwVisitTable(s, kind, visit);
+}

@@ -95,6 +95,18 @@ void AddAttr(Store& s, std::string_view keyword, std::int32_t value, bool hex) {
   JwwAddOut(s, {buf, static_cast<std::size_t>(p - buf)});
 }
 
+// The step the attribute emitters share: the attribute line only when the
+// value differs from the one last written, or nothing was written yet. True
+// when the line was written.
+bool AddAttrOnChange(Store& s, std::int32_t& last, bool& nothingYet, std::string_view keyword,
+                     std::int32_t value, bool hex) {
+  if (!nothingYet && value == last) return false;
+  AddAttr(s, keyword, value, hex);
+  last = value;
+  nothingYet = false;
+  return true;
+}
+
 // A line end or an end-of-file byte inside a text would break the file's
 // line structure for the reader; no text read from a file holds one.
 constexpr std::string_view kLineBreakers = "\r\n\x1A";
@@ -149,24 +161,7 @@ bool RingIsDegenerate(const std::array<double, 8>& v) {
 
 }  // namespace
 
-void JwwWriteStart(Store& s) {
-  TJwwState& c = s.cur;
-  c.lg = 0;
-  c.ly = 0;
-  c.color = 1;
-  c.ltype = 1;
-  c.lwidth = 0;
-  c.ckind = 1;
-  c.freeWidth = 2.0;
-  c.freeHeight = 2.0;
-  c.freeSpacing = 0.0;
-  c.freeColor = 1;
-  c.cc = 0;
-  c.font.assign(kJwwDefaultFont);
-  c.pointColor = 1;
-  c.solidColor = 0;
-  s.first = TJwwFirst{};
-}
+void JwwWriteStart(Store& s) { s.written = TJwwWritten{}; }
 
 void JwwAddOut(Store& s, std::string_view line) {
   std::string& out = s.out.bytes;
@@ -218,34 +213,22 @@ void JwwSpillOut(Store& s) {
 // Attribute emitters
 
 void JwwOutLg(Store& s, std::int32_t lg) {
-  if (!s.first.lg && lg == s.cur.lg) return;
-  AddAttr(s, "lg", lg, true);
-  s.cur.lg = lg;
-  s.first.lg = false;
+  TJwwWritten& w = s.written;
   // A layer line always follows a layer-group line.
-  s.first.ly = true;
+  if (AddAttrOnChange(s, w.lg, w.first.lg, "lg", lg, true)) w.first.ly = true;
 }
 
 void JwwOutLy(Store& s, std::int32_t ly) {
-  if (!s.first.ly && ly == s.cur.ly) return;
-  AddAttr(s, "ly", ly, true);
-  s.cur.ly = ly;
-  s.first.ly = false;
+  AddAttrOnChange(s, s.written.ly, s.written.first.ly, "ly", ly, true);
 }
 
 void JwwOutLc(Store& s, std::int32_t color) {
-  if (!s.first.color && color == s.cur.color) return;
-  AddAttr(s, "lc", color, false);
-  s.cur.color = color;
-  s.first.color = false;
-  s.first.solidColor = false;
+  TJwwWritten& w = s.written;
+  if (AddAttrOnChange(s, w.color, w.first.color, "lc", color, false)) w.first.solidColor = false;
 }
 
 void JwwOutLt(Store& s, std::int32_t ltype) {
-  if (!s.first.ltype && ltype == s.cur.ltype) return;
-  AddAttr(s, "lt", ltype, false);
-  s.cur.ltype = ltype;
-  s.first.ltype = false;
+  AddAttrOnChange(s, s.written.ltype, s.written.first.ltype, "lt", ltype, false);
 }
 
 void JwwOutLw(Store& s, std::int32_t lwidth) {
@@ -253,10 +236,7 @@ void JwwOutLw(Store& s, std::int32_t lwidth) {
   if (!s.cur.lwGiven) return;
   if (lwidth == -1) lwidth = s.initial.lwidth;
   if (lwidth < 0 || lwidth > 30000) lwidth = 0;
-  if (!s.first.lwidth && lwidth == s.cur.lwidth) return;
-  AddAttr(s, "lw", lwidth, false);
-  s.cur.lwidth = lwidth;
-  s.first.lwidth = false;
+  AddAttrOnChange(s, s.written.lwidth, s.written.first.lwidth, "lw", lwidth, false);
 }
 
 void JwwOutCn(Store& s, std::int32_t ckind, std::int32_t color, double width, double height,
@@ -270,7 +250,7 @@ void JwwOutCn(Store& s, std::int32_t ckind, std::int32_t color, double width, do
       color = s.initial.freeColor;
     }
   }
-  TJwwState& c = s.cur;
+  TJwwWritten& c = s.written;
   if (ckind == 0) {
     // A size that is no number keeps the size last written (always finite),
     // so neither "inf" nor "nan" reaches the file.
@@ -279,7 +259,7 @@ void JwwOutCn(Store& s, std::int32_t ckind, std::int32_t color, double width, do
     if (!std::isfinite(spacing)) spacing = c.freeSpacing;
   }
   const bool changed =
-      s.first.ckind || ckind != c.ckind ||
+      c.first.ckind || ckind != c.ckind ||
       (ckind == 0 && (width != c.freeWidth || height != c.freeHeight ||
                       spacing != c.freeSpacing || color != c.freeColor));
   if (!changed) return;
@@ -295,43 +275,38 @@ void JwwOutCn(Store& s, std::int32_t ckind, std::int32_t color, double width, do
     AddAttr(s, "cn", ckind, false);
   }
   c.ckind = ckind;
-  s.first.ckind = false;
+  c.first.ckind = false;
 }
 
 void JwwOutCc(Store& s, std::int32_t cc) {
   if (cc < 0 || cc > 8) cc = 0;
-  if (!s.first.cc && cc == s.cur.cc) return;
-  AddAttr(s, "cc", cc, false);
-  s.cur.cc = cc;
-  s.first.cc = false;
+  AddAttrOnChange(s, s.written.cc, s.written.first.cc, "cc", cc, false);
 }
 
 void JwwOutFont(Store& s, std::string_view font) {
   if (font.empty() || font == "<>") font = s.initial.font;
-  if (!s.first.font && font == s.cur.font) return;
+  TJwwWritten& w = s.written;
+  if (!w.first.font && font == w.font) return;
   JwwAddOutJoined(s, "cn\"$", font);
-  s.cur.font.assign(font);
-  s.first.font = false;
+  w.font.assign(font);
+  w.first.font = false;
 }
 
 void JwwOutPn(Store& s, std::int32_t pointColor) {
-  if (!s.first.pointColor && pointColor == s.cur.pointColor) return;
-  AddAttr(s, "pn", pointColor, false);
-  s.cur.pointColor = pointColor;
-  s.first.pointColor = false;
+  AddAttrOnChange(s, s.written.pointColor, s.written.first.pointColor, "pn", pointColor, false);
 }
 
 void JwwOutLc10(Store& s, std::int32_t solidColor) {
   if (solidColor < 0 || solidColor > 0xFFFFFF) solidColor = 0;
-  if (!s.first.color && s.cur.color == 10 && !s.first.solidColor &&
-      solidColor == s.cur.solidColor) {
+  TJwwWritten& w = s.written;
+  if (!w.first.color && w.color == 10 && !w.first.solidColor && solidColor == w.solidColor) {
     return;
   }
   AddAttr(s, "lc10 ", solidColor, false);
-  s.cur.solidColor = solidColor;
-  s.first.solidColor = false;
-  s.cur.color = 10;
-  s.first.color = false;
+  w.solidColor = solidColor;
+  w.first.solidColor = false;
+  w.color = 10;
+  w.first.color = false;
 }
 
 void JwwOutZ(Store& s, std::int32_t zflags) {
