@@ -27,7 +27,7 @@ TForm1::TForm1(FormPlatform& platform, std::filesystem::path exchangeFile,
 void TForm1::FormShow() {
   try {
     JwwInit(store_);
-    readComplete_ = JwwReadFile(store_, exchangeFile_);
+    readComplete_ = JwwReadFile(store_, exchangeFile_) == JwwReadStatus::kComplete;
     // A large conversion's output goes into the exchange file's temporary
     // file while the pass runs; the close completes and moves it.
     JwwSpillOutTo(store_, exchangeFile_);

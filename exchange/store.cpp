@@ -34,16 +34,6 @@ void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index) {
   s.order.push_back(TJwwOrder{kind, index});
 }
 
-void JwwSetAttr(const Store& s, TJwwAttr& attr) {
-  attr.hhp = s.cur.hhp;
-  attr.lg = s.cur.lg;
-  attr.ly = s.cur.ly;
-  attr.color = s.cur.color;
-  attr.ltype = s.cur.ltype;
-  attr.lwidth = s.cur.lwidth;
-  attr.zflags = s.cur.zflags;
-}
-
 void JwwClearOut(Store& s) {
   std::string().swap(s.out.bytes);
   s.out.count = 0;

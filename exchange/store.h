@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "exchange/file_io.h"
@@ -73,9 +74,13 @@ struct TJwwEntArc {
   double tilt = 0;            // degrees
 };
 
+// The text keywords by keyword code, for the reader and the writer alike.
+inline constexpr std::array<std::string_view, 10> kJwwTextKeywords = {
+    "ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
+
 struct TJwwEntText {
   TJwwAttr attr;
-  std::int32_t code = 0;   // keyword code: ch 0, cv 1, cs 2, cr 3, co 4, cp 5, ct 6, ck 7, cz 8, c2 9
+  std::int32_t code = 0;   // keyword code: the index in kJwwTextKeywords
   std::int32_t cc = 0;     // 0..8
   std::int32_t ckind = 0;  // character kind
   double width = 0, height = 0, spacing = 0;
@@ -310,8 +315,17 @@ void JwwInit(Store& s);
 void JwwFree(Store& s);
 // Appends (kind, index) to the order table.
 void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index);
-// Copies the current attribute state into a record's attribute block.
-void JwwSetAttr(const Store& s, TJwwAttr& attr);
+// Copies the current attribute state into a record's attribute block. Inline:
+// the reader calls it for every figure.
+inline void JwwSetAttr(const Store& s, TJwwAttr& attr) {
+  attr.hhp = s.cur.hhp;
+  attr.lg = s.cur.lg;
+  attr.ly = s.cur.ly;
+  attr.color = s.cur.color;
+  attr.ltype = s.cur.ltype;
+  attr.lwidth = s.cur.lwidth;
+  attr.zflags = s.cur.zflags;
+}
 // Empties the output line list, the lines already moved to its spill
 // included (their temporary file is removed); the spill's target stays.
 void JwwClearOut(Store& s);
@@ -355,8 +369,11 @@ void JwwVisitTable(StoreRef& s, std::int32_t kind, Visit&& visit) {
   }
 }
 
-// Visits every figure table, kinds 1..15 in order.
+// Visits every figure table, kinds 1..15 in order. The kinds are constants
+// here, so each visit compiles to the call for its table alone.
 template <typename StoreRef, typename Visit>
 void JwwVisitTables(StoreRef& s, Visit&& visit) {
-  for (std::int32_t kind = kJwwLine; kind <= kJwwSg; ++kind) JwwVisitTable(s, kind, visit);
+  [&]<std::int32_t... K>(std::integer_sequence<std::int32_t, K...>) {
+    (JwwVisitTable(s, K + kJwwLine, visit), ...);
+  }(std::make_integer_sequence<std::int32_t, kJwwSg>{});
 }

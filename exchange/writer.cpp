@@ -452,8 +452,6 @@ void JwwOutSg(Store& s, const std::array<double, 8>& v) {
 }
 
 std::string_view JwwTextKeyword(std::int32_t code) {
-  static constexpr std::string_view kKeywords[] = {"ch", "cv", "cs", "cr", "co",
-                                                   "cp", "ct", "ck", "cz", "c2"};
-  if (code < 0 || code > 9) return kKeywords[0];
-  return kKeywords[code];
+  if (code < 0 || code > 9) return kJwwTextKeywords[0];
+  return kJwwTextKeywords[static_cast<std::size_t>(code)];
 }
