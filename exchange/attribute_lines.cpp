@@ -89,8 +89,6 @@ bool ReadCharKind(Store& s, const FieldList& f, std::int32_t) {
   return true;
 }
 
-
-
 // Header lines.
 
 bool ReadHk(Store& s, const FieldList& f, std::int32_t) {

@@ -20,8 +20,8 @@ void TableGrowth::Ensure(std::vector<T>& table, std::size_t done, bool trim) {
   std::size_t want = std::max(n * 2, n + 4 * kBatch);
   if (done >= kSample && done < total_) {
     // Figures need at least a few bytes each, which bounds any projection.
-    const double projected = static_cast<double>(n) * static_cast<double>(total_) /
-                             static_cast<double>(done) * 1.02;
+    const double projected =
+        static_cast<double>(n) * static_cast<double>(total_) / static_cast<double>(done) * 1.02;
     const double bound = static_cast<double>(n + (total_ - done) / 4);
     want = static_cast<std::size_t>(std::min(projected, bound)) + 4 * kBatch;
   }

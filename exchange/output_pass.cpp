@@ -140,9 +140,7 @@ struct Row<kJwwArc> : LineRow {
 };
 template <>
 struct Row<kJwwText> {
-  static void Attrs(Store& s, const TJwwOverrides& o, const TJwwEntText& r) {
-    TextAttrs(s, o, r);
-  }
+  static void Attrs(Store& s, const TJwwOverrides& o, const TJwwEntText& r) { TextAttrs(s, o, r); }
   static void Figure(Store& s, const TJwwEntText& r) {
     JwwOutText(s, r.code, r.text, r.x, r.y, r.dx, r.dy);
   }

@@ -13,8 +13,8 @@
 #include "common/myfunc.h"
 #include "exchange/fields.h"
 #include "exchange/file_io.h"
-#include "exchange/line_reader.h"
 #include "exchange/line_handlers.h"
+#include "exchange/line_reader.h"
 
 namespace {
 
@@ -215,15 +215,12 @@ JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path) {
       fed = true;
       reader.Feed(block);
     });
-    switch (status) {
-      case ReadStatus::kOk:
-        reader.Finish();
-        return JwwReadStatus::kComplete;
-      case ReadStatus::kMissing:
-        return JwwReadStatus::kMissing;  // gone since it was looked for
-      case ReadStatus::kFailed:
-        break;
+    if (status == ReadStatus::kOk) {
+      reader.Finish();
+      return JwwReadStatus::kComplete;
     }
+    // Missing now: gone since it was looked for.
+    if (status == ReadStatus::kMissing) return JwwReadStatus::kMissing;
     return fed ? JwwReadStatus::kPartial : JwwReadStatus::kUnreadable;
   } catch (const std::bad_alloc&) {
     return JwwReadStatus::kPartial;

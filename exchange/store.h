@@ -46,13 +46,13 @@ enum TJwwKind : std::int32_t {
 
 // The seven integers at the head of every figure record.
 struct TJwwAttr {
-  std::int32_t hhp = 0;      // number from an "hhp" line just before the figure
-  std::int32_t lg = 0;       // layer group 0..15
-  std::int32_t ly = 0;       // layer 0..15
-  std::int32_t color = 0;    // line colour; point colour for points; text colour for texts
-  std::int32_t ltype = 0;    // line type
-  std::int32_t lwidth = 0;   // line width
-  std::int32_t zflags = 0;   // 1 = z1, 2 = z2, 4 = z3, 8 = z4, 16 = z5
+  std::int32_t hhp = 0;     // number from an "hhp" line just before the figure
+  std::int32_t lg = 0;      // layer group 0..15
+  std::int32_t ly = 0;      // layer 0..15
+  std::int32_t color = 0;   // line colour; point colour for points; text colour for texts
+  std::int32_t ltype = 0;   // line type
+  std::int32_t lwidth = 0;  // line width
+  std::int32_t zflags = 0;  // 1 = z1, 2 = z2, 4 = z3, 8 = z4, 16 = z5
 };
 
 struct TJwwEntLine {
@@ -75,8 +75,8 @@ struct TJwwEntArc {
 };
 
 // The text keywords by keyword code, for the reader and the writer alike.
-inline constexpr std::array<std::string_view, 10> kJwwTextKeywords = {
-    "ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
+inline constexpr std::array<std::string_view, 10> kJwwTextKeywords = {"ch", "cv", "cs", "cr", "co",
+                                                                      "cp", "ct", "ck", "cz", "c2"};
 
 struct TJwwEntText {
   TJwwAttr attr;
@@ -199,9 +199,9 @@ class TJwwSpill {
 };
 
 struct TJwwOutLines {
-  std::string bytes;         // every line followed by "\r\n"
-  std::size_t count = 0;     // number of physical lines, moved ones included
-  std::size_t spilled = 0;   // lines already in the spill's temporary file
+  std::string bytes;        // every line followed by "\r\n"
+  std::size_t count = 0;    // number of physical lines, moved ones included
+  std::size_t spilled = 0;  // lines already in the spill's temporary file
   TJwwSpill spill;
   std::size_t spillAt = std::size_t{1} << 20;
 };
@@ -375,5 +375,6 @@ template <typename StoreRef, typename Visit>
 void JwwVisitTables(StoreRef& s, Visit&& visit) {
   [&]<std::int32_t... K>(std::integer_sequence<std::int32_t, K...>) {
     (JwwVisitTable(s, K + kJwwLine, visit), ...);
-  }(std::make_integer_sequence<std::int32_t, kJwwSg>{});
+  }
+  (std::make_integer_sequence<std::int32_t, kJwwSg>{});
 }

@@ -258,10 +258,9 @@ void JwwOutCn(Store& s, std::int32_t ckind, std::int32_t color, double width, do
     if (!std::isfinite(height)) height = c.freeHeight;
     if (!std::isfinite(spacing)) spacing = c.freeSpacing;
   }
-  const bool changed =
-      c.first.ckind || ckind != c.ckind ||
-      (ckind == 0 && (width != c.freeWidth || height != c.freeHeight ||
-                      spacing != c.freeSpacing || color != c.freeColor));
+  const bool changed = c.first.ckind || ckind != c.ckind ||
+                       (ckind == 0 && (width != c.freeWidth || height != c.freeHeight ||
+                                       spacing != c.freeSpacing || color != c.freeColor));
   if (!changed) return;
   if (ckind == 0) {
     Line line;

@@ -72,8 +72,8 @@ TEST(JwwInit, ResetsEveryPart) {
   EXPECT_EQ(s.written.font, kJwwDefaultFont);
 
   const TJwwEntLine& m = s.pendingMsgLine;
-  EXPECT_EQ(std::vector<std::int32_t>({m.attr.hhp, m.attr.lg, m.attr.ly, m.attr.color,
-                                       m.attr.ltype, m.attr.lwidth, m.attr.zflags}),
+  EXPECT_EQ(std::vector<std::int32_t>({m.attr.hhp, m.attr.lg, m.attr.ly, m.attr.color, m.attr.ltype,
+                                       m.attr.lwidth, m.attr.zflags}),
             std::vector<std::int32_t>({0, 0, 0, 1, 1, 0, 0}));
   EXPECT_EQ(std::vector<double>({m.x1, m.y1, m.x2, m.y2}), std::vector<double>({0, 0, 1, 0}));
 
@@ -114,9 +114,9 @@ TEST(JwwVisitTable, PairsEachKindWithItsTable) {
     JwwVisitTable(s, kind, [&](auto, auto& table) { table.resize(kind); });
   }
   const std::vector<std::size_t> sizes = {
-      s.lines.size(),   s.circles.size(), s.arcs.size(),    s.texts.size(),   s.points.size(),
-      s.pointExs.size(), s.msgs.size(),   s.blocks.size(),  s.solid2s.size(), s.solid3s.size(),
-      s.solid4s.size(), s.scs.size(),     s.ses.size(),     s.sos.size(),     s.sgs.size()};
+      s.lines.size(),    s.circles.size(), s.arcs.size(),   s.texts.size(),   s.points.size(),
+      s.pointExs.size(), s.msgs.size(),    s.blocks.size(), s.solid2s.size(), s.solid3s.size(),
+      s.solid4s.size(),  s.scs.size(),     s.ses.size(),    s.sos.size(),     s.sgs.size()};
   for (std::int32_t kind = kJwwLine; kind <= kJwwSg; ++kind) {
     EXPECT_EQ(sizes[kind - 1], static_cast<std::size_t>(kind)) << kind;
     EXPECT_EQ(JwwTableCount(s, kind), static_cast<std::size_t>(kind)) << kind;
@@ -136,8 +136,8 @@ TEST(JwwVisitTable, PairsEachKindWithItsTable) {
 TEST(JwwFree, ReleasesTablesAndKeepsHeaderValues) {
   Store s = DirtyStore();
   JwwFree(s);
-  EXPECT_EQ(s.layerNames.capacity() + s.hp.capacity() + s.order.capacity() +
-                s.lines.capacity() + s.out.bytes.size(),
+  EXPECT_EQ(s.layerNames.capacity() + s.hp.capacity() + s.order.capacity() + s.lines.capacity() +
+                s.out.bytes.size(),
             0u);
   EXPECT_EQ(s.hk, 5);
   EXPECT_EQ(s.cur.font, "other");
