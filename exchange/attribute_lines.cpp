@@ -1,4 +1,3 @@
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -1,17 +1,13 @@
 #include "exchange/reader.h"
 
 #include <array>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
 #include <new>
 #include <stdexcept>
-#include <string>
 #include <system_error>
 
-#include "common/myfunc.h"
-#include "exchange/fields.h"
 #include "exchange/file_io.h"
 #include "exchange/line_handlers.h"
 #include "exchange/line_reader.h"
