@@ -791,16 +791,12 @@ std::size_t StoreHeapBytes(const Store& s) {
   for (const auto& name : s.groupNames) n += StringHeap(name);
   for (const auto& name : s.layerNames) n += StringHeap(name);
   n += VectorBytes(s.hp);
-  n += VectorBytes(s.lines) + VectorBytes(s.circles) + VectorBytes(s.arcs);
-  n += VectorBytes(s.texts) + VectorBytes(s.points) + VectorBytes(s.pointExs);
-  n += VectorBytes(s.msgs) + VectorBytes(s.blocks);
-  n += VectorBytes(s.solid2s) + VectorBytes(s.solid3s) + VectorBytes(s.solid4s);
-  n += VectorBytes(s.scs) + VectorBytes(s.ses) + VectorBytes(s.sos) + VectorBytes(s.sgs);
+  JwwVisitTables(s, [&n](auto, const auto& table) { n += VectorBytes(table); });
   n += VectorBytes(s.order);
   for (const auto& t : s.texts) n += TextHeap(t);
   for (const auto& m : s.msgs) n += TextHeap(m.text);
   for (const auto& b : s.blocks) n += StringHeap(b.name);
-  n += StringHeap(s.cur.font) + StringHeap(s.initial.font);
+  n += StringHeap(s.cur.font) + StringHeap(s.initial.font) + StringHeap(s.written.font);
   n += s.out.bytes.capacity();
   return n;
 }

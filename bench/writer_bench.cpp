@@ -50,7 +50,7 @@ void Pass(benchmark::State& state, const Store& source) {
     JwwClearOut(*s);
     JwwWriteStart(*s);
     JwwAddOut(*s, "hd");
-    JwwWriteAll(*s, -1, -1, -1, -1, -1, -1, -1, 0, nullptr, nullptr);
+    JwwWriteAll(*s);
     lines = s->out.count;
     bytes = s->out.bytes.size();
     benchmark::DoNotOptimize(s->out.bytes.data());

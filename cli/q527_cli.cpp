@@ -222,7 +222,7 @@ int Run(int argc, char** argv) {
 
   Store s;
   JwwInit(s);
-  const bool readComplete = JwwReadFile(s, opt.input);
+  const bool readComplete = JwwReadFile(s, opt.input) == JwwReadStatus::kComplete;
   JwwWriteStart(s);
   const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
 

@@ -353,7 +353,7 @@ RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& stat
     if (fits) {
       JwwAddOut(s, "hd");
       WatchedEscape escape(ui);
-      JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, &ui, &escape);
+      JwwWriteAll(s, {}, &ui, &escape);
       ui.ShowNow("ファイル生成中です");
       return escape.pressed ? RunOutcome::kAborted : RunOutcome::kConverted;
     }

@@ -11,6 +11,22 @@ namespace {
 constexpr std::string_view kWriteFailedMessage =
     "交換ファイル JWC_TEMP.TXT を書き込めませんでした。";
 
+// The handlers run inside the window's message handling, where nothing may
+// escape: an exception leaving a window procedure ends the program without
+// the exchange file being written. Each step of a handler runs in this
+// shield, which keeps whatever it throws (memory running out, in practice)
+// inside; false tells the handler the step did not finish, so that it can
+// leave a state whose close still writes a whole exchange file.
+template <typename Step>
+bool ShieldMessageLoop(Step&& step) noexcept {
+  try {
+    step();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace
 
 TForm1::TForm1(FormPlatform& platform, std::filesystem::path exchangeFile,
@@ -19,49 +35,38 @@ TForm1::TForm1(FormPlatform& platform, std::filesystem::path exchangeFile,
       exchangeFile_(std::move(exchangeFile)),
       settingsFile_(std::move(settingsFile)) {}
 
-// The handlers run inside the window's message handling, where nothing may
-// escape: each catches what the store, the files or the platform throw
-// (memory running out, in practice) and leaves the program in a state whose
-// close still writes a whole exchange file.
-
 void TForm1::FormShow() {
-  try {
+  const bool read = ShieldMessageLoop([this] {
     JwwInit(store_);
-    readComplete_ = JwwReadFile(store_, exchangeFile_);
+    readComplete_ = JwwReadFile(store_, exchangeFile_) == JwwReadStatus::kComplete;
     // A large conversion's output goes into the exchange file's temporary
     // file while the pass runs; the close completes and moves it.
     JwwSpillOutTo(store_, exchangeFile_);
-    // The reader uses the attribute memory as its current state; only after
-    // it has finished may the writer's memory be reset.
     JwwWriteStart(store_);
-  } catch (...) {
-    readComplete_ = false;  // OK will then convert nothing
-  }
-  try {
-    LoadSettings(fields_, settingsFile_);
-  } catch (...) {
+  });
+  if (!read) readComplete_ = false;  // OK will then convert nothing
+  if (!ShieldMessageLoop([this] { LoadSettings(fields_, settingsFile_); })) {
     fields_ = FormSettings{};
   }
-  try {
+  // A dialog that could not be placed or filled in still works.
+  ShieldMessageLoop([this] {
     platform_.MoveTo(fields_.FormLeft, fields_.FormTop);
     char buf[16];
     const auto res = std::to_chars(buf, buf + sizeof buf, fields_.DivisionCount);
     platform_.SetEdit1(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
     platform_.SetChecks(fields_.TargetCircle, fields_.TargetArc, fields_.TargetSolid);
     platform_.ShowNow(CountsText(store_));
-  } catch (...) {
-  }
+  });
 }
 
 void TForm1::Button1Click(const DialogState& state) {
-  try {
+  const bool ran = ShieldMessageLoop([&] {
     writeFailureReported_ = RunConversion(store_, fields_, state, settingsFile_, readComplete_,
                                           platform_) == RunOutcome::kWriteFailed;
-  } catch (...) {
-    // Only the failure report itself can get here; whatever was queued may
-    // be incomplete, so the close writes "hq".
-    JwwClearOut(store_);
-  }
+  });
+  // Only the failure report itself can fail here; whatever was queued may
+  // be incomplete, so the close writes "hq".
+  if (!ran) JwwClearOut(store_);
   platform_.Close();
 }
 
@@ -75,17 +80,11 @@ void TForm1::FormClose() {
   // replaced still holds the host's own figures, so the user must hear that
   // the conversion did not arrive.
   bool written = false;
-  try {
-    written = JwwWriteFile(store_, exchangeFile_);
-  } catch (...) {
-  }
+  ShieldMessageLoop([this, &written] { written = JwwWriteFile(store_, exchangeFile_); });
   // When the run already said the exchange file could not be written, the
   // user has heard it: the drawing stays as it was either way.
   if (!written && !writeFailureReported_) {
-    try {
-      platform_.ReportFailure(kWriteFailedMessage);
-    } catch (...) {
-    }
+    ShieldMessageLoop([this] { platform_.ReportFailure(kWriteFailedMessage); });
   }
   JwwFree(store_);
 }

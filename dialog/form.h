@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 #include <string_view>
 
 #include "dialog/conversion.h"
@@ -30,7 +29,6 @@ class TForm1 {
   void FormClose();
 
   const FormSettings& Settings() const { return fields_; }
-  const Store& FigureStore() const { return store_; }
 
  private:
   FormPlatform& platform_;

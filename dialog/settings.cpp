@@ -1,10 +1,10 @@
 #include "dialog/settings.h"
 
 #include <array>
-#include <charconv>
 
 #include "common/myfunc.h"
 #include "exchange/file_io.h"
+#include "exchange/number_text.h"
 
 namespace {
 
@@ -26,10 +26,9 @@ std::array<std::string, kSettingsLines> SplitSettingsLines(std::string_view byte
   return lines;
 }
 
-void AppendInt(std::string& out, std::int32_t value) {
-  char buf[16];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  out.append(buf, res.ptr);
+// A settings line: the number and its CR LF.
+void AppendIntLine(std::string& out, std::int32_t value) {
+  AppendInt(out, value);
   out.append("\r\n");
 }
 
@@ -63,9 +62,9 @@ void LoadSettings(FormSettings& form, const std::filesystem::path& path) {
 
 std::string FormatSettings(const FormSettings& form) {
   std::string out;
-  AppendInt(out, form.FormLeft);
-  AppendInt(out, form.FormTop);
-  AppendInt(out, form.DivisionCount);
+  AppendIntLine(out, form.FormLeft);
+  AppendIntLine(out, form.FormTop);
+  AppendIntLine(out, form.DivisionCount);
   for (bool target : {form.TargetCircle, form.TargetArc, form.TargetSolid}) {
     out.append(BoolToText(target));
     out.append("\r\n");

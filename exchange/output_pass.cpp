@@ -1,45 +1,50 @@
 #include "exchange/output_pass.h"
 
+#include <cstddef>
 #include <string>
 
-#include "exchange/number_text.h"
 #include "exchange/writer.h"
 
 namespace {
 
-// The seven attribute overrides of a pass and the solid colour that goes with
-// a colour override of 10.
-struct Overrides {
-  std::int32_t lg, ly, color, ltype, lwidth, textColor, cc, solidColor;
-
-  std::int32_t Lg(const TJwwAttr& a) const { return lg >= 0 && lg <= 15 ? lg : a.lg; }
-  std::int32_t Ly(const TJwwAttr& a) const { return ly >= 0 && ly <= 15 ? ly : a.ly; }
-  std::int32_t Color(const TJwwAttr& a) const { return color != -1 ? color : a.color; }
-  std::int32_t Ltype(const TJwwAttr& a) const { return ltype != -1 ? ltype : a.ltype; }
-  std::int32_t Lwidth(const TJwwAttr& a) const { return lwidth != -1 ? lwidth : a.lwidth; }
-  std::int32_t Cc(std::int32_t own) const { return cc != -1 ? cc : own; }
-};
+std::int32_t Lg(const TJwwOverrides& o, const TJwwAttr& a) {
+  return o.lg >= 0 && o.lg <= 15 ? o.lg : a.lg;
+}
+std::int32_t Ly(const TJwwOverrides& o, const TJwwAttr& a) {
+  return o.ly >= 0 && o.ly <= 15 ? o.ly : a.ly;
+}
+std::int32_t Color(const TJwwOverrides& o, const TJwwAttr& a) {
+  return o.color != -1 ? o.color : a.color;
+}
+std::int32_t Ltype(const TJwwOverrides& o, const TJwwAttr& a) {
+  return o.ltype != -1 ? o.ltype : a.ltype;
+}
+std::int32_t Lwidth(const TJwwOverrides& o, const TJwwAttr& a) {
+  return o.lwidth != -1 ? o.lwidth : a.lwidth;
+}
 
 // Most figures repeat the attributes last written, and then the emitters
 // write nothing; the same test made here saves the call.
-void Layers(Store& s, const Overrides& o, const TJwwAttr& a) {
-  const std::int32_t lg = o.Lg(a);
-  if (s.first.lg || lg != s.cur.lg) JwwOutLg(s, lg);
-  const std::int32_t ly = o.Ly(a);
-  if (s.first.ly || ly != s.cur.ly) JwwOutLy(s, ly);
+void Layers(Store& s, const TJwwOverrides& o, const TJwwAttr& a) {
+  const TJwwWritten& w = s.written;
+  const std::int32_t lg = Lg(o, a);
+  if (w.first.lg || lg != w.lg) JwwOutLg(s, lg);
+  const std::int32_t ly = Ly(o, a);
+  if (w.first.ly || ly != w.ly) JwwOutLy(s, ly);
 }
 
 // Colour, line type and width of the line-like kinds.
-void LineAttrs(Store& s, const Overrides& o, const TJwwAttr& a) {
-  const std::int32_t color = o.Color(a);
-  if (s.first.color || color != s.cur.color) JwwOutLc(s, color);
-  const std::int32_t ltype = o.Ltype(a);
-  if (s.first.ltype || ltype != s.cur.ltype) JwwOutLt(s, ltype);
-  JwwOutLw(s, o.Lwidth(a));
+void LineAttrs(Store& s, const TJwwOverrides& o, const TJwwAttr& a) {
+  const TJwwWritten& w = s.written;
+  const std::int32_t color = Color(o, a);
+  if (w.first.color || color != w.color) JwwOutLc(s, color);
+  const std::int32_t ltype = Ltype(o, a);
+  if (w.first.ltype || ltype != w.ltype) JwwOutLt(s, ltype);
+  JwwOutLw(s, Lwidth(o, a));
 }
 
 // Solids carry colour 10 with a separate solid colour ("lc10 n").
-void SolidColor(Store& s, const Overrides& o, const TJwwAttr& a, std::int32_t scolor) {
+void SolidColor(Store& s, const TJwwOverrides& o, const TJwwAttr& a, std::int32_t scolor) {
   if (o.color == -1) {
     if (a.color == 10) {
       JwwOutLc10(s, scolor);
@@ -55,13 +60,13 @@ void SolidColor(Store& s, const Overrides& o, const TJwwAttr& a, std::int32_t sc
 
 // Character kind, cc and font of a text; a text-colour override turns the
 // text into a free-size text of that colour.
-void TextAttrs(Store& s, const Overrides& o, const TJwwEntText& t) {
+void TextAttrs(Store& s, const TJwwOverrides& o, const TJwwEntText& t) {
   if (o.textColor != -1) {
     JwwOutCn(s, 0, o.textColor, t.width, t.height, t.spacing);
   } else {
     JwwOutCn(s, t.ckind, t.attr.color, t.width, t.height, t.spacing);
   }
-  JwwOutCc(s, o.Cc(t.cc));
+  JwwOutCc(s, o.cc != -1 ? o.cc : t.cc);
   JwwOutFont(s, t.font);
 }
 
@@ -85,153 +90,136 @@ void WithZ(Store& s, std::int32_t zflags, Emit emit) {
   }
 }
 
-void WriteLine(Store& s, const Overrides& o, const TJwwEntLine& r) {
-  Layers(s, o, r.attr);
-  LineAttrs(s, o, r.attr);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutLine(s, r.x1, r.y1, r.x2, r.y2);
-  });
-}
+// The pass's table of kinds, a row a kind: the attribute lines its figures
+// need after their layers (Attrs), and the figure itself (Figure). Block
+// references have no row: the pass writes nothing for them.
+template <std::int32_t Kind>
+struct Row;
 
-void WriteCircle(Store& s, const Overrides& o, const TJwwEntCircle& r) {
-  Layers(s, o, r.attr);
-  LineAttrs(s, o, r.attr);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutCircle(s, r.cx, r.cy, r.r);
-  });
-}
+struct LineRow {
+  template <typename R>
+  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
+    LineAttrs(s, o, r.attr);
+  }
+};
+struct PointRow {
+  template <typename R>
+  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
+    JwwOutPn(s, Color(o, r.attr));
+    JwwOutLw(s, Lwidth(o, r.attr));
+  }
+};
+struct SolidRow {
+  template <typename R>
+  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
+    SolidColor(s, o, r.attr, r.scolor);
+  }
+};
+// The linear and the circular solid also carry a line width.
+struct SolidWidthRow {
+  template <typename R>
+  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
+    SolidColor(s, o, r.attr, r.scolor);
+    JwwOutLw(s, Lwidth(o, r.attr));
+  }
+};
 
-void WriteArc(Store& s, const Overrides& o, const TJwwEntArc& r) {
-  Layers(s, o, r.attr);
-  LineAttrs(s, o, r.attr);
-  WithZ(s, r.attr.zflags, [&] {
+template <>
+struct Row<kJwwLine> : LineRow {
+  static void Figure(Store& s, const TJwwEntLine& r) { JwwOutLine(s, r.x1, r.y1, r.x2, r.y2); }
+};
+template <>
+struct Row<kJwwCircle> : LineRow {
+  static void Figure(Store& s, const TJwwEntCircle& r) { JwwOutCircle(s, r.cx, r.cy, r.r); }
+};
+template <>
+struct Row<kJwwArc> : LineRow {
+  static void Figure(Store& s, const TJwwEntArc& r) {
     JwwOutArc(s, r.cx, r.cy, r.r, r.start, r.end, r.flat, r.tilt);
-  });
-}
-
-void WriteText(Store& s, const Overrides& o, const TJwwEntText& r) {
-  Layers(s, o, r.attr);
-  TextAttrs(s, o, r);
-  WithZ(s, r.attr.zflags, [&] {
+  }
+};
+template <>
+struct Row<kJwwText> {
+  static void Attrs(Store& s, const TJwwOverrides& o, const TJwwEntText& r) { TextAttrs(s, o, r); }
+  static void Figure(Store& s, const TJwwEntText& r) {
     JwwOutText(s, r.code, r.text, r.x, r.y, r.dx, r.dy);
-  });
-}
-
-void WritePoint(Store& s, const Overrides& o, const TJwwEntPoint& r) {
-  Layers(s, o, r.attr);
-  JwwOutPn(s, o.Color(r.attr));
-  JwwOutLw(s, o.Lwidth(r.attr));
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutPoint(s, r.x, r.y);
-  });
-}
-
-void WritePointEx(Store& s, const Overrides& o, const TJwwEntPointEx& r) {
-  Layers(s, o, r.attr);
-  JwwOutPn(s, o.Color(r.attr));
-  JwwOutLw(s, o.Lwidth(r.attr));
-  WithZ(s, r.attr.zflags, [&] {
+  }
+};
+template <>
+struct Row<kJwwPoint> : PointRow {
+  static void Figure(Store& s, const TJwwEntPoint& r) { JwwOutPoint(s, r.x, r.y); }
+};
+template <>
+struct Row<kJwwPointEx> : PointRow {
+  static void Figure(Store& s, const TJwwEntPointEx& r) {
     JwwOutPointEx(s, r.x, r.y, r.v1, r.v2, r.code);
-  });
-}
-
+  }
+};
 // Layers and z-flags from the message itself, line attributes from its line,
 // text attributes from its text.
-void WriteMsg(Store& s, const Overrides& o, const TJwwEntMsg& r) {
-  Layers(s, o, r.attr);
-  LineAttrs(s, o, r.line.attr);
-  TextAttrs(s, o, r.text);
-  WithZ(s, r.attr.zflags, [&] {
+template <>
+struct Row<kJwwMsg> {
+  static void Attrs(Store& s, const TJwwOverrides& o, const TJwwEntMsg& r) {
+    LineAttrs(s, o, r.line.attr);
+    TextAttrs(s, o, r.text);
+  }
+  static void Figure(Store& s, const TJwwEntMsg& r) {
     JwwOutMsg(s, r.text.text, r.line.x1, r.line.y1, r.line.x2, r.line.y2, r.text.x, r.text.y,
               r.text.dx, r.text.dy);
-  });
-}
-
-void WriteSolid2(Store& s, const Overrides& o, const TJwwEntSolid2& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  JwwOutLw(s, o.Lwidth(r.attr));
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSolid2(s, r.x1, r.y1, r.x2, r.y2);
-  });
-}
-
-void WriteSolid3(Store& s, const Overrides& o, const TJwwEntSolid3& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSolid3(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
-  });
-}
-
-void WriteSolid4(Store& s, const Overrides& o, const TJwwEntSolid4& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSolid4(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x4, r.y4);
-  });
-}
-
-void WriteSc(Store& s, const Overrides& o, const TJwwEntSc& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSc(s, r.v, r.code);
-  });
-}
-
-void WriteSe(Store& s, const Overrides& o, const TJwwEntSe& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  JwwOutLw(s, o.Lwidth(r.attr));
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSe(s, r.v, r.code);
-  });
-}
-
-void WriteSo(Store& s, const Overrides& o, const TJwwEntSo& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSo(s, r.v);
-  });
-}
-
-void WriteSg(Store& s, const Overrides& o, const TJwwEntSg& r) {
-  Layers(s, o, r.attr);
-  SolidColor(s, o, r.attr, r.scolor);
-  WithZ(s, r.attr.zflags, [&] {
-    JwwOutSg(s, r.v);
-  });
-}
-
-// Calls write with the record when the index lies inside the table; an entry
-// that points past its table writes nothing.
-template <typename Record, typename Writer>
-void WriteAt(Store& s, const Overrides& o, const std::vector<Record>& table, std::int32_t index,
-             Writer write) {
-  if (index < 0 || static_cast<std::size_t>(index) >= table.size()) return;
-  write(s, o, table[static_cast<std::size_t>(index)]);
-}
-
-void WriteEntry(Store& s, const Overrides& o, const TJwwOrder& e) {
-  switch (e.kind) {
-    case kJwwLine: return WriteAt(s, o, s.lines, e.index, WriteLine);
-    case kJwwCircle: return WriteAt(s, o, s.circles, e.index, WriteCircle);
-    case kJwwArc: return WriteAt(s, o, s.arcs, e.index, WriteArc);
-    case kJwwText: return WriteAt(s, o, s.texts, e.index, WriteText);
-    case kJwwPoint: return WriteAt(s, o, s.points, e.index, WritePoint);
-    case kJwwPointEx: return WriteAt(s, o, s.pointExs, e.index, WritePointEx);
-    case kJwwMsg: return WriteAt(s, o, s.msgs, e.index, WriteMsg);
-    case kJwwSolid2: return WriteAt(s, o, s.solid2s, e.index, WriteSolid2);
-    case kJwwSolid3: return WriteAt(s, o, s.solid3s, e.index, WriteSolid3);
-    case kJwwSolid4: return WriteAt(s, o, s.solid4s, e.index, WriteSolid4);
-    case kJwwSc: return WriteAt(s, o, s.scs, e.index, WriteSc);
-    case kJwwSe: return WriteAt(s, o, s.ses, e.index, WriteSe);
-    case kJwwSo: return WriteAt(s, o, s.sos, e.index, WriteSo);
-    case kJwwSg: return WriteAt(s, o, s.sgs, e.index, WriteSg);
-    default: return;  // removed entries, block references, unknown codes
   }
+};
+template <>
+struct Row<kJwwSolid2> : SolidWidthRow {
+  static void Figure(Store& s, const TJwwEntSolid2& r) { JwwOutSolid2(s, r.x1, r.y1, r.x2, r.y2); }
+};
+template <>
+struct Row<kJwwSolid3> : SolidRow {
+  static void Figure(Store& s, const TJwwEntSolid3& r) {
+    JwwOutSolid3(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+  }
+};
+template <>
+struct Row<kJwwSolid4> : SolidRow {
+  static void Figure(Store& s, const TJwwEntSolid4& r) {
+    JwwOutSolid4(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x4, r.y4);
+  }
+};
+template <>
+struct Row<kJwwSc> : SolidRow {
+  static void Figure(Store& s, const TJwwEntSc& r) { JwwOutSc(s, r.v, r.code); }
+};
+template <>
+struct Row<kJwwSe> : SolidWidthRow {
+  static void Figure(Store& s, const TJwwEntSe& r) { JwwOutSe(s, r.v, r.code); }
+};
+template <>
+struct Row<kJwwSo> : SolidRow {
+  static void Figure(Store& s, const TJwwEntSo& r) { JwwOutSo(s, r.v); }
+};
+template <>
+struct Row<kJwwSg> : SolidRow {
+  static void Figure(Store& s, const TJwwEntSg& r) { JwwOutSg(s, r.v); }
+};
+
+// The steps every figure shares: its layers, its row's attributes, then its
+// z-flags and the figure.
+template <std::int32_t Kind, typename Record>
+void WriteFigure(Store& s, const TJwwOverrides& o, const Record& r) {
+  Layers(s, o, r.attr);
+  Row<Kind>::Attrs(s, o, r);
+  WithZ(s, r.attr.zflags, [&] { Row<Kind>::Figure(s, r); });
+}
+
+// An entry that points past its table, a removed entry and an unknown kind
+// write nothing.
+void WriteEntry(Store& s, const TJwwOverrides& o, const TJwwOrder& e) {
+  JwwVisitTable(s, e.kind, [&](auto kind, const auto& table) {
+    constexpr std::int32_t kKind = decltype(kind)::value;
+    if constexpr (kKind != kJwwBlock) {
+      if (e.index < 0 || static_cast<std::size_t>(e.index) >= table.size()) return;
+      WriteFigure<kKind>(s, o, table[static_cast<std::size_t>(e.index)]);
+    }
+  });
 }
 
 // "処理中(ESC:中断)：" + (i + 1) + "／" + n, in UTF-8.
@@ -258,10 +246,7 @@ constexpr std::size_t kSpillSlack = std::size_t{64} << 10;
 
 }  // namespace
 
-void JwwWriteAll(Store& s, std::int32_t lg, std::int32_t ly, std::int32_t color,
-                 std::int32_t ltype, std::int32_t lwidth, std::int32_t textColor, std::int32_t cc,
-                 std::int32_t solidColor, ProgressDisplay* progress, EscapeKey* escape) {
-  const Overrides o{lg, ly, color, ltype, lwidth, textColor, cc, solidColor};
+void JwwWriteAll(Store& s, const TJwwOverrides& o, ProgressDisplay* progress, EscapeKey* escape) {
   if (s.bz) JwwAddOut(s, "bz");
 
   const std::size_t n = s.order.size();

@@ -20,9 +20,22 @@ struct EscapeKey {
   virtual bool IsDown() = 0;
 };
 
-// Overrides: a layer group or layer applies when in 0..15, every other one
-// when it is not -1. solidColor is written for solids when the colour
-// override is 10. progress may be null; escape may be null (never down).
-void JwwWriteAll(Store& s, std::int32_t lg, std::int32_t ly, std::int32_t color,
-                 std::int32_t ltype, std::int32_t lwidth, std::int32_t textColor, std::int32_t cc,
-                 std::int32_t solidColor, ProgressDisplay* progress, EscapeKey* escape);
+// The attribute overrides of an output pass. A layer group or layer applies
+// when in 0..15, every other value when it is not -1; solidColor is written
+// for solids when the colour override is 10. The defaults override nothing.
+struct TJwwOverrides {
+  std::int32_t lg = -1;
+  std::int32_t ly = -1;
+  std::int32_t color = -1;
+  std::int32_t ltype = -1;
+  std::int32_t lwidth = -1;
+  std::int32_t textColor = -1;
+  std::int32_t cc = -1;
+  std::int32_t solidColor = 0;
+};
+
+// Writes every figure, in reading order, into the output line list, then the
+// first layer group and layer again. progress may be null; escape may be null
+// (never down). When escape goes down the list is cleared and the pass ends.
+void JwwWriteAll(Store& s, const TJwwOverrides& overrides = {}, ProgressDisplay* progress = nullptr,
+                 EscapeKey* escape = nullptr);

@@ -6,12 +6,19 @@
 
 #include "exchange/store.h"
 
-// Reads the whole file into the store (JwwInit must have run). Lines end at
-// LF or CR LF, a lone CR is dropped, a Ctrl-Z ends the file. Returns true
-// only when the file existed and was read to its end. A missing file leaves
-// the store untouched; after a failure part-way (a read error, exhausted
-// memory) the store keeps the lines read before it and false is returned.
-bool JwwReadFile(Store& s, const std::filesystem::path& path);
+// How far a file was read.
+enum class JwwReadStatus {
+  kComplete,    // read to its end
+  kMissing,     // no file at the path; the store is untouched
+  kUnreadable,  // it could not be opened or its first read failed; untouched
+  kPartial,     // a read failed or memory ran out part-way: the store keeps
+                // the lines read before it
+};
+
+// Reads the whole file into the store (a fresh or JwwInit'ed one). Lines end
+// at LF or CR LF, a lone CR is dropped, a Ctrl-Z ends the file. Only
+// kComplete means the store holds the whole file.
+JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path);
 // Reads a whole file image already in memory, line by line as JwwReadFile
 // does. Exhausted memory propagates as std::bad_alloc.
 void JwwReadBuffer(Store& s, std::string_view bytes);

@@ -1,9 +1,10 @@
 // The figure store: the whole in-memory model of one exchange file.
 //
 // Header values, layer tables, numbered reference points, one table per figure
-// kind, the order table that remembers reading order, the current attribute
-// state (shared by the reader and the writer's write-on-change memory) and the
-// output line list the writer builds.
+// kind, the order table that remembers reading order, the reader's current
+// attribute state, the writer's memory of what it last wrote, and the
+// output line list the writer builds. A default-constructed store is the
+// store of a fresh file, ready for the reader.
 //
 // Records are plain structs with their fields in the order of the file format;
 // tables are std::vector, so they grow geometrically and a table's count is
@@ -17,6 +18,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "exchange/file_io.h"
@@ -43,13 +46,13 @@ enum TJwwKind : std::int32_t {
 
 // The seven integers at the head of every figure record.
 struct TJwwAttr {
-  std::int32_t hhp = 0;      // number from an "hhp" line just before the figure
-  std::int32_t lg = 0;       // layer group 0..15
-  std::int32_t ly = 0;       // layer 0..15
-  std::int32_t color = 0;    // line colour; point colour for points; text colour for texts
-  std::int32_t ltype = 0;    // line type
-  std::int32_t lwidth = 0;   // line width
-  std::int32_t zflags = 0;   // 1 = z1, 2 = z2, 4 = z3, 8 = z4, 16 = z5
+  std::int32_t hhp = 0;     // number from an "hhp" line just before the figure
+  std::int32_t lg = 0;      // layer group 0..15
+  std::int32_t ly = 0;      // layer 0..15
+  std::int32_t color = 0;   // line colour; point colour for points; text colour for texts
+  std::int32_t ltype = 0;   // line type
+  std::int32_t lwidth = 0;  // line width
+  std::int32_t zflags = 0;  // 1 = z1, 2 = z2, 4 = z3, 8 = z4, 16 = z5
 };
 
 struct TJwwEntLine {
@@ -71,9 +74,13 @@ struct TJwwEntArc {
   double tilt = 0;            // degrees
 };
 
+// The text keywords by keyword code, for the reader and the writer alike.
+inline constexpr std::array<std::string_view, 10> kJwwTextKeywords = {"ch", "cv", "cs", "cr", "co",
+                                                                      "cp", "ct", "ck", "cz", "c2"};
+
 struct TJwwEntText {
   TJwwAttr attr;
-  std::int32_t code = 0;   // keyword code: ch 0, cv 1, cs 2, cr 3, co 4, cp 5, ct 6, ck 7, cz 8, c2 9
+  std::int32_t code = 0;   // keyword code: the index in kJwwTextKeywords
   std::int32_t cc = 0;     // 0..8
   std::int32_t ckind = 0;  // character kind
   double width = 0, height = 0, spacing = 0;
@@ -192,17 +199,21 @@ class TJwwSpill {
 };
 
 struct TJwwOutLines {
-  std::string bytes;         // every line followed by "\r\n"
-  std::size_t count = 0;     // number of physical lines, moved ones included
-  std::size_t spilled = 0;   // lines already in the spill's temporary file
+  std::string bytes;        // every line followed by "\r\n"
+  std::size_t count = 0;    // number of physical lines, moved ones included
+  std::size_t spilled = 0;  // lines already in the spill's temporary file
   TJwwSpill spill;
   std::size_t spillAt = std::size_t{1} << 20;
 };
 
-// The attribute values that apply to the next figure read, and that the
-// writer remembers as "last written".
-struct TJwwState {
-  std::int32_t hhp = 0;
+// "<ＭＳ ゴシック>" in Shift-JIS: the font every text starts with.
+inline constexpr std::string_view kJwwDefaultFont =
+    "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
+
+// The values the attribute lines set. The reader's current values, the first
+// value each keyword carried in the file, and the writer's memory of what it
+// last wrote all have this shape; the defaults are those of a fresh file.
+struct TJwwAttrValues {
   std::int32_t lg = 0;
   std::int32_t ly = 0;
   std::int32_t color = 1;
@@ -212,58 +223,58 @@ struct TJwwState {
   double freeWidth = 2.0, freeHeight = 2.0, freeSpacing = 0.0;
   std::int32_t freeColor = 1;
   std::int32_t cc = 0;
-  std::string font;  // reset to "<ＭＳ ゴシック>" in Shift-JIS
+  std::string font{kJwwDefaultFont};
+  std::int32_t pointColor = 1;
+  std::int32_t solidColor = 0;
+};
+
+// The reader's state between lines: the attribute values that apply to the
+// next figure read, and the modes and one-figure marks the lines before set.
+struct TJwwState : TJwwAttrValues {
+  std::int32_t hhp = 0;
   std::int32_t zflags = 0;
   std::int32_t plCounter = 0;
   bool inPolyline = false;
   bool msgMode = false;
-  std::int32_t pointColor = 1;
-  std::int32_t solidColor = 0;
   bool lwGiven = false;  // the file read had an "lw" line
 };
 
-// The first value each attribute keyword carried in the file read.
-struct TJwwInitial {
-  std::int32_t lg = 0;
-  std::int32_t ly = 0;
-  std::int32_t color = 1;
-  std::int32_t ltype = 1;
-  std::int32_t lwidth = 0;
-  std::int32_t ckind = 1;
-  double freeWidth = 2.0, freeHeight = 2.0, freeSpacing = 0.0;
-  std::int32_t freeColor = 1;
-  std::string font;  // empty until the first font line
-};
-
-// First-seen flags. For the reader a set flag means "not met yet"; for the
-// writer it means "nothing emitted yet".
+// First-seen flags. For the reader a set flag means "not met yet" (only the
+// six attributes it records an initial value for are used); for the writer it
+// means "nothing emitted yet".
 struct TJwwFirst {
   bool lg = true, ly = true, color = true, ltype = true, lwidth = true, ckind = true;
   bool cc = true, font = true, pointColor = true, solidColor = true;
+};
+
+// The writer's memory: each attribute as last written, so that an attribute
+// line is written only when the value changes.
+struct TJwwWritten : TJwwAttrValues {
+  TJwwFirst first;
 };
 
 struct Store {
   // Header values.
   double hk = 0.0;
   std::string fileName;
-  std::array<double, 16> groupScale{};
+  std::array<double, 16> groupScale = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
   double sheetW = 1189.0, sheetH = 841.0;
   std::array<TJwwCharKind, 11> charKinds{};  // 1..10 used
   bool bz = false;
   std::array<double, 4> hn{};
 
   // Layer tables: layer entries are indexed by group * 16 + layer.
-  std::vector<std::string> groupNames;
-  std::vector<std::int32_t> groupValues;
-  std::vector<std::string> layerNames;
-  std::vector<std::int32_t> layerValues;
+  std::vector<std::string> groupNames = std::vector<std::string>(16);
+  std::vector<std::int32_t> groupValues = std::vector<std::int32_t>(16);
+  std::vector<std::string> layerNames = std::vector<std::string>(256);
+  std::vector<std::int32_t> layerValues = std::vector<std::int32_t>(256);
 
   // Numbered reference points 1..99 (entry 0 unused) and the count of
   // accepted hp lines.
-  std::vector<TJwwHp> hp;
+  std::vector<TJwwHp> hp = std::vector<TJwwHp>(100);
   std::int32_t hpCount = 0;
 
-  // Figure tables, kinds 1..15.
+  // Figure tables, kinds 1..15; JwwVisitTables visits them all.
   std::vector<TJwwEntLine> lines;
   std::vector<TJwwEntCircle> circles;
   std::vector<TJwwEntArc> arcs;
@@ -282,26 +293,39 @@ struct Store {
 
   std::vector<TJwwOrder> order;
 
+  // The reader's: the current state, the first value of each attribute in
+  // the file (the writer falls back on it; no font until the first font
+  // line), and which of those first values are still to be met.
   TJwwState cur;
-  TJwwInitial initial;
-  TJwwFirst first;
-  TJwwEntLine pendingMsgLine;
+  TJwwAttrValues initial{.font = {}};
+  TJwwFirst unmet;
+  // The line a message text takes when no line came before it in the file.
+  TJwwEntLine pendingMsgLine{.attr = {.color = 1, .ltype = 1}, .x2 = 1.0};
+
+  // The writer's, reset by JwwWriteStart.
+  TJwwWritten written;
 
   TJwwOutLines out;
 };
 
-// "<ＭＳ ゴシック>" in Shift-JIS: the font every text starts with.
-inline constexpr std::string_view kJwwDefaultFont =
-    "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
-
-// Resets the whole store to the values of a fresh file.
+// Resets the whole store to the values of a fresh file, as constructed. The
+// output list's spill threshold stays.
 void JwwInit(Store& s);
 // Releases every table; JwwInit must run before the store is used again.
 void JwwFree(Store& s);
 // Appends (kind, index) to the order table.
 void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index);
-// Copies the current attribute state into a record's attribute block.
-void JwwSetAttr(const Store& s, TJwwAttr& attr);
+// Copies the current attribute state into a record's attribute block. Inline:
+// the reader calls it for every figure.
+inline void JwwSetAttr(const Store& s, TJwwAttr& attr) {
+  attr.hhp = s.cur.hhp;
+  attr.lg = s.cur.lg;
+  attr.ly = s.cur.ly;
+  attr.color = s.cur.color;
+  attr.ltype = s.cur.ltype;
+  attr.lwidth = s.cur.lwidth;
+  attr.zflags = s.cur.zflags;
+}
 // Empties the output line list, the lines already moved to its spill
 // included (their temporary file is removed); the spill's target stays.
 void JwwClearOut(Store& s);
@@ -314,3 +338,43 @@ std::size_t JwwTableCount(const Store& s, std::int32_t kind);
 inline std::size_t JwwCircleCount(const Store& s) { return s.circles.size(); }
 inline std::size_t JwwArcCount(const Store& s) { return s.arcs.size(); }
 inline std::size_t JwwSolidCircleCount(const Store& s) { return s.ses.size(); }
+
+// A figure kind as a type, so that a visitor of the tables can tell apart the
+// kinds that share a record type ("sc" and "se", "so" and "sg").
+template <std::int32_t K>
+using TJwwKindTag = std::integral_constant<std::int32_t, K>;
+
+// The one place that pairs the figure kinds with their tables: calls
+// visit(TJwwKindTag<kind>{}, table) with the table of kind, and nothing for
+// kind 0 and unknown kinds. StoreRef is Store or const Store.
+template <typename StoreRef, typename Visit>
+void JwwVisitTable(StoreRef& s, std::int32_t kind, Visit&& visit) {
+  switch (kind) {
+    case kJwwLine: return visit(TJwwKindTag<kJwwLine>{}, s.lines);
+    case kJwwCircle: return visit(TJwwKindTag<kJwwCircle>{}, s.circles);
+    case kJwwArc: return visit(TJwwKindTag<kJwwArc>{}, s.arcs);
+    case kJwwText: return visit(TJwwKindTag<kJwwText>{}, s.texts);
+    case kJwwPoint: return visit(TJwwKindTag<kJwwPoint>{}, s.points);
+    case kJwwPointEx: return visit(TJwwKindTag<kJwwPointEx>{}, s.pointExs);
+    case kJwwMsg: return visit(TJwwKindTag<kJwwMsg>{}, s.msgs);
+    case kJwwBlock: return visit(TJwwKindTag<kJwwBlock>{}, s.blocks);
+    case kJwwSolid2: return visit(TJwwKindTag<kJwwSolid2>{}, s.solid2s);
+    case kJwwSolid3: return visit(TJwwKindTag<kJwwSolid3>{}, s.solid3s);
+    case kJwwSolid4: return visit(TJwwKindTag<kJwwSolid4>{}, s.solid4s);
+    case kJwwSc: return visit(TJwwKindTag<kJwwSc>{}, s.scs);
+    case kJwwSe: return visit(TJwwKindTag<kJwwSe>{}, s.ses);
+    case kJwwSo: return visit(TJwwKindTag<kJwwSo>{}, s.sos);
+    case kJwwSg: return visit(TJwwKindTag<kJwwSg>{}, s.sgs);
+    default: return;
+  }
+}
+
+// Visits every figure table, kinds 1..15 in order. The kinds are constants
+// here, so each visit compiles to the call for its table alone.
+template <typename StoreRef, typename Visit>
+void JwwVisitTables(StoreRef& s, Visit&& visit) {
+  [&]<std::int32_t... K>(std::integer_sequence<std::int32_t, K...>) {
+    (JwwVisitTable(s, K + kJwwLine, visit), ...);
+  }
+  (std::make_integer_sequence<std::int32_t, kJwwSg>{});
+}

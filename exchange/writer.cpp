@@ -1,15 +1,13 @@
 #include "exchange/writer.h"
 
 #include <cmath>
-#include <cstring>
 #include <initializer_list>
-#include <memory>
-#include <stdexcept>
 
 #include "common/geometry.h"
 #include "common/myfunc.h"
 #include "exchange/file_io.h"
 #include "exchange/number_text.h"
+#include "exchange/out_line.h"
 
 // Every figure line is assembled in a buffer on the stack and appended to the
 // output bytes in one piece with its CR LF, so writing a figure costs no
@@ -39,60 +37,6 @@ bool AllFinite(const double* v, int n) {
     if (!std::isfinite(v[i])) return false;
   }
   return true;
-}
-
-// One line under construction: keyword and numbers separated by one blank.
-class Line {
- public:
-  Line& Word(std::string_view w) {
-    std::memcpy(p_, w.data(), w.size());
-    p_ += w.size();
-    return *this;
-  }
-  // A value after the keyword or another value.
-  Line& Real(double v) {
-    *p_++ = ' ';
-    return First(v);
-  }
-  // The first value of a line that has no keyword.
-  Line& First(double v) {
-    p_ = FormatReal(p_, v);
-    return *this;
-  }
-  Line& Int(std::int32_t v) {
-    *p_++ = ' ';
-    p_ = FormatInt(p_, v);
-    return *this;
-  }
-  Line& Reals(const double* v, int n) {
-    for (int i = 0; i < n; ++i) Real(v[i]);
-    return *this;
-  }
-  std::string_view View() const { return {buf_, static_cast<std::size_t>(p_ - buf_)}; }
-  // Appends the line with its CR LF to the output in one piece.
-  void AddTo(Store& s) {
-    p_[0] = '\r';
-    p_[1] = '\n';
-    s.out.bytes.append(buf_, static_cast<std::size_t>(p_ + 2 - buf_));
-    ++s.out.count;
-  }
-
- private:
-  // Keyword, eight reals and an integer, each written with kRealTextMax of
-  // room behind its start.
-  char buf_[16 + 9 * (kRealTextMax + 1) + kIntTextMax + 2];
-  char* p_ = buf_;
-};
-
-void AddLine(Store& s, Line& line) { line.AddTo(s); }
-
-// Attribute line: keyword followed directly by a number.
-void AddAttr(Store& s, std::string_view keyword, std::int32_t value, bool hex) {
-  char buf[8 + kIntTextMax];  // the longest keyword is "lc10 "
-  std::memcpy(buf, keyword.data(), keyword.size());
-  char* p = buf + keyword.size();
-  p = hex ? FormatHex(p, value) : FormatInt(p, value);
-  JwwAddOut(s, {buf, static_cast<std::size_t>(p - buf)});
 }
 
 // A line end or an end-of-file byte inside a text would break the file's
@@ -130,7 +74,7 @@ bool IsBlankText(std::string_view text) {
 // The command of a text: keyword, position and direction, blank and quote.
 void AddTextLine(Store& s, std::string_view keyword, std::string_view text, double x, double y,
                  double dx, double dy) {
-  Line line;
+  OutLine line;
   line.Word(keyword).Real(x).Real(y).Real(dx).Real(dy).Word(" \"");
   JwwAddOutJoined(s, line.View(), text);
 }
@@ -149,24 +93,7 @@ bool RingIsDegenerate(const std::array<double, 8>& v) {
 
 }  // namespace
 
-void JwwWriteStart(Store& s) {
-  TJwwState& c = s.cur;
-  c.lg = 0;
-  c.ly = 0;
-  c.color = 1;
-  c.ltype = 1;
-  c.lwidth = 0;
-  c.ckind = 1;
-  c.freeWidth = 2.0;
-  c.freeHeight = 2.0;
-  c.freeSpacing = 0.0;
-  c.freeColor = 1;
-  c.cc = 0;
-  c.font.assign(kJwwDefaultFont);
-  c.pointColor = 1;
-  c.solidColor = 0;
-  s.first = TJwwFirst{};
-}
+void JwwWriteStart(Store& s) { s.written = TJwwWritten{}; }
 
 void JwwAddOut(Store& s, std::string_view line) {
   std::string& out = s.out.bytes;
@@ -215,146 +142,18 @@ void JwwSpillOut(Store& s) {
 }
 
 // ---------------------------------------------------------------------------
-// Attribute emitters
-
-void JwwOutLg(Store& s, std::int32_t lg) {
-  if (!s.first.lg && lg == s.cur.lg) return;
-  AddAttr(s, "lg", lg, true);
-  s.cur.lg = lg;
-  s.first.lg = false;
-  // A layer line always follows a layer-group line.
-  s.first.ly = true;
-}
-
-void JwwOutLy(Store& s, std::int32_t ly) {
-  if (!s.first.ly && ly == s.cur.ly) return;
-  AddAttr(s, "ly", ly, true);
-  s.cur.ly = ly;
-  s.first.ly = false;
-}
-
-void JwwOutLc(Store& s, std::int32_t color) {
-  if (!s.first.color && color == s.cur.color) return;
-  AddAttr(s, "lc", color, false);
-  s.cur.color = color;
-  s.first.color = false;
-  s.first.solidColor = false;
-}
-
-void JwwOutLt(Store& s, std::int32_t ltype) {
-  if (!s.first.ltype && ltype == s.cur.ltype) return;
-  AddAttr(s, "lt", ltype, false);
-  s.cur.ltype = ltype;
-  s.first.ltype = false;
-}
-
-void JwwOutLw(Store& s, std::int32_t lwidth) {
-  // A file without line widths gets none back.
-  if (!s.cur.lwGiven) return;
-  if (lwidth == -1) lwidth = s.initial.lwidth;
-  if (lwidth < 0 || lwidth > 30000) lwidth = 0;
-  if (!s.first.lwidth && lwidth == s.cur.lwidth) return;
-  AddAttr(s, "lw", lwidth, false);
-  s.cur.lwidth = lwidth;
-  s.first.lwidth = false;
-}
-
-void JwwOutCn(Store& s, std::int32_t ckind, std::int32_t color, double width, double height,
-              double spacing) {
-  if (ckind < 0 || ckind > 10) {
-    ckind = s.initial.ckind;
-    if (ckind == 0) {
-      width = s.initial.freeWidth;
-      height = s.initial.freeHeight;
-      spacing = s.initial.freeSpacing;
-      color = s.initial.freeColor;
-    }
-  }
-  TJwwState& c = s.cur;
-  if (ckind == 0) {
-    // A size that is no number keeps the size last written (always finite),
-    // so neither "inf" nor "nan" reaches the file.
-    if (!std::isfinite(width)) width = c.freeWidth;
-    if (!std::isfinite(height)) height = c.freeHeight;
-    if (!std::isfinite(spacing)) spacing = c.freeSpacing;
-  }
-  const bool changed =
-      s.first.ckind || ckind != c.ckind ||
-      (ckind == 0 && (width != c.freeWidth || height != c.freeHeight ||
-                      spacing != c.freeSpacing || color != c.freeColor));
-  if (!changed) return;
-  if (ckind == 0) {
-    Line line;
-    line.Word("cn0").Real(width).Real(height).Real(spacing).Int(color);
-    AddLine(s, line);
-    c.freeWidth = width;
-    c.freeHeight = height;
-    c.freeSpacing = spacing;
-    c.freeColor = color;
-  } else {
-    AddAttr(s, "cn", ckind, false);
-  }
-  c.ckind = ckind;
-  s.first.ckind = false;
-}
-
-void JwwOutCc(Store& s, std::int32_t cc) {
-  if (cc < 0 || cc > 8) cc = 0;
-  if (!s.first.cc && cc == s.cur.cc) return;
-  AddAttr(s, "cc", cc, false);
-  s.cur.cc = cc;
-  s.first.cc = false;
-}
-
-void JwwOutFont(Store& s, std::string_view font) {
-  if (font.empty() || font == "<>") font = s.initial.font;
-  if (!s.first.font && font == s.cur.font) return;
-  JwwAddOutJoined(s, "cn\"$", font);
-  s.cur.font.assign(font);
-  s.first.font = false;
-}
-
-void JwwOutPn(Store& s, std::int32_t pointColor) {
-  if (!s.first.pointColor && pointColor == s.cur.pointColor) return;
-  AddAttr(s, "pn", pointColor, false);
-  s.cur.pointColor = pointColor;
-  s.first.pointColor = false;
-}
-
-void JwwOutLc10(Store& s, std::int32_t solidColor) {
-  if (solidColor < 0 || solidColor > 0xFFFFFF) solidColor = 0;
-  if (!s.first.color && s.cur.color == 10 && !s.first.solidColor &&
-      solidColor == s.cur.solidColor) {
-    return;
-  }
-  AddAttr(s, "lc10 ", solidColor, false);
-  s.cur.solidColor = solidColor;
-  s.first.solidColor = false;
-  s.cur.color = 10;
-  s.first.color = false;
-}
-
-void JwwOutZ(Store& s, std::int32_t zflags) {
-  if (zflags & 1) JwwAddOut(s, "z1");
-  if (zflags & 2) JwwAddOut(s, "z2");
-  if (zflags & 4) JwwAddOut(s, "z3");
-  if ((zflags & 8) && !(zflags & 16)) JwwAddOut(s, "z4");
-  if (zflags & 16) JwwAddOut(s, "z5");
-}
-
-// ---------------------------------------------------------------------------
 // Figure emitters
 
 void JwwOutLine(Store& s, double x1, double y1, double x2, double y2) {
   if (!AllFinite(x1, y1, x2, y2) || Coincide(x1, y1, x2, y2)) return;
-  Line line;
+  OutLine line;
   line.First(x1).Real(y1).Real(x2).Real(y2);
   AddLine(s, line);
 }
 
 void JwwOutPoint(Store& s, double x, double y) {
   if (!AllFinite(x, y)) return;
-  Line line;
+  OutLine line;
   line.Word("pt").Real(x).Real(y);
   AddLine(s, line);
 }
@@ -363,14 +162,14 @@ void JwwOutPointEx(Store& s, double x, double y, double v1, double v2, std::int3
   if (!AllFinite(x, y, v1, v2)) return;
   if (AtMostTolerance(v1)) v1 = 1.0;
   if (code < -7 || code > 11) code = -3;
-  Line line;
+  OutLine line;
   line.Word("pt").Real(x).Real(y).Real(v1).Real(v2).Int(code);
   AddLine(s, line);
 }
 
 void JwwOutCircle(Store& s, double cx, double cy, double r) {
   if (!AllFinite(cx, cy, r) || static_cast<long double>(r) <= kTolerance) return;
-  Line line;
+  OutLine line;
   line.Word("ci").Real(cx).Real(cy).Real(r);
   AddLine(s, line);
 }
@@ -379,7 +178,7 @@ void JwwOutArc(Store& s, double cx, double cy, double r, double start, double en
                double tilt) {
   if (!AllFinite(cx, cy, r, start, end, flat, tilt)) return;
   if (static_cast<long double>(r) <= kTolerance || AtMostTolerance(flat)) return;
-  Line line;
+  OutLine line;
   line.Word("ci").Real(cx).Real(cy).Real(r).Real(start).Real(end).Real(flat).Real(tilt);
   AddLine(s, line);
 }
@@ -407,7 +206,7 @@ void JwwOutMsg(Store& s, std::string_view text, double x1, double y1, double x2,
                             static_cast<std::size_t>(FormatReal(lengthText, length) - lengthText));
   }
   JwwAddOut(s, "msg");
-  Line line;
+  OutLine line;
   line.First(x1).Real(y1).Real(x2).Real(y2);
   AddLine(s, line);
   AddTextLine(s, "cs", text, x, y, dx, dy);
@@ -415,7 +214,7 @@ void JwwOutMsg(Store& s, std::string_view text, double x1, double y1, double x2,
 
 void JwwOutSolid2(Store& s, double x1, double y1, double x2, double y2) {
   if (!AllFinite(x1, y1, x2, y2) || Coincide(x1, y1, x2, y2)) return;
-  Line line;
+  OutLine line;
   line.Word("sl").Real(x1).Real(y1).Real(x2).Real(y2);
   AddLine(s, line);
 }
@@ -424,7 +223,7 @@ void JwwOutSolid3(Store& s, double x1, double y1, double x2, double y2, double x
   const double p[6] = {x1, y1, x2, y2, x3, y3};
   if (!AllFinite(p, 6)) return;
   if (SameOrTooClose(p, 0, 1) || SameOrTooClose(p, 0, 2) || SameOrTooClose(p, 1, 2)) return;
-  Line line;
+  OutLine line;
   line.Word("sl").Reals(p, 6);
   AddLine(s, line);
 }
@@ -439,7 +238,7 @@ void JwwOutSolid4(Store& s, double x1, double y1, double x2, double y2, double x
   if (SameOrTooClose(p, 1, 2)) return JwwOutSolid3(s, x1, y1, x2, y2, x4, y4);
   if (SameOrTooClose(p, 1, 3)) return;
   if (SameOrTooClose(p, 2, 3)) return JwwOutSolid3(s, x1, y1, x2, y2, x3, y3);
-  Line line;
+  OutLine line;
   line.Word("sl").Reals(p, 8);
   AddLine(s, line);
 }
@@ -448,7 +247,7 @@ void JwwOutSc(Store& s, const std::array<double, 7>& v, std::int32_t code) {
   if (!AllFinite(v.data(), 7)) return;
   if (static_cast<long double>(v[2]) <= kTolerance || AtMostTolerance(v[3])) return;
   if (code != 100 && code != 5 && code != 0 && code != -1) return;
-  Line line;
+  OutLine line;
   line.Word("sc").Reals(v.data(), 7).Int(code);
   AddLine(s, line);
 }
@@ -457,28 +256,26 @@ void JwwOutSe(Store& s, const std::array<double, 7>& v, std::int32_t code) {
   if (!AllFinite(v.data(), 7)) return;
   if (static_cast<long double>(v[2]) <= kTolerance || AtMostTolerance(v[3])) return;
   if (code != 100 && code != 0) return;
-  Line line;
+  OutLine line;
   line.Word("se").Reals(v.data(), 7).Int(code);
   AddLine(s, line);
 }
 
 void JwwOutSo(Store& s, const std::array<double, 8>& v) {
   if (!AllFinite(v.data(), 8) || RingIsDegenerate(v)) return;
-  Line line;
+  OutLine line;
   line.Word("so").Reals(v.data(), 8);
   AddLine(s, line);
 }
 
 void JwwOutSg(Store& s, const std::array<double, 8>& v) {
   if (!AllFinite(v.data(), 8) || RingIsDegenerate(v)) return;
-  Line line;
+  OutLine line;
   line.Word("sg").Reals(v.data(), 8);
   AddLine(s, line);
 }
 
 std::string_view JwwTextKeyword(std::int32_t code) {
-  static constexpr std::string_view kKeywords[] = {"ch", "cv", "cs", "cr", "co",
-                                                   "cp", "ct", "ck", "cz", "c2"};
-  if (code < 0 || code > 9) return kKeywords[0];
-  return kKeywords[code];
+  if (code < 0 || code > 9) return kJwwTextKeywords[0];
+  return kJwwTextKeywords[static_cast<std::size_t>(code)];
 }

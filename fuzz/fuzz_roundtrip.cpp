@@ -31,7 +31,7 @@ std::string Pass(std::string_view input) {
   fuzz::CheckReadStore(s);
   JwwWriteStart(s);
   JwwAddOut(s, "hd");
-  JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, nullptr, nullptr);
+  JwwWriteAll(s);
   fuzz::CheckOutputLines(s.out.bytes, s.out.count);
   fuzz::Require(s.out.bytes.rfind("hd\r\n", 0) == 0, "output does not start with hd");
   return s.out.bytes;

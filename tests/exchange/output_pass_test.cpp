@@ -79,7 +79,7 @@ struct Builder {
 };
 
 void WriteAll(Store& s, ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr) {
-  JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, progress, escape);
+  JwwWriteAll(s, {}, progress, escape);
 }
 
 struct RecordingDisplay : ProgressDisplay {
@@ -271,8 +271,7 @@ TEST(OutputPassTest, Overrides) {
     b.Point(a);
     b.Text(a, 4);
     b.Solid2(Attr(1, 2, 10, 4, 5), 9);
-    JwwWriteAll(b.s, c.lg, c.ly, c.color, c.ltype, c.lwidth, c.textColor, c.cc, c.solidColor, nullptr,
-                nullptr);
+    JwwWriteAll(b.s, {c.lg, c.ly, c.color, c.ltype, c.lwidth, c.textColor, c.cc, c.solidColor});
     EXPECT_EQ(Out(b.s), c.expected) << c.name;
   }
 }

@@ -35,7 +35,7 @@ Store ConvertedDrawing() {
 
 void Pass(Store& s, EscapeKey* escape = nullptr) {
   JwwAddOut(s, "hd");
-  JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, nullptr, escape);
+  JwwWriteAll(s, {}, nullptr, escape);
 }
 
 std::string HeldWhole() {

@@ -378,6 +378,37 @@ TEST(ReaderFigures, OtherLinesOfFourFieldsAreLineSegments) {
   }
 }
 
+// An exact keyword takes no longer word; of two prefixes the longer wins.
+TEST(ReaderKeywords, ExactAndPrefixRows) {
+  const Store names = ReadLines({"lgnA", "lynB", "cn$F"});
+  EXPECT_EQ(names.groupNames[0], "A");
+  EXPECT_EQ(names.layerNames[0], "B");
+  EXPECT_TRUE(names.unmet.lg && names.unmet.ly && names.unmet.ckind);
+  EXPECT_EQ(names.cur.font, "F");
+  EXPECT_EQ(names.cur.ckind, 1);
+
+  struct Case {
+    std::vector<std::string_view> lines;
+    std::int32_t zflags, plgroup;
+  };
+  const Case cases[] = {
+      {{"z6", "0 0 1 1"}, 0, 0},         {{"z5", "0 0 1 1"}, 16, 0},
+      {{"plx", "0 0 1 1"}, 0, 0},        {{"pl", "#x", "0 0 1 1"}, 0, 1},
+      {{"msgx", "0 0 1 1"}, 0, 0},       {{"cix 1 2", "0 0 1 1"}, 0, 0},
+      {{"pl", "lgnA", "0 0 1 1"}, 0, 1},  // a name line leaves the polyline open
+      {{"pl", "lg1", "0 0 1 1"}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    std::string text;
+    for (std::string_view l : c.lines) text.append(l).append("\r\n");
+    const Store s = Read(text);
+    ASSERT_EQ(s.order.size(), 1u) << text;
+    ASSERT_EQ(s.lines.size(), 1u) << text;
+    EXPECT_EQ(s.lines[0].attr.zflags, c.zflags) << text;
+    EXPECT_EQ(s.lines[0].plgroup, c.plgroup) << text;
+  }
+}
+
 // ------------------------------------------------------------------ texts
 
 TEST(ReaderTexts, KeywordCodesAndBlanksAfterTheQuote) {
@@ -495,9 +526,14 @@ class ReaderFile : public ::testing::Test {
     return path;
   }
   static Store ReadFile(const std::filesystem::path& path, bool& ok) {
+    JwwReadStatus status;
+    Store s = ReadFile(path, status);
+    ok = status == JwwReadStatus::kComplete;
+    return s;
+  }
+  static Store ReadFile(const std::filesystem::path& path, JwwReadStatus& status) {
     Store s;
-    JwwInit(s);
-    ok = JwwReadFile(s, path);
+    status = JwwReadFile(s, path);
     return s;
   }
   TempDir dir_{"q527-reader"};
@@ -540,13 +576,15 @@ TEST_F(ReaderFile, LinesAcrossBlockBoundariesReadAsInOneBuffer) {
   EXPECT_TRUE(ok);
 }
 
-TEST_F(ReaderFile, MissingFileOrFolderGivesFalse) {
+TEST_F(ReaderFile, MissingFileOrFolderIsNoCompleteRead) {
   Store s;
   JwwInit(s);
   s.cur.color = 42;
-  EXPECT_FALSE(JwwReadFile(s, dir_ / "JWC_TEMP.TXT"));
+  EXPECT_EQ(JwwReadFile(s, dir_ / "JWC_TEMP.TXT"), JwwReadStatus::kMissing);
   EXPECT_EQ(s.cur.color, 42);  // untouched
-  EXPECT_FALSE(JwwReadFile(s, dir_.path()));
+  EXPECT_EQ(JwwReadFile(s, dir_.path()), JwwReadStatus::kUnreadable);
+  EXPECT_EQ(s.cur.color, 42);
+  EXPECT_TRUE(s.order.empty());
 }
 
 TEST_F(ReaderFile, AFailedReadKeepsWhatCameBefore) {
@@ -555,14 +593,25 @@ TEST_F(ReaderFile, AFailedReadKeepsWhatCameBefore) {
   // Operations: open, read, read, read, close. A failing second read keeps
   // the first block's figures.
   FaultArm(3);
-  const Store partial = ReadFile(path, ok);
-  EXPECT_FALSE(ok);
+  JwwReadStatus status;
+  const Store partial = ReadFile(path, status);
+  EXPECT_EQ(status, JwwReadStatus::kPartial);
   EXPECT_TRUE(partial.circles.empty());
   EXPECT_FALSE(partial.lines.empty());
-  for (long long k : {1, 2, 4, 5}) {
-    FaultArm(k);
-    ReadFile(path, ok);
-    EXPECT_FALSE(ok) << k;
+  // Nothing read when the open or the first read fails; a failing close
+  // comes after the last block, which the reader then never finished.
+  const struct {
+    long long k;
+    JwwReadStatus status;
+  } faults[] = {{1, JwwReadStatus::kUnreadable},
+                {2, JwwReadStatus::kUnreadable},
+                {4, JwwReadStatus::kPartial},
+                {5, JwwReadStatus::kPartial}};
+  for (const auto& fault : faults) {
+    FaultArm(fault.k);
+    const Store s = ReadFile(path, status);
+    EXPECT_EQ(status, fault.status) << fault.k;
+    if (fault.status == JwwReadStatus::kUnreadable) EXPECT_TRUE(s.order.empty()) << fault.k;
   }
   FaultArm(0);
   EXPECT_EQ(ReadFile(path, ok).circles.size(), 2u);
@@ -581,9 +630,9 @@ TEST_F(ReaderFile, ExhaustedMemoryEndsTheReadWithAConsistentStore) {
     Store s;
     JwwInit(s);
     AllocationSeamArm(k + 1);
-    const bool ok = JwwReadFile(s, path);
+    const JwwReadStatus status = JwwReadFile(s, path);
     AllocationSeamArm(0);
-    EXPECT_FALSE(ok) << k;
+    EXPECT_EQ(status, JwwReadStatus::kPartial) << k;
     ExpectConsistent(s);
     EXPECT_GE(s.order.size(), previous) << k;  // a later failure keeps more
     previous = s.order.size();

@@ -22,7 +22,7 @@ std::string Pass(std::string_view file) {
   JwwReadBuffer(s, file);
   JwwWriteStart(s);
   JwwAddOut(s, "hd");
-  JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, nullptr, nullptr);
+  JwwWriteAll(s);
   return s.out.bytes;
 }
 

@@ -20,7 +20,9 @@ Store DirtyStore() {
   s.layerValues[35] = 4;
   s.hp[12] = {true, 1, 2, 3};
   s.hpCount = 1;
-  s.first = TJwwFirst{false, false, false, false, false, false, false, false, false, false};
+  s.unmet = TJwwFirst{false, false, false, false, false, false, false, false, false, false};
+  s.written.first = s.unmet;
+  s.written.color = 7;
   s.cur.color = 7;
   s.cur.font = "other";
   s.cur.msgMode = true;
@@ -61,14 +63,17 @@ TEST(JwwInit, ResetsEveryPart) {
   EXPECT_FALSE(s.cur.msgMode);
   EXPECT_TRUE(s.initial.font.empty());
   EXPECT_EQ(s.initial.ltype, 1);
-  // The reader's six flags are set; the writer's four are left as they were.
-  EXPECT_TRUE(s.first.lg && s.first.ly && s.first.color && s.first.ltype && s.first.lwidth &&
-              s.first.ckind);
-  EXPECT_FALSE(s.first.cc || s.first.font || s.first.pointColor || s.first.solidColor);
+  // The reader's six flags are set; the writer's memory is that of a fresh
+  // output pass.
+  EXPECT_TRUE(s.unmet.lg && s.unmet.ly && s.unmet.color && s.unmet.ltype && s.unmet.lwidth &&
+              s.unmet.ckind);
+  EXPECT_TRUE(s.written.first.cc && s.written.first.font && s.written.first.solidColor);
+  EXPECT_EQ(s.written.color, 1);
+  EXPECT_EQ(s.written.font, kJwwDefaultFont);
 
   const TJwwEntLine& m = s.pendingMsgLine;
-  EXPECT_EQ(std::vector<std::int32_t>({m.attr.hhp, m.attr.lg, m.attr.ly, m.attr.color,
-                                       m.attr.ltype, m.attr.lwidth, m.attr.zflags}),
+  EXPECT_EQ(std::vector<std::int32_t>({m.attr.hhp, m.attr.lg, m.attr.ly, m.attr.color, m.attr.ltype,
+                                       m.attr.lwidth, m.attr.zflags}),
             std::vector<std::int32_t>({0, 0, 0, 1, 1, 0, 0}));
   EXPECT_EQ(std::vector<double>({m.x1, m.y1, m.x2, m.y2}), std::vector<double>({0, 0, 1, 0}));
 
@@ -77,11 +82,62 @@ TEST(JwwInit, ResetsEveryPart) {
   EXPECT_EQ(s.out.count, 0u);
 }
 
+// A store is ready for the reader as constructed: JwwInit only brings a used
+// one back to that state.
+TEST(Store, ConstructedAsJwwInitLeavesIt) {
+  const Store fresh;
+  Store s = DirtyStore();
+  JwwInit(s);
+  EXPECT_EQ(fresh.groupScale, s.groupScale);
+  EXPECT_EQ(fresh.groupNames.size(), 16u);
+  EXPECT_EQ(fresh.layerValues.size(), 256u);
+  EXPECT_EQ(fresh.hp.size(), 100u);
+  EXPECT_EQ(fresh.cur.font, kJwwDefaultFont);
+  EXPECT_TRUE(fresh.initial.font.empty());
+  EXPECT_EQ(fresh.pendingMsgLine.attr.color, 1);
+  EXPECT_EQ(fresh.pendingMsgLine.attr.ltype, 1);
+  EXPECT_EQ(fresh.pendingMsgLine.x2, 1.0);
+  EXPECT_TRUE(fresh.unmet.lg && fresh.written.first.lg);
+}
+
+TEST(JwwInit, KeepsTheSpillThreshold) {
+  Store s = DirtyStore();
+  s.out.spillAt = 97;
+  JwwInit(s);
+  EXPECT_EQ(s.out.spillAt, 97u);
+}
+
+// Every kind reaches its own table, and only the kinds 1..15 reach one.
+TEST(JwwVisitTable, PairsEachKindWithItsTable) {
+  Store s;
+  for (std::int32_t kind = kJwwLine; kind <= kJwwSg; ++kind) {
+    JwwVisitTable(s, kind, [&](auto, auto& table) { table.resize(kind); });
+  }
+  const std::vector<std::size_t> sizes = {
+      s.lines.size(),    s.circles.size(), s.arcs.size(),   s.texts.size(),   s.points.size(),
+      s.pointExs.size(), s.msgs.size(),    s.blocks.size(), s.solid2s.size(), s.solid3s.size(),
+      s.solid4s.size(),  s.scs.size(),     s.ses.size(),    s.sos.size(),     s.sgs.size()};
+  for (std::int32_t kind = kJwwLine; kind <= kJwwSg; ++kind) {
+    EXPECT_EQ(sizes[kind - 1], static_cast<std::size_t>(kind)) << kind;
+    EXPECT_EQ(JwwTableCount(s, kind), static_cast<std::size_t>(kind)) << kind;
+  }
+  for (std::int32_t kind : std::initializer_list<std::int32_t>{kJwwRemoved, -1, 16, 1000}) {
+    bool visited = false;
+    JwwVisitTable(s, kind, [&](auto, auto&) { visited = true; });
+    EXPECT_FALSE(visited) << kind;
+    EXPECT_EQ(JwwTableCount(s, kind), 0u) << kind;
+  }
+  std::vector<std::int32_t> kinds;
+  JwwVisitTables(s, [&](auto kind, auto&) { kinds.push_back(decltype(kind)::value); });
+  EXPECT_EQ(kinds.size(), 15u);
+  for (std::size_t i = 0; i < kinds.size(); ++i) EXPECT_EQ(kinds[i], static_cast<int>(i) + 1);
+}
+
 TEST(JwwFree, ReleasesTablesAndKeepsHeaderValues) {
   Store s = DirtyStore();
   JwwFree(s);
-  EXPECT_EQ(s.layerNames.capacity() + s.hp.capacity() + s.order.capacity() +
-                s.lines.capacity() + s.out.bytes.size(),
+  EXPECT_EQ(s.layerNames.capacity() + s.hp.capacity() + s.order.capacity() + s.lines.capacity() +
+                s.out.bytes.size(),
             0u);
   EXPECT_EQ(s.hk, 5);
   EXPECT_EQ(s.cur.font, "other");

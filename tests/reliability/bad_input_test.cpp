@@ -313,7 +313,7 @@ TEST_F(BadInput, HundredMegabyteLines) {
     // What goes back to the host holds the text whole, on one line.
     JwwWriteStart(s);
     JwwAddOut(s, "hd");
-    JwwWriteAll(s, -1, -1, -1, -1, -1, -1, -1, 0, nullptr, nullptr);
+    JwwWriteAll(s);
     const std::size_t at = s.out.bytes.find("ch 0 0 1 0 \"");
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(s.out.bytes.find("\r\n", at), at + 12 + textSize);
