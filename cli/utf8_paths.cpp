@@ -9,7 +9,7 @@ std::filesystem::path PathFromUtf8(std::string_view utf8) {
       std::u8string_view(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-bool JwwReadFile(Store& s, const std::string& utf8Path) {
+JwwReadStatus JwwReadFile(Store& s, const std::string& utf8Path) {
   return JwwReadFile(s, PathFromUtf8(utf8Path));
 }
 

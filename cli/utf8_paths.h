@@ -13,12 +13,13 @@
 
 #include "dialog/conversion.h"
 #include "dialog/settings.h"
+#include "exchange/reader.h"
 #include "exchange/store.h"
 
 // The path named by UTF-8 text, on every system.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 
-bool JwwReadFile(Store& s, const std::string& utf8Path);
+JwwReadStatus JwwReadFile(Store& s, const std::string& utf8Path);
 bool JwwWriteFile(Store& s, const std::string& utf8Path);
 void JwwSpillOutTo(Store& s, const std::string& utf8Path);
 void LoadSettings(FormSettings& form, const std::string& utf8Path);
