@@ -2,13 +2,15 @@
 //
 // Two steps, both exact enough that the result is within about half a unit in
 // the last place:
-// 1. Reduction: x = k·π/2 + r with |r| <= π/4. The product x·2/π is formed
-//    exactly in integer arithmetic from a 192-bit window of the bits of 2/π
-//    (the method of Payne and Hanek, "Radian reduction for trigonometric
-//    functions", SIGNUM Newsletter 18, 1983). No double lies closer to a
+// 1. Reduction: x = k·π/2 + r with |r| <= π/4. No double lies closer to a
 //    multiple of π/2 than about 2^-62 (Muller, "Elementary Functions",
-//    chapter 11), so 190 fraction bits leave r with more than 120 correct bits
-//    for every finite double, from 1e-300 to 1e308.
+//    chapter 11), so r needs well over 126 correct bits. Below 2^22, k·π/2 is
+//    subtracted in four parts of π/2, the first three of 41 bits so that
+//    their products with k are exact (Cody and Waite's method, 187 bits of
+//    π/2 in all). Above, the product x·2/π is formed exactly in integer
+//    arithmetic from a 192-bit window of the bits of 2/π (the method of Payne
+//    and Hanek, "Radian reduction for trigonometric functions", SIGNUM
+//    Newsletter 18, 1983), good for every finite double up to 1e308.
 // 2. Evaluation: Taylor series on |r| <= π/4, with the leading terms carried
 //    as a sum of two long doubles (Dekker's exact product and Knuth's exact
 //    sum, from Dekker, "A floating-point technique for extending the
@@ -46,6 +48,15 @@ constexpr std::uint32_t kTwoOverPiBits[] = {
     0x56033046, 0xFC7B6BAB, 0xF0CFBC20, 0x9AF4361D,
 };
 
+// π/2 as P1 + P2 + P3 + P4, the first three of 41 significant bits.
+constexpr long double kHalfPi1 = 0x1921FB54443p-40L;
+constexpr long double kHalfPi2 = -0x173DCB3B39Ap-83L;
+constexpr long double kHalfPi3 = 0x145C06E0E69p-126L;
+constexpr long double kHalfPi4 = -0xD6FDB1F77598338Cp-191L;
+constexpr long double kTwoOverPi = 0xA2F9836E4E44152Ap-64L;
+// Below this, k < 2^22 and k times a 41-bit part is exact.
+constexpr double kCodyWaiteLimit = 0x1p22;
+
 // π/2 as an unevaluated sum of two long doubles, about 128 bits.
 constexpr long double kHalfPiHi = 0xC90FDAA22168C235p-63L;
 constexpr long double kHalfPiLo = -0xECE675D1FC8F8CBBp-129L;
@@ -81,23 +92,36 @@ Pair FastTwoSum(long double a, long double b) {
   return {s, b - (s - a)};
 }
 
-// a · b exactly (no overflow here): each factor is split into two 32-bit
-// halves whose products are exact.
-Pair TwoProduct(long double a, long double b) {
+// A long double as two halves of at most 32 significant bits each, whose
+// products are exact (Dekker's split).
+struct Halves {
+  long double hi, lo;
+};
+
+Halves SplitHalves(long double a) {
   constexpr long double kSplitter = 4294967297.0L;  // 2^32 + 1
-  const long double ta = kSplitter * a, tb = kSplitter * b;
-  const long double ah = ta - (ta - a), al = a - ah;
-  const long double bh = tb - (tb - b), bl = b - bh;
-  const long double p = a * b;
-  return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+  const long double t = kSplitter * a;
+  const long double hi = t - (t - a);
+  return {hi, a - hi};
 }
 
-// v / d for a small integer d, as a pair: the quotient's rounding error is
-// recovered from the exact product.
-Pair DivideBySmall(Pair v, long double d) {
-  const long double q = v.hi / d;
-  const Pair back = TwoProduct(q, d);
-  return {q, (((v.hi - back.hi) - back.lo) + v.lo) / d};
+// a · b exactly (no overflow here), from the factors and their halves.
+Pair TwoProduct(long double a, Halves ah, long double b, Halves bh) {
+  const long double p = a * b;
+  return {p, ((ah.hi * bh.hi - p) + ah.hi * bh.lo + ah.lo * bh.hi) + ah.lo * bh.lo};
+}
+
+Pair TwoProduct(long double a, long double b) {
+  return TwoProduct(a, SplitHalves(a), b, SplitHalves(b));
+}
+
+// v / d for a small integer d, given 1/d, as a pair: the quotient's
+// rounding error is recovered from the exact product (a multiplication by
+// the reciprocal is cheaper than a division and as good here).
+Pair DivideBySmall(Pair v, long double d, long double inverse) {
+  const long double q = v.hi * inverse;
+  const Pair back = TwoProduct(q, SplitHalves(q), d, Halves{d, 0.0L});
+  return {q, (((v.hi - back.hi) - back.lo) + v.lo) * inverse};
 }
 
 struct Reduced {
@@ -173,16 +197,36 @@ Reduced ReduceLarge(double x) {
   return {r, quadrant & 3u};
 }
 
+// x = k·π/2 + r for π/4 <= x < 2^22.
+Reduced ReduceModerate(double x) {
+  // k, the nearest integer to x·2/π (off by one only where x is within an
+  // ulp of an odd multiple of π/4: r is then a hair past π/4, still fine).
+  constexpr long double kRoundingShift = 0x1.8p63L;
+  const long double k = (x * kTwoOverPi + kRoundingShift) - kRoundingShift;
+  const long double a = x - k * kHalfPi1;  // exact: the product is, and so is the difference
+  Pair r = TwoSum(a, -(k * kHalfPi2));
+  const Pair b = TwoSum(r.hi, -(k * kHalfPi3));
+  r = FastTwoSum(b.hi, (b.lo + r.lo) - k * kHalfPi4);
+  return {r, static_cast<unsigned>(static_cast<long long>(k)) & 3u};
+}
+
 // sin r for |r| <= π/4: r - r³/6 + r⁵·Q(r²), the cube and its sixth as pairs.
+// (Sine and cosine stay two functions: together they need more than the
+// eight x87 registers, and the spills cost more than the shared square.)
 long double SinKernel(Pair r) {
   const long double z = r.hi * r.hi;
-  long double q = kInvFactorial[21];
-  for (int n = 19; n >= 5; n -= 2) q = (n % 4 == 1 ? kInvFactorial[n] : -kInvFactorial[n]) + z * q;
-  const long double tail = r.hi * (z * z) * q;
+  // 1/5! - z/7! + z²/9! - ... + z⁸/21!, in pairs of terms for a shorter chain.
+  const long double z2 = z * z, z4 = z2 * z2;
+  const long double p0 = kInvFactorial[5] - z * kInvFactorial[7];
+  const long double p1 = kInvFactorial[9] - z * kInvFactorial[11];
+  const long double p2 = kInvFactorial[13] - z * kInvFactorial[15];
+  const long double p3 = kInvFactorial[17] - z * kInvFactorial[19];
+  const long double q = (p0 + z2 * p1) + z4 * ((p2 + z2 * p3) + z4 * kInvFactorial[21]);
+  const long double tail = r.hi * z2 * q;
   const Pair square = TwoProduct(r.hi, r.hi);
   Pair cube = TwoProduct(r.hi, square.hi);
   cube.lo += r.hi * square.lo;
-  const Pair sixth = DivideBySmall(cube, 6.0L);
+  const Pair sixth = DivideBySmall(cube, 6.0L, kInvFactorial[3]);
   const Pair s = FastTwoSum(r.hi, -sixth.hi);
   // sin(hi + lo) = sin hi + lo·cos hi, and cos hi is 1 - hi²/2 to the bits
   // that a lo of a unit in hi's last place can reach.
@@ -195,12 +239,17 @@ long double CosKernel(Pair r) {
   Pair square = TwoProduct(r.hi, r.hi);
   square.lo += 2.0L * r.hi * r.lo;
   const long double z = square.hi;
-  long double q = kInvFactorial[20];
-  for (int n = 18; n >= 6; n -= 2) q = (n % 4 == 2 ? -kInvFactorial[n] : kInvFactorial[n]) + z * q;
-  const long double tail = z * z * z * q;
+  // -1/6! + z/8! - z²/10! + ... + z⁷/20!, in pairs of terms.
+  const long double z2 = z * z, z4 = z2 * z2;
+  const long double p0 = z * kInvFactorial[8] - kInvFactorial[6];
+  const long double p1 = z * kInvFactorial[12] - kInvFactorial[10];
+  const long double p2 = z * kInvFactorial[16] - kInvFactorial[14];
+  const long double p3 = z * kInvFactorial[20] - kInvFactorial[18];
+  const long double q = (p0 + z2 * p1) + z4 * (p2 + z2 * p3);
+  const long double tail = z2 * z * q;
   Pair fourth = TwoProduct(square.hi, square.hi);
   fourth.lo += 2.0L * square.hi * square.lo;
-  const Pair term4 = DivideBySmall(fourth, 24.0L);
+  const Pair term4 = DivideBySmall(fourth, 24.0L, kInvFactorial[4]);
   const Pair s1 = FastTwoSum(1.0L, -0.5L * square.hi);
   const Pair s2 = FastTwoSum(s1.hi, term4.hi);
   return s2.hi + (s1.lo + s2.lo - 0.5L * square.lo + term4.lo + tail);
@@ -216,7 +265,11 @@ ExtendedSinCos SinCosExtended(double radians) {
   const bool negative = std::signbit(radians);
   const double x = negative ? -radians : radians;
   Reduced red{{x, 0.0L}, 0};
-  if (x >= 0.78539816339744828) red = ReduceLarge(x);  // the double just below π/4
+  if (x >= kCodyWaiteLimit) {
+    red = ReduceLarge(x);
+  } else if (x >= 0.78539816339744828) {  // the double just below π/4
+    red = ReduceModerate(x);
+  }
   const long double s = SinKernel(red.r), c = CosKernel(red.r);
   ExtendedSinCos out{};
   switch (red.quadrant) {
