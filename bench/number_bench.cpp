@@ -89,8 +89,8 @@ void BM_FromChars(benchmark::State& state) {
 }
 
 void BM_TextToInt(benchmark::State& state) {
-  static const std::vector<std::string> texts = {"0", "1", "24", "-17", "255", "$1F", "16711680",
-                                                 "2147483647", "lc", "100"};
+  static const std::vector<std::string> texts = {"0",   "1",        "24",         "-17", "255",
+                                                 "$1F", "16711680", "2147483647", "lc",  "100"};
   for (auto _ : state) {
     for (const auto& t : texts) benchmark::DoNotOptimize(TextToInt(t));
   }

@@ -14,21 +14,29 @@ namespace {
 // is half-width katakana (single bytes 0xA0..0xDF), so texts exercise the
 // double-byte rules and not only ASCII.
 constexpr std::string_view kWords[] = {
-    "\x89\x7e",                          // 円
-    "\x95\xbd\x96\xca\x90\x7d",          // 平面図
-    "\x90\xa1\x96\x40",                  // 寸法
-    "\x92\xca\x82\xe8\x90\x63",          // 通り芯
-    "\x89\xef\x8b\x63\x8e\xba",          // 会議室
-    "\x83\x5c\x83\x74\x83\x40",          // ソファ
-    "\x95\x5c\x8e\xa6",                  // 表示
-    "\x8b\x40\x94\x5c",                  // 機能
-    "\x8a\x4b\x92\x69",                  // 階段
-    "\x82\x50\x8a\x4b",                  // １階
-    "\x91\x71\x8c\xc9",                  // 倉庫
-    "\xb1\xb2\xb3",                      // ｱｲｳ
-    "\x95\xc7\x90\x63",                  // 壁芯
-    "\x8f\x6b\x8e\xda",                  // 縮尺
-    "W=1200", "D-3", "GL+1500", "A", "X1", "1/100", "EV", "PS", "3,600",
+    "\x89\x7e",                  // 円
+    "\x95\xbd\x96\xca\x90\x7d",  // 平面図
+    "\x90\xa1\x96\x40",          // 寸法
+    "\x92\xca\x82\xe8\x90\x63",  // 通り芯
+    "\x89\xef\x8b\x63\x8e\xba",  // 会議室
+    "\x83\x5c\x83\x74\x83\x40",  // ソファ
+    "\x95\x5c\x8e\xa6",          // 表示
+    "\x8b\x40\x94\x5c",          // 機能
+    "\x8a\x4b\x92\x69",          // 階段
+    "\x82\x50\x8a\x4b",          // １階
+    "\x91\x71\x8c\xc9",          // 倉庫
+    "\xb1\xb2\xb3",              // ｱｲｳ
+    "\x95\xc7\x90\x63",          // 壁芯
+    "\x8f\x6b\x8e\xda",          // 縮尺
+    "W=1200",
+    "D-3",
+    "GL+1500",
+    "A",
+    "X1",
+    "1/100",
+    "EV",
+    "PS",
+    "3,600",
 };
 constexpr std::string_view kFullWidthSpace = "\x81\x40";
 constexpr std::string_view kFonts[] = {
@@ -37,9 +45,21 @@ constexpr std::string_view kFonts[] = {
     "Arial",
 };
 constexpr std::string_view kDirections[] = {
-    "1 0", "1 0", "1 0", "1 0", "1 0", "1 0", "1 0", "1 0", "0 1", "-1 0",
-    "0.866025403784439 0.5", "0.707106781186548 0.707106781186548",
-    "0.5 0.866025403784439", "0.965925826289068 0.258819045102521", "0 -1",
+    "1 0",
+    "1 0",
+    "1 0",
+    "1 0",
+    "1 0",
+    "1 0",
+    "1 0",
+    "1 0",
+    "0 1",
+    "-1 0",
+    "0.866025403784439 0.5",
+    "0.707106781186548 0.707106781186548",
+    "0.5 0.866025403784439",
+    "0.965925826289068 0.258819045102521",
+    "0 -1",
 };
 constexpr std::string_view kTextKeywords[] = {"cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
 constexpr long long kSolidColors[] = {255, 65280, 16711680, 8421504, 12632256, 0};
@@ -567,10 +587,30 @@ class Writer {
 
   // --- junk -----------------------------------------------------------------
   void BadNumber() {
-    static constexpr std::string_view kBad[] = {
-        "1,5", "1e", "$10", "--3", "1.2.3", "nan", "inf", "1e99999", "-1e99999", "1e-99999",
-        "0x1G", "\x82\x50\x82\x51", "+-1", ".", "-", "1e+", "0x", "$", "1 .5", "12a",
-        "99999999999999999999999999999999999", "1e308", "-1.7976931348623157e308", "4.9e-324"};
+    static constexpr std::string_view kBad[] = {"1,5",
+                                                "1e",
+                                                "$10",
+                                                "--3",
+                                                "1.2.3",
+                                                "nan",
+                                                "inf",
+                                                "1e99999",
+                                                "-1e99999",
+                                                "1e-99999",
+                                                "0x1G",
+                                                "\x82\x50\x82\x51",
+                                                "+-1",
+                                                ".",
+                                                "-",
+                                                "1e+",
+                                                "0x",
+                                                "$",
+                                                "1 .5",
+                                                "12a",
+                                                "99999999999999999999999999999999999",
+                                                "1e308",
+                                                "-1.7976931348623157e308",
+                                                "4.9e-324"};
     out_ += dice_.Pick(kBad);
   }
   void NumberOrJunk() {
@@ -583,7 +623,7 @@ class Writer {
   void Junk() {
     switch (dice_.Below(24)) {
       case 0: {  // a keyword with a field count no row takes
-        static constexpr std::string_view kKeys[] = {"ci", "sl", "hs", "pt", "sc", "se", "so",
+        static constexpr std::string_view kKeys[] = {"ci", "sl",  "hs", "pt", "sc", "se", "so",
                                                      "sg", "hcw", "hn", "BL", "ch", "cs", "hzs"};
         out_ += dice_.Pick(kKeys);
         const long long n = dice_.Range(0, 12);
@@ -642,18 +682,22 @@ class Writer {
         out_ += dice_.PerMille(500) ? "\n" : "\r\r\n";
         break;
       case 7: {  // tabs, quotes and equals signs in odd places
-        static constexpr std::string_view kOdd[] = {"\t1\t2\t3\t4", "1 2 \"3 4", "a=b 1 2 3",
-                                                    "\"\"\"", "ci\t0\t0\t5", "= = = =",
-                                                    "1 2 3 4 ", " 1  2  3  4"};
+        static constexpr std::string_view kOdd[] = {
+            "\t1\t2\t3\t4", "1 2 \"3 4", "a=b 1 2 3", "\"\"\"",
+            "ci\t0\t0\t5",  "= = = =",   "1 2 3 4 ",  " 1  2  3  4"};
         Line(dice_.Pick(kOdd));
         break;
       }
       case 8: {  // attribute lines with odd values
         static constexpr std::string_view kAttr[] = {
-            "lgZ",   "lg",   "ly10", "lc10",  "lc10 x", "cc12",  "cc",    "cn0 1 2", "cn99",
-            "cn-1",  "hp0 1 2", "hp100 1 2", "hp5-ln 1 2", "hpx 1 2", "hhpx", "hhp12ci",
-            "z9",    "pn",   "lt-5", "lw40000", "lw-1", "cn$", "cn\"$", "lgn", "lyn\"",
-            "lc$FFFFFFFF", "lt0x7FFFFFFF", "lc-2147483648", "lw2147483648", "bz"};
+            "lgZ",          "lg",          "ly10",         "lc10",
+            "lc10 x",       "cc12",        "cc",           "cn0 1 2",
+            "cn99",         "cn-1",        "hp0 1 2",      "hp100 1 2",
+            "hp5-ln 1 2",   "hpx 1 2",     "hhpx",         "hhp12ci",
+            "z9",           "pn",          "lt-5",         "lw40000",
+            "lw-1",         "cn$",         "cn\"$",        "lgn",
+            "lyn\"",        "lc$FFFFFFFF", "lt0x7FFFFFFF", "lc-2147483648",
+            "lw2147483648", "bz"};
         Line(dice_.Pick(kAttr));
         break;
       }
@@ -663,9 +707,15 @@ class Writer {
         break;
       case 10: {  // extreme numbers
         static constexpr std::string_view kHuge[] = {
-            "1e308 1e308 -1e308 -1e308", "1e-320 0 0 1e-320", "ci 0 0 1e-9",
-            "ci 0 0 10 0 90 0 0", "se 0 0 5 1 0 0 0 7", "sl 0 0 0 0 0 0 0 0",
-            "sl 0 0 1e-11 0 5 5", "pt 1 2 0 5 12", "so 0 0 5 1 0 0 1 5",
+            "1e308 1e308 -1e308 -1e308",
+            "1e-320 0 0 1e-320",
+            "ci 0 0 1e-9",
+            "ci 0 0 10 0 90 0 0",
+            "se 0 0 5 1 0 0 0 7",
+            "sl 0 0 0 0 0 0 0 0",
+            "sl 0 0 1e-11 0 5 5",
+            "pt 1 2 0 5 12",
+            "so 0 0 5 1 0 0 1 5",
             "1.7976931348623157e308 0 -1.7976931348623157e308 0"};
         Line(dice_.Pick(kHuge));
         break;

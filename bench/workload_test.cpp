@@ -60,8 +60,8 @@ TEST(Workload, ConversionHoldsExactlyTheAskedCounts) {
   struct Case {
     long long circles, arcs, solids;
   };
-  for (const Case c : {Case{0, 0, 0}, Case{1, 0, 0}, Case{0, 7, 0}, Case{0, 0, 3},
-                       Case{1000, 500, 100}}) {
+  for (const Case c :
+       {Case{0, 0, 0}, Case{1, 0, 0}, Case{0, 7, 0}, Case{0, 0, 3}, Case{1000, 500, 100}}) {
     SCOPED_TRACE(testing::Message() << c.circles << "/" << c.arcs << "/" << c.solids);
     const Store s = Read(GenerateConversion(3, c.circles, c.arcs, c.solids));
     EXPECT_EQ(static_cast<long long>(s.circles.size()), c.circles);
@@ -77,14 +77,11 @@ TEST(Workload, RealisticHasEveryKindAndExactFigureCount) {
   const Store s = Read(bytes);
   EXPECT_EQ(static_cast<long long>(s.order.size()), figures);
   const std::pair<const char*, std::size_t> tables[] = {
-      {"lines", s.lines.size()},     {"circles", s.circles.size()},
-      {"arcs", s.arcs.size()},       {"texts", s.texts.size()},
-      {"points", s.points.size()},   {"pointExs", s.pointExs.size()},
-      {"msgs", s.msgs.size()},       {"blocks", s.blocks.size()},
-      {"solid2s", s.solid2s.size()}, {"solid3s", s.solid3s.size()},
-      {"solid4s", s.solid4s.size()}, {"scs", s.scs.size()},
-      {"ses", s.ses.size()},         {"sos", s.sos.size()},
-      {"sgs", s.sgs.size()}};
+      {"lines", s.lines.size()},     {"circles", s.circles.size()}, {"arcs", s.arcs.size()},
+      {"texts", s.texts.size()},     {"points", s.points.size()},   {"pointExs", s.pointExs.size()},
+      {"msgs", s.msgs.size()},       {"blocks", s.blocks.size()},   {"solid2s", s.solid2s.size()},
+      {"solid3s", s.solid3s.size()}, {"solid4s", s.solid4s.size()}, {"scs", s.scs.size()},
+      {"ses", s.ses.size()},         {"sos", s.sos.size()},         {"sgs", s.sgs.size()}};
   for (const auto& [name, count] : tables) EXPECT_GT(count, 0u) << name;
   EXPECT_GT(s.lines.size(), static_cast<std::size_t>(figures / 2)) << "lines are the bulk";
   EXPECT_GT(s.cur.plCounter, 0) << "polylines";

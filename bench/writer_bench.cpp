@@ -65,8 +65,7 @@ void BM_OutputPassConverted(benchmark::State& state) { Pass(state, ConvertedStor
 void BM_OutputPassRealistic(benchmark::State& state) { Pass(state, RealisticStore()); }
 
 void BM_Convert(benchmark::State& state) {
-  static const std::unique_ptr<Store> source =
-      ReadStore(GenerateConversion(2, 20000, 10000, 2000));
+  static const std::unique_ptr<Store> source = ReadStore(GenerateConversion(2, 20000, 10000, 2000));
   std::size_t made = 0;
   for (auto _ : state) {
     state.PauseTiming();

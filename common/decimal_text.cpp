@@ -32,8 +32,8 @@ struct BigInt {
 
   void MultiplyByPowerOfTen(long long n) {
     for (; n >= 9; n -= 9) MultiplyAdd(1000000000u, 0);
-    static constexpr std::uint32_t kSmall[9] = {1, 10, 100, 1000, 10000, 100000,
-                                                1000000, 10000000, 100000000};
+    static constexpr std::uint32_t kSmall[9] = {1,      10,      100,      1000,     10000,
+                                                100000, 1000000, 10000000, 100000000};
     if (n > 0) MultiplyAdd(kSmall[n], 0);
   }
 
@@ -166,7 +166,8 @@ double Convert(std::string_view digits, long long exponent) {
   // value = (q + sticky) · 2^-shift with q in [2^63, 2^64): 2^e2 <= value.
   const long long e2 = 63 - shift;
   if (e2 > 1023) return std::numeric_limits<double>::infinity();
-  const long long keep = e2 >= -1022 ? 53 : 53 - (-1022 - e2);  // significant bits a double has there
+  const long long keep =
+      e2 >= -1022 ? 53 : 53 - (-1022 - e2);  // significant bits a double has there
   if (keep < 0) return 0.0;
   if (keep == 0) return (q > (std::uint64_t{1} << 63) || sticky) ? FromBits(1) : 0.0;
   const int drop = static_cast<int>(64 - keep);

@@ -248,7 +248,8 @@ double TextToFloat(std::string_view text) {
   if (kShortDecimalRoad && ReadShortDecimal(number, end, value)) return negative ? -value : value;
   // A magnitude beyond the double range reads as 0, like any other text that
   // does not convert; a value below the smallest double is 0 anyway.
-  if (!DecimalTextToDouble(std::string_view(number, static_cast<std::size_t>(end - number)), value)) {
+  if (!DecimalTextToDouble(std::string_view(number, static_cast<std::size_t>(end - number)),
+                           value)) {
     return 0.0;
   }
   return negative ? -value : value;

@@ -54,7 +54,8 @@ template <typename String, typename View>
 String WithDatExtension(View path) {
   const PathCuts cuts = FindCuts(path);
   String out(path.substr(0, cuts.dot == View::npos ? path.size() : cuts.dot));
-  for (char c : std::string_view(".dat")) out.push_back(static_cast<typename String::value_type>(c));
+  for (char c : std::string_view(".dat"))
+    out.push_back(static_cast<typename String::value_type>(c));
   return out;
 }
 

@@ -46,12 +46,9 @@ class FieldSplitter {
   // False when the line holds nothing and is to be ignored.
   bool Split(std::string_view line, FieldList& out) {
     switch (SplitPlainLine(line, out)) {
-      case PlainSplit::kFields:
-        return true;
-      case PlainSplit::kEmpty:
-        return false;
-      case PlainSplit::kNotPlain:
-        break;
+      case PlainSplit::kFields: return true;
+      case PlainSplit::kEmpty: return false;
+      case PlainSplit::kNotPlain: break;
     }
     return SplitAnyLine(line, out);
   }

@@ -46,7 +46,8 @@ bool CloseFile(FilePtr& f) {
 bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (InjectedFault()) return false;
 #ifdef _WIN32
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  return MoveFileExW(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 #else
   std::error_code ec;
   std::filesystem::rename(from, to, ec);

@@ -108,8 +108,8 @@ char* WriteDigits(char* p, bool negative, const Digits& x) {
 // Digits of |value| correctly rounded to 15 significant digits.
 void ExactDigits(double magnitude, Digits& x) {
   char text[40];
-  const auto r = std::to_chars(text, text + sizeof text, magnitude,
-                               std::chars_format::scientific, 14);
+  const auto r =
+      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, 14);
   ReadScientific(text, r.ptr, x);
   DropTrailingZeros(x);
 }
@@ -187,7 +187,7 @@ inline std::uint64_t EightDigits(std::uint32_t v) {
 // room) and returns how many of them are trailing zeros.
 inline int WriteFifteen(char* p, std::uint64_t k) {
   const std::uint64_t high = EightDigits(static_cast<std::uint32_t>(k / 100000000)) >> 8;  // 7
-  const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(k % 100000000));       // 8
+  const std::uint64_t low = EightDigits(static_cast<std::uint32_t>(k % 100000000));        // 8
   const std::uint64_t highText = high | 0x0030303030303030ULL;
   const std::uint64_t lowText = low | 0x3030303030303030ULL;
   if constexpr (std::endian::native == std::endian::little) {

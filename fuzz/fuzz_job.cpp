@@ -65,9 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t n = ClampDivisionCount(TextToInt(state.edit1));
   const std::size_t circles = s.circles.size(), arcs = s.arcs.size(), ses = s.ses.size();
   const std::size_t lines = s.lines.size(), solid2s = s.solid2s.size();
-  const std::int64_t converted = static_cast<std::int64_t>((state.checkCircle ? circles : 0) +
-                                                           (state.checkArc ? arcs : 0) +
-                                                           (state.checkSolid ? ses : 0));
+  const std::int64_t converted =
+      static_cast<std::int64_t>((state.checkCircle ? circles : 0) + (state.checkArc ? arcs : 0) +
+                                (state.checkSolid ? ses : 0));
   if (converted * n > kSegmentBudget) return 0;
 
   FakeUi ui;

@@ -154,17 +154,13 @@ void CheckFloat(std::string_view t) {
   const ReferenceFloat want = ReadReferenceFloat(t);
   bool ok = false;
   switch (want.kind) {
-    case FloatClass::kReject:
-      ok = got == 0;
-      break;
+    case FloatClass::kReject: ok = got == 0; break;
     case FloatClass::kOverflow:
       // 0 by the routine's policy; right at the edge of the range an
       // extended reading may round to the largest double instead.
       ok = got == 0 || (want.order == 309 && std::isfinite(got) && std::fabs(got) >= 1.79e308);
       break;
-    case FloatClass::kUnderflow:
-      ok = std::fabs(got) <= DBL_MIN;
-      break;
+    case FloatClass::kUnderflow: ok = std::fabs(got) <= DBL_MIN; break;
     case FloatClass::kValue: {
       const double diff = std::fabs(got - want.value);
       const double magnitude = std::fabs(want.value);

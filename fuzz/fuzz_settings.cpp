@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ParseSettings(again, text);
   fuzz::Require(again.FormLeft == form.FormLeft && again.FormTop == form.FormTop &&
                     again.DivisionCount == form.DivisionCount &&
-                    again.TargetCircle == form.TargetCircle &&
-                    again.TargetArc == form.TargetArc && again.TargetSolid == form.TargetSolid,
+                    again.TargetCircle == form.TargetCircle && again.TargetArc == form.TargetArc &&
+                    again.TargetSolid == form.TargetSolid,
                 "written settings read back as other values");
   fuzz::Require(FormatSettings(again) == text, "writing the read-back settings changed them");
   return 0;

@@ -8,7 +8,7 @@ namespace {
 // Japanese Windows has the first; English Windows the second; Wine and the
 // fontconfig world usually one of the rest.
 constexpr std::array<const wchar_t*, 8> kFaces{
-    L"ＭＳ ゴシック", L"MS Gothic",   L"IPAゴシック",           L"IPAGothic",
+    L"ＭＳ ゴシック", L"MS Gothic", L"IPAゴシック",           L"IPAGothic",
     L"Takao Gothic",  L"VL Gothic", L"Noto Sans Mono CJK JP", L"Noto Sans CJK JP",
 };
 

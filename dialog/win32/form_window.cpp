@@ -82,9 +82,11 @@ FormWindow::~FormWindow() {
 
 int FormWindow::Run() {
   iconSmall_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_Q527), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  iconLarge_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_Q527), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  iconLarge_ =
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_Q527), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
   font_ = CreateDialogFont(kFontHeight);
   label1Font_ = CreateDialogFont(kLabel1FontHeight);
   formBrush_ = CreateSolidBrush(kFormColor);
@@ -129,8 +131,9 @@ bool FormWindow::CreateOwner() {
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   wc.lpszClassName = kOwnerClass;
   if (!RegisterClassExW(&wc)) return false;
-  owner_ = CreateWindowExW(0, kOwnerClass, kAppTitle, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0,
-                           0, nullptr, nullptr, instance_, this);
+  owner_ = CreateWindowExW(0, kOwnerClass, kAppTitle,
+                           WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0, nullptr,
+                           nullptr, instance_, this);
   if (!owner_) return false;
   ShowWindow(owner_, SW_SHOWNOACTIVATE);
   return true;
@@ -149,15 +152,15 @@ bool FormWindow::CreateDialogWindow() {
     t.push_back(HIWORD(v));
   };
   dword(style);
-  dword(0);                // extended style
-  t.push_back(0);          // no controls in the template
+  dword(0);                                    // extended style
+  t.push_back(0);                              // no controls in the template
   for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy: set in pixels later
-  t.push_back(0);          // no menu
-  t.push_back(0);          // the dialog class
+  t.push_back(0);                              // no menu
+  t.push_back(0);                              // the dialog class
   for (const wchar_t* p = kDialogCaption; *p; ++p) t.push_back(static_cast<WORD>(*p));
   t.push_back(0);
-  dialog_ = CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), owner_, DialogProc,
-                                       reinterpret_cast<LPARAM>(this));
+  dialog_ = CreateDialogIndirectParamW(instance_, reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
+                                       owner_, DialogProc, reinterpret_cast<LPARAM>(this));
   return dialog_ != nullptr;
 }
 
@@ -173,11 +176,12 @@ void FormWindow::CreateControls() {
   // Child windows join at the bottom of the z-order, so creating them in
   // table order makes the table order the tab order.
   for (const ControlSpec& c : kControls) {
-    HWND h = CreateWindowExW(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, c.left, c.top,
-                             c.width, c.height, dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                             instance_, nullptr);
+    HWND h = CreateWindowExW(
+        c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, c.left, c.top, c.width,
+        c.height, dialog_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
     controls_[static_cast<int>(c.ctl)] = h;
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(c.ctl == Ctl::Label1 ? label1Font_ : font_), FALSE);
+    SendMessageW(h, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(c.ctl == Ctl::Label1 ? label1Font_ : font_), FALSE);
   }
   HWND edit1 = Control(Ctl::Edit1);
   SendMessageW(edit1, EM_LIMITTEXT, 3, 0);
@@ -198,12 +202,12 @@ INT_PTR CALLBACK FormWindow::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM
 
 INT_PTR FormWindow::HandleDialog(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(formBrush_);
+    case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(formBrush_);
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
-      return reinterpret_cast<INT_PTR>(ControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
+      return reinterpret_cast<INT_PTR>(
+          ControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
     case WM_COMMAND:
       // Enter arrives as IDOK, Esc and the close box (through WM_CLOSE) as
       // IDCANCEL: every way out goes through Button2Click or Button1Click.
@@ -226,9 +230,7 @@ INT_PTR FormWindow::HandleDialog(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
-    case kCloseNow:
-      CloseOnce();
-      return TRUE;
+    case kCloseNow: CloseOnce(); return TRUE;
     case WM_ENDSESSION:
       if (wp) CloseOnce();
       return TRUE;
@@ -242,8 +244,7 @@ INT_PTR FormWindow::HandleDialog(UINT msg, WPARAM wp, LPARAM lp) {
       dialog_ = nullptr;
       PostQuitMessage(0);
       return TRUE;
-    default:
-      break;
+    default: break;
   }
   (void)lp;
   return FALSE;
@@ -275,9 +276,12 @@ DialogState FormWindow::ReadDialog() const {
   s.top = r.top;
   HWND edit1 = Control(Ctl::Edit1);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit1)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(edit1, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(edit1, text.data(), static_cast<int>(text.size()))));
   s.edit1 = NarrowToUtf8(text);
-  auto checked = [this](Ctl c) { return SendMessageW(Control(c), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  auto checked = [this](Ctl c) {
+    return SendMessageW(Control(c), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  };
   s.checkCircle = checked(Ctl::CheckBox1);
   s.checkArc = checked(Ctl::CheckBox2);
   s.checkSolid = checked(Ctl::CheckBox3);
@@ -307,7 +311,9 @@ void FormWindow::MoveTo(std::int32_t left, std::int32_t top) {
   SetWindowPos(dialog_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FormWindow::SetEdit1(std::string_view text) { SetWindowTextW(Control(Ctl::Edit1), WidenUtf8(text).c_str()); }
+void FormWindow::SetEdit1(std::string_view text) {
+  SetWindowTextW(Control(Ctl::Edit1), WidenUtf8(text).c_str());
+}
 
 void FormWindow::SetChecks(bool circle, bool arc, bool solid) {
   SendMessageW(Control(Ctl::CheckBox1), BM_SETCHECK, circle ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -353,8 +359,7 @@ LRESULT CALLBACK FormWindow::OwnerProc(HWND owner, UINT msg, WPARAM wp, LPARAM l
         if (popup && popup != owner && IsWindowEnabled(popup)) SetActiveWindow(popup);
       }
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(owner, msg, wp, lp);
 }

@@ -22,7 +22,22 @@ constexpr COLORREF kLabelA1Color = RGB(231, 231, 231);
 constexpr int kFontHeight = 13;
 constexpr int kLabel1FontHeight = 19;
 
-enum class Ctl { Label1, GroupBox1, CheckBox1, CheckBox2, CheckBox3, Label2, Edit1, Memo1, Button1, Button2, LabelA1, Count };
+// clang-format off: one name each, in creation order
+enum class Ctl {
+  Label1,
+  GroupBox1,
+  CheckBox1,
+  CheckBox2,
+  CheckBox3,
+  Label2,
+  Edit1,
+  Memo1,
+  Button1,
+  Button2,
+  LabelA1,
+  Count
+};
+// clang-format on
 constexpr int kControlCount = static_cast<int>(Ctl::Count);
 
 struct ControlSpec {
@@ -60,22 +75,30 @@ constexpr wchar_t kMemo1Text[] =
 constexpr int kGroupLeft = 8;
 constexpr int kGroupTop = 40;
 
+// clang-format off: one control a row, as the layout table reads
 constexpr std::array<ControlSpec, kControlCount> kControls{{
     {Ctl::Label1, 1001, L"STATIC", L"◆円円弧を内接多角形に変換します◆", 0, 0, 467, 33,
      SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0},
-    {Ctl::GroupBox1, 1002, L"BUTTON", L"対象図形(&E)", kGroupLeft, kGroupTop, 169, 113, BS_GROUPBOX | WS_GROUP, 0},
-    {Ctl::CheckBox1, 1003, L"BUTTON", L"円", kGroupLeft + 8, kGroupTop + 24, 57, 17, BS_AUTOCHECKBOX | WS_TABSTOP, 0},
-    {Ctl::CheckBox2, 1004, L"BUTTON", L"円弧・楕円・楕円弧", kGroupLeft + 8, kGroupTop + 52, 153, 17,
+    {Ctl::GroupBox1, 1002, L"BUTTON", L"対象図形(&E)", kGroupLeft, kGroupTop, 169, 113,
+     BS_GROUPBOX | WS_GROUP, 0},
+    {Ctl::CheckBox1, 1003, L"BUTTON", L"円", kGroupLeft + 8, kGroupTop + 24, 57, 17,
      BS_AUTOCHECKBOX | WS_TABSTOP, 0},
+    {Ctl::CheckBox2, 1004, L"BUTTON", L"円弧・楕円・楕円弧", kGroupLeft + 8, kGroupTop + 52, 153,
+     17, BS_AUTOCHECKBOX | WS_TABSTOP, 0},
     {Ctl::CheckBox3, 1005, L"BUTTON", L"円周ソリッド", kGroupLeft + 8, kGroupTop + 80, 145, 17,
      BS_AUTOCHECKBOX | WS_TABSTOP, 0},
-    {Ctl::Label2, 1006, L"STATIC", L"分割数：", 184, 108, 56, 13, SS_LEFT | SS_NOPREFIX | WS_GROUP, 0},
-    {Ctl::Edit1, 1007, L"EDIT", L"24", 216, 128, 57, 21, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
-     WS_EX_CLIENTEDGE},
+    {Ctl::Label2, 1006, L"STATIC", L"分割数：", 184, 108, 56, 13, SS_LEFT | SS_NOPREFIX | WS_GROUP,
+     0},
+    {Ctl::Edit1, 1007, L"EDIT", L"24", 216, 128, 57, 21,
+     ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE},
     {Ctl::Memo1, 1008, L"EDIT", kMemo1Text, 288, 40, 177, 113,
      ES_LEFT | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_GROUP,
      WS_EX_CLIENTEDGE},
-    {Ctl::Button1, IDOK, L"BUTTON", L"ＯＫ(&Y)", 72, 168, 121, 25, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
-    {Ctl::Button2, IDCANCEL, L"BUTTON", L"キャンセル(&N)", 264, 168, 121, 25, BS_PUSHBUTTON | WS_TABSTOP, 0},
-    {Ctl::LabelA1, 1011, L"STATIC", L"　", 0, 200, 467, 24, SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | WS_GROUP, 0},
+    {Ctl::Button1, IDOK, L"BUTTON", L"ＯＫ(&Y)", 72, 168, 121, 25,
+     BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0},
+    {Ctl::Button2, IDCANCEL, L"BUTTON", L"キャンセル(&N)", 264, 168, 121, 25,
+     BS_PUSHBUTTON | WS_TABSTOP, 0},
+    {Ctl::LabelA1, 1011, L"STATIC", L"　", 0, 200, 467, 24,
+     SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | WS_GROUP, 0},
 }};
+// clang-format on

@@ -70,8 +70,9 @@ struct Measure {
     ++angles;
   }
   void Report(const char* what) const {
-    std::printf("%-34s %9lld angles: largest error %.4f ulp (at %.17g); C library %.4f ulp (at %.17g)\n",
-                what, angles, ours.ulps, ours.angle, library.ulps, library.angle);
+    std::printf(
+        "%-34s %9lld angles: largest error %.4f ulp (at %.17g); C library %.4f ulp (at %.17g)\n",
+        what, angles, ours.ulps, ours.angle, library.ulps, library.angle);
   }
 };
 
@@ -140,9 +141,13 @@ TEST(ExtendedTrig, AnglesClosestToMultiplesOfHalfPi) {
     near.Check(std::nextafter(a, 0.0));
     near.Check(-std::nextafter(a, 1e300));
   }
-  const double hard[] = {std::ldexp(6381956970095103.0, 797), std::ldexp(5319372648903203.0, 33),
-                         std::ldexp(6411027962775774.0, -48), 1.5707963267948966,
-                         3.1415926535897931, 1e22, 1.7976931348623157e308};
+  const double hard[] = {std::ldexp(6381956970095103.0, 797),
+                         std::ldexp(5319372648903203.0, 33),
+                         std::ldexp(6411027962775774.0, -48),
+                         1.5707963267948966,
+                         3.1415926535897931,
+                         1e22,
+                         1.7976931348623157e308};
   for (const double a : hard) near.Check(a);
   near.Report("nearest to k*pi/2");
   EXPECT_LE(near.ours.ulps, kMaxUlps) << "at " << near.ours.angle;

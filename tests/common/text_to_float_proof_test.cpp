@@ -34,7 +34,8 @@ double Reference(std::string_view text) {
   if (p == end || !((*p >= '0' && *p <= '9') || *p == '.')) return 0.0;
   double value = 0.0;
 #if defined(_WIN32)
-  if (!DecimalTextToDouble(std::string_view(p, static_cast<std::size_t>(end - p)), value)) return 0.0;
+  if (!DecimalTextToDouble(std::string_view(p, static_cast<std::size_t>(end - p)), value))
+    return 0.0;
 #else
   const auto r = std::from_chars(p, end, value, std::chars_format::general);
   if (r.ec != std::errc() || r.ptr != end || !std::isfinite(value)) return 0.0;
@@ -83,13 +84,15 @@ class DecimalSource {
     std::string d;
     switch (Below(6)) {
       case 0: d = std::to_string(rng_() >> (11 + Below(2))); break;  // around 2^53
-      case 1: d = std::string(Below(4), '0') + Digits(1 + Below(22)) + std::string(Below(6), '0'); break;
+      case 1:
+        d = std::string(Below(4), '0') + Digits(1 + Below(22)) + std::string(Below(6), '0');
+        break;
       default: d = Digits(1 + Below(17)); break;  // drawing numbers: up to 17 digits
     }
     switch (Below(5)) {
-      case 0: return d;                                   // an integer
-      case 1: return d + ".";                             // "12."
-      case 2: return "." + d;                             // ".5"
+      case 0: return d;                                      // an integer
+      case 1: return d + ".";                                // "12."
+      case 2: return "." + d;                                // ".5"
       case 3: return "0." + std::string(Below(8), '0') + d;  // small values
       default: {
         const std::size_t at = Below(static_cast<unsigned>(d.size()) + 1);
@@ -113,7 +116,9 @@ class DecimalSource {
     const std::size_t at = Below(static_cast<unsigned>(t.size()) + 1);
     switch (Below(3)) {
       case 0: t.insert(at, 1, kBytes[Below(sizeof kBytes)]); break;
-      case 1: if (at < t.size()) t.erase(at, 1); break;
+      case 1:
+        if (at < t.size()) t.erase(at, 1);
+        break;
       default: t = t.substr(0, at); break;
     }
   }
@@ -139,16 +144,36 @@ TEST(TextToFloatProof, EveryTextReadsAsFromCharsReadsIt) {
 // The edges of the short road, each next to its neighbour across the edge.
 TEST(TextToFloatProof, EdgesOfTheShortRoad) {
   const char* const cases[] = {
-      "9007199254740992",       "9007199254740993",      "9007199254740991.5",
-      "1e22",                   "1e23",                  "1e-22",
-      "1e-23",                  "4.5e-22",               "123456789012345e-22",
-      "9999999999999999999",    "99999999999999999999",  "0.0000000000000000000000001",
-      "0e99999",                "0e9999",                "00000000000000000000000001",
-      "1.",                     ".5",                    "1.e5",
-      ".e5",                    "1e",                    "1e+",
-      "-.0",                    "+0",                    "1234.56789012345",
-      "0.1",                    "0.30000000000000004",   "179769313486231570000e288",
-      "2.2250738585072014e-308", "4.9e-324",             "1e400",
+      "9007199254740992",
+      "9007199254740993",
+      "9007199254740991.5",
+      "1e22",
+      "1e23",
+      "1e-22",
+      "1e-23",
+      "4.5e-22",
+      "123456789012345e-22",
+      "9999999999999999999",
+      "99999999999999999999",
+      "0.0000000000000000000000001",
+      "0e99999",
+      "0e9999",
+      "00000000000000000000000001",
+      "1.",
+      ".5",
+      "1.e5",
+      ".e5",
+      "1e",
+      "1e+",
+      "-.0",
+      "+0",
+      "1234.56789012345",
+      "0.1",
+      "0.30000000000000004",
+      "179769313486231570000e288",
+      "2.2250738585072014e-308",
+      "4.9e-324",
+      "1e400",
   };
   for (const char* c : cases) {
     EXPECT_EQ(Bits(TextToFloat(c)), Bits(Reference(c))) << '"' << c << '"';

@@ -59,7 +59,9 @@ TEST(SettingsParse, ReadsTheLenientForms) {
       {"two lines only", "10\r\n20\r\n", {10, 20, 3, false, false, false}},
       {"empty file", "", {0, 0, 3, false, false, false}},
       {"hexadecimal and trailing blank", "$10\n7 \n$1F\n1\n1\n1\n", {16, 0, 31, true, true, true}},
-      {"position not clamped", "-30000\n99999\n24\n0\n0\n0\n", {-30000, 99999, 24, false, false, false}},
+      {"position not clamped",
+       "-30000\n99999\n24\n0\n0\n0\n",
+       {-30000, 99999, 24, false, false, false}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -75,16 +77,12 @@ TEST(SettingsParse, ReadsTheAcceptedTruthTexts) {
     bool want;
   };
   const Case cases[] = {
-      {"on", true},
-      {" on ", true},
-      {"T", true},
-      {"\x82\x50", true},  // full-width digit one
-      {"\x81\x9B", true},  // white circle
-      {"\x90\x5E", true},  // "true" kanji
-      {"\x90\xB3", true},  // "correct" kanji
-      {"\x82\x73", false},  // full-width letter T
-      {"YES", false},
-      {"2", false},
+      {"on", true},        {" on ", true}, {"T", true}, {"\x82\x50", true},  // full-width digit one
+      {"\x81\x9B", true},                                                    // white circle
+      {"\x90\x5E", true},                                                    // "true" kanji
+      {"\x90\xB3", true},                                                    // "correct" kanji
+      {"\x82\x73", false},                                                   // full-width letter T
+      {"YES", false},      {"2", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line4);

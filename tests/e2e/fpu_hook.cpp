@@ -5,7 +5,8 @@
 // conversion that OK runs next.
 #include <windows.h>
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK FpuHookProc(int code, WPARAM wParam, LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    FpuHookProc(int code, WPARAM wParam, LPARAM lParam) {
   unsigned short word = 0x0A7F;
   __asm__ volatile("fldcw %0" : : "m"(word));
   return CallNextHookEx(nullptr, code, wParam, lParam);

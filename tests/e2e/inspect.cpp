@@ -64,16 +64,18 @@ struct Named {
   const char* name;
 };
 constexpr Named kNames[] = {
-    {1001, "Label1"}, {1002, "GroupBox1"}, {1003, "CheckBox1"}, {1004, "CheckBox2"},
-    {1005, "CheckBox3"}, {1006, "Label2"}, {1007, "Edit1"},     {1008, "Memo1"},
-    {IDOK, "Button1"},  {IDCANCEL, "Button2"}, {1011, "LabelA1"},
+    {1001, "Label1"},    {1002, "GroupBox1"},   {1003, "CheckBox1"}, {1004, "CheckBox2"},
+    {1005, "CheckBox3"}, {1006, "Label2"},      {1007, "Edit1"},     {1008, "Memo1"},
+    {IDOK, "Button1"},   {IDCANCEL, "Button2"}, {1011, "LabelA1"},
 };
 
 std::string Utf8(const std::wstring& w) {
   if (w.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr,
+                              nullptr);
   std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                      nullptr);
   return s;
 }
 
@@ -89,7 +91,8 @@ std::wstring Wide(const std::string& s) {
 void Out(const std::string& line) {
   std::string s = line + "\n";
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written,
+            nullptr);
 }
 
 bool g_escHeld = false;
@@ -98,8 +101,8 @@ HWND g_sink = nullptr;
 
 void TakeForeground() {
   if (!g_sink) {
-    g_sink = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"q527-inspect", WS_POPUP | WS_VISIBLE, -50, -50, 1, 1,
-                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    g_sink = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"q527-inspect", WS_POPUP | WS_VISIBLE,
+                             -50, -50, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   }
   SetForegroundWindow(g_sink);
   SetFocus(g_sink);
@@ -121,7 +124,8 @@ void EscapeInput(bool down) {
   if (g_escHeld) EscapeInput(false);  // a held key would outlive this test
   std::string s = "q527-inspect: " + why + "\n";
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), s.data(), static_cast<DWORD>(s.size()), &written,
+            nullptr);
   ExitProcess(2);
 }
 
@@ -145,7 +149,8 @@ LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   // A zero return with no error is a handled message that returned zero on
   // some systems; only a timeout or a hung window is a failure.
   if (!SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 10000, &result) && GetLastError() != 0)
-    Fail("no answer to message " + std::to_string(msg) + ", error " + std::to_string(GetLastError()));
+    Fail("no answer to message " + std::to_string(msg) + ", error " +
+         std::to_string(GetLastError()));
   return static_cast<LRESULT>(result);
 }
 
@@ -175,7 +180,8 @@ bool g_hiddenToo = false;  // minimised with its owner, the dialog is hidden
 BOOL CALLBACK MatchDialog(HWND h, LPARAM found) {
   wchar_t text[64]{};
   GetWindowTextW(h, text, 64);
-  if (ClassOf(h) == L"#32770" && std::wstring(text) == kCaption && (g_hiddenToo || IsWindowVisible(h))) {
+  if (ClassOf(h) == L"#32770" && std::wstring(text) == kCaption &&
+      (g_hiddenToo || IsWindowVisible(h))) {
     *reinterpret_cast<HWND*>(found) = h;
     return FALSE;
   }
@@ -208,7 +214,8 @@ HWND Focused() {
   HWND d = Dialog();
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  if (GetGUIThreadInfo(GetWindowThreadProcessId(d, nullptr), &info) && info.hwndFocus) return info.hwndFocus;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(d, nullptr), &info) && info.hwndFocus)
+    return info.hwndFocus;
   return d;
 }
 
@@ -243,7 +250,10 @@ std::string Flags(HWND h) {
     if (style & ES_AUTOHSCROLL) f.push_back("autohscroll");
   } else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
     const LONG type = style & SS_TYPEMASK;
-    f.push_back(type == SS_CENTER ? "center" : type == SS_RIGHT ? "right" : type == SS_LEFT ? "left" : "other");
+    f.push_back(type == SS_CENTER  ? "center"
+                : type == SS_RIGHT ? "right"
+                : type == SS_LEFT  ? "left"
+                                   : "other");
     if (style & SS_CENTERIMAGE) f.push_back("vcenter");
   }
   std::string s;
@@ -256,7 +266,8 @@ std::string Rect(HWND dialog, HWND h) {
   GetWindowRect(h, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%ld %ld %ld %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
+  std::snprintf(buf, sizeof buf, "%ld %ld %ld %ld", r.left, r.top, r.right - r.left,
+                r.bottom - r.top);
   return buf;
 }
 
@@ -273,9 +284,11 @@ void Dump() {
   Out(buf);
   std::snprintf(buf, sizeof buf, "client %ld %ld", c.right, c.bottom);
   Out(buf);
-  std::snprintf(buf, sizeof buf, "frame caption=%d sysmenu=%d minimizebox=%d maximizebox=%d thickframe=%d appwindow=%d",
-                (style & WS_CAPTION) == WS_CAPTION, (style & WS_SYSMENU) != 0, (style & WS_MINIMIZEBOX) != 0,
-                (style & WS_MAXIMIZEBOX) != 0, (style & WS_THICKFRAME) != 0, (ex & WS_EX_APPWINDOW) != 0);
+  std::snprintf(
+      buf, sizeof buf,
+      "frame caption=%d sysmenu=%d minimizebox=%d maximizebox=%d thickframe=%d appwindow=%d",
+      (style & WS_CAPTION) == WS_CAPTION, (style & WS_SYSMENU) != 0, (style & WS_MINIMIZEBOX) != 0,
+      (style & WS_MAXIMIZEBOX) != 0, (style & WS_THICKFRAME) != 0, (ex & WS_EX_APPWINDOW) != 0);
   Out(buf);
   HWND owner = GetWindow(d, GW_OWNER);
   if (owner) {
@@ -287,8 +300,8 @@ void Dump() {
   }
   std::string tab = "taborder";
   for (HWND h = GetWindow(d, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    Out("control " + std::string(NameOf(h)) + " " + Utf8(ClassOf(h)) + " " + Rect(d, h) + " " + Flags(h) + " " +
-        Quoted(TextOf(h)));
+    Out("control " + std::string(NameOf(h)) + " " + Utf8(ClassOf(h)) + " " + Rect(d, h) + " " +
+        Flags(h) + " " + Quoted(TextOf(h)));
     if (GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP) tab += " " + std::string(NameOf(h));
   }
   Out(tab);
@@ -313,7 +326,8 @@ void PostKey(UINT down, UINT up, WPARAM vk, LPARAM flags) {
   HWND target = Focused();
   const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
   PostMessageW(target, down, vk, 1 | (static_cast<LPARAM>(scan) << 16) | flags);
-  PostMessageW(target, up, vk, 1 | (static_cast<LPARAM>(scan) << 16) | flags | (1L << 30) | (1L << 31));
+  PostMessageW(target, up, vk,
+               1 | (static_cast<LPARAM>(scan) << 16) | flags | (1L << 30) | (1L << 31));
 }
 
 // The dialog's window as it is on the screen, top-down 32-bit pixels.
@@ -370,7 +384,8 @@ void Colour(int x, int y, int w, int h) {
     for (int col = x; col < x + w; ++col) {
       const int cx = col + o.x, cy = row + o.y;
       if (cx < 0 || cy < 0 || cx >= c.width || cy >= c.height) continue;
-      ++counts[c.pixels[static_cast<std::size_t>(cy) * static_cast<std::size_t>(c.width) + static_cast<std::size_t>(cx)]];
+      ++counts[c.pixels[static_cast<std::size_t>(cy) * static_cast<std::size_t>(c.width) +
+                        static_cast<std::size_t>(cx)]];
       ++total;
     }
   std::uint32_t best = 0;
@@ -381,8 +396,8 @@ void Colour(int x, int y, int w, int h) {
       bestCount = n;
     }
   char buf[96];
-  std::snprintf(buf, sizeof buf, "colour %u %u %u %d%%", (best >> 16) & 0xFF, (best >> 8) & 0xFF, best & 0xFF,
-                total ? bestCount * 100 / total : 0);
+  std::snprintf(buf, sizeof buf, "colour %u %u %u %d%%", (best >> 16) & 0xFF, (best >> 8) & 0xFF,
+                best & 0xFF, total ? bestCount * 100 / total : 0);
   Out(buf);
 }
 
@@ -392,8 +407,11 @@ void Shot(const std::wstring& file) {
   std::vector<unsigned char> rows(stride * static_cast<DWORD>(c.height));
   for (int y = 0; y < c.height; ++y)  // BMP rows run bottom-up
     for (int x = 0; x < c.width; ++x) {
-      const std::uint32_t px = c.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width) + static_cast<std::size_t>(x)];
-      unsigned char* out = &rows[static_cast<std::size_t>(c.height - 1 - y) * stride + static_cast<std::size_t>(x) * 3];
+      const std::uint32_t px =
+          c.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width) +
+                   static_cast<std::size_t>(x)];
+      unsigned char* out = &rows[static_cast<std::size_t>(c.height - 1 - y) * stride +
+                                 static_cast<std::size_t>(x) * 3];
       out[0] = px & 0xFF;
       out[1] = (px >> 8) & 0xFF;
       out[2] = (px >> 16) & 0xFF;
@@ -409,7 +427,8 @@ void Shot(const std::wstring& file) {
   fh.bfType = 0x4D42;
   fh.bfOffBits = sizeof fh + sizeof ih;
   fh.bfSize = fh.bfOffBits + static_cast<DWORD>(rows.size());
-  HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) Fail("cannot write the screenshot");
   DWORD n = 0;
   WriteFile(f, &fh, sizeof fh, &n, nullptr);
@@ -421,7 +440,8 @@ void Shot(const std::wstring& file) {
 // Reads the executable's resources as data, so a 32-bit image can be read
 // from a 64-bit inspector too.
 void Resources(const std::wstring& exe) {
-  HMODULE m = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  HMODULE m = LoadLibraryExW(exe.c_str(), nullptr,
+                             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!m) Fail("cannot open " + Utf8(exe));
   HRSRC group = FindResourceW(m, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
   if (group) {
@@ -430,8 +450,8 @@ void Resources(const std::wstring& exe) {
     for (int i = 0; i < count; ++i) {
       const BYTE* e = dir + 6 + i * 14;  // GRPICONDIRENTRY
       char buf[96];
-      std::snprintf(buf, sizeof buf, "icon %dx%d colours=%d bits=%d", e[0] ? e[0] : 256, e[1] ? e[1] : 256, e[2],
-                    e[6] | (e[7] << 8));
+      std::snprintf(buf, sizeof buf, "icon %dx%d colours=%d bits=%d", e[0] ? e[0] : 256,
+                    e[1] ? e[1] : 256, e[2], e[6] | (e[7] << 8));
       Out(buf);
     }
   } else {
@@ -439,8 +459,10 @@ void Resources(const std::wstring& exe) {
   }
   HRSRC manifest = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
   if (manifest) {
-    std::string text(static_cast<const char*>(LockResource(LoadResource(m, manifest))), SizeofResource(m, manifest));
-    const bool unaware = text.find("<dpiAware") != std::string::npos && text.find(">false</dpiAware>") != std::string::npos;
+    std::string text(static_cast<const char*>(LockResource(LoadResource(m, manifest))),
+                     SizeofResource(m, manifest));
+    const bool unaware = text.find("<dpiAware") != std::string::npos &&
+                         text.find(">false</dpiAware>") != std::string::npos;
     Out(std::string("manifest dpiaware=") + (unaware ? "false" : "other"));
   } else {
     Out("manifest none");
@@ -450,7 +472,8 @@ void Resources(const std::wstring& exe) {
   const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
   std::vector<BYTE> info(size);
   if (size && GetFileVersionInfoW(exe.c_str(), 0, size, info.data())) {
-    for (const wchar_t* key : {L"FileDescription", L"OriginalFilename", L"ProductName", L"FileVersion"}) {
+    for (const wchar_t* key :
+         {L"FileDescription", L"OriginalFilename", L"ProductName", L"FileVersion"}) {
       void* value = nullptr;
       UINT len = 0;
       std::wstring path = std::wstring(L"\\StringFileInfo\\041104B0\\") + key;
@@ -515,18 +538,22 @@ void DismissMessageBox() {
 
 // Holds FILE the way another program that opened it without sharing does.
 void Lock(const std::wstring& file, const std::wstring& stop, double seconds) {
-  HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(file) + ", error " + std::to_string(GetLastError()));
+  HANDLE f = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE)
+    Fail("cannot open " + Utf8(file) + ", error " + std::to_string(GetLastError()));
   Out("locked");
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
-  while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < end) Sleep(20);
+  while (GetFileAttributesW(stop.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < end)
+    Sleep(20);
   CloseHandle(f);
 }
 
 void SetReadOnly(const std::wstring& file, bool on) {
   const DWORD a = GetFileAttributesW(file.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) Fail("no file " + Utf8(file));
-  const DWORD want = on ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  const DWORD want =
+      on ? (a | FILE_ATTRIBUTE_READONLY) : (a & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   if (!SetFileAttributesW(file.c_str(), want)) Fail("cannot set the attributes of " + Utf8(file));
 }
 
@@ -547,7 +574,8 @@ bool WaitFor(bool present, double seconds) {
 void InstallFpuHook(const std::wstring& dll) {
   HMODULE module = LoadLibraryW(dll.c_str());
   if (!module) Fail("cannot load the hook DLL");
-  auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "FpuHookProc")));
+  auto proc =
+      reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "FpuHookProc")));
   if (!proc) Fail("the hook DLL has no FpuHookProc");
   const DWORD tid = GetWindowThreadProcessId(Dialog(), nullptr);
   if (!SetWindowsHookExW(WH_GETMESSAGE, proc, module, tid)) Fail("SetWindowsHookEx failed");
@@ -577,9 +605,11 @@ int wmain(int argc, wchar_t** argv) {
     } else if (cmd == "waitfocus") {
       need(i, 2);
       const std::string want = args[i + 1];
-      const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[i + 2].c_str()) * 1000);
+      const ULONGLONG end =
+          GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[i + 2].c_str()) * 1000);
       while (NameOf(Focused()) != want) {
-        if (GetTickCount64() > end) Fail(std::string("focus is on ") + NameOf(Focused()) + ", not " + want);
+        if (GetTickCount64() > end)
+          Fail(std::string("focus is on ") + NameOf(Focused()) + ", not " + want);
         Sleep(20);
       }
       i += 2;
@@ -625,7 +655,8 @@ int wmain(int argc, wchar_t** argv) {
     } else if (cmd == "waitshown") {
       need(i, 3);
       const bool visible = args[i + 1] == "1", iconic = args[i + 2] == "1";
-      const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[i + 3].c_str()) * 1000);
+      const ULONGLONG end =
+          GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[i + 3].c_str()) * 1000);
       g_hiddenToo = true;
       for (;;) {
         HWND d = Dialog();
@@ -633,7 +664,8 @@ int wmain(int argc, wchar_t** argv) {
         const bool v = IsWindowVisible(d) != 0, ic = owner && IsIconic(owner);
         if (v == visible && ic == iconic) break;
         if (GetTickCount64() > end)
-          Fail(std::string("dialog visible=") + (v ? "1" : "0") + " owner minimised=" + (ic ? "1" : "0"));
+          Fail(std::string("dialog visible=") + (v ? "1" : "0") +
+               " owner minimised=" + (ic ? "1" : "0"));
         Sleep(20);
       }
       g_hiddenToo = false;
@@ -653,8 +685,8 @@ int wmain(int argc, wchar_t** argv) {
       PostMessageW(Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (cmd == "colour") {
       need(i, 4);
-      Colour(std::atoi(args[i + 1].c_str()), std::atoi(args[i + 2].c_str()), std::atoi(args[i + 3].c_str()),
-             std::atoi(args[i + 4].c_str()));
+      Colour(std::atoi(args[i + 1].c_str()), std::atoi(args[i + 2].c_str()),
+             std::atoi(args[i + 3].c_str()), std::atoi(args[i + 4].c_str()));
       i += 4;
     } else if (cmd == "shot") {
       need(i, 1);
@@ -667,7 +699,8 @@ int wmain(int argc, wchar_t** argv) {
       WaitMessageBox(std::atof(args[++i].c_str()));
     } else if (cmd == "outcome") {
       need(i, 1);
-      const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[++i].c_str()) * 1000);
+      const ULONGLONG end =
+          GetTickCount64() + static_cast<ULONGLONG>(std::atof(args[++i].c_str()) * 1000);
       for (;;) {
         if (HWND box = FindBox()) {
           Out("msgbox " + Quoted(BoxText(box)));

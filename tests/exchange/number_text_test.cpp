@@ -73,7 +73,7 @@ TEST(FormatRealTest, WritesTheDescribedTexts) {
       // Rounding boundaries: a five in the 16th digit, with and without more.
       {1.000000000000005, "1.00000000000001"},
       {1.0000000000000049, "1"},
-      {1000000000000005.0, "1E15"},   // exact tie: half to even
+      {1000000000000005.0, "1E15"},  // exact tie: half to even
       {1000000000000015.0, "1.00000000000002E15"},
       {0.1234567890123455, "0.123456789012345"},  // the double lies just below the tie
       {0.1234567890123456, "0.123456789012346"},
@@ -115,16 +115,19 @@ class RealSource {
   double Pick() {
     switch (Below(10)) {
       case 0:
-      case 1: return FromBits(rng_());                                   // any finite double
-      case 2: return Parse(Digits(1 + Below(8)) + Exponent(-12, 12));   // few digits
+      case 1: return FromBits(rng_());                                 // any finite double
+      case 2: return Parse(Digits(1 + Below(8)) + Exponent(-12, 12));  // few digits
       case 3:
-      case 4: return Nudge(Parse(NearBoundary()), 3);                    // x.xxxxxxxxxxxxxx5
+      case 4: return Nudge(Parse(NearBoundary()), 3);                     // x.xxxxxxxxxxxxxx5
       case 5: return Nudge(static_cast<double>(rng_() >> Below(64)), 3);  // integers
       case 6: return Nudge(Parse(Landmark()), 100);                       // powers of ten, limits
-      case 7: return FromBits(rng_() & ((std::uint64_t{1} << 52) - 1));  // subnormals
-      case 8: return std::ldexp(static_cast<double>(rng_() >> (11 + Below(40))), -static_cast<int>(Below(12)));
+      case 7: return FromBits(rng_() & ((std::uint64_t{1} << 52) - 1));   // subnormals
+      case 8:
+        return std::ldexp(static_cast<double>(rng_() >> (11 + Below(40))),
+                          -static_cast<int>(Below(12)));
       default:  // vertices as the conversion run computes them: 17 digits
-        return Below(200000) / 8.0 - 12500 + std::ldexp(Below(100000), -6) * std::cos(Below(1000000) * 1e-5);
+        return Below(200000) / 8.0 - 12500 +
+               std::ldexp(Below(100000), -6) * std::cos(Below(1000000) * 1e-5);
     }
   }
 
@@ -160,13 +163,21 @@ class RealSource {
   std::string NearBoundary() {
     std::string d = Digits(15) + "5";
     if (rng_() & 1) d += (rng_() & 1) ? Digits(1 + Below(3)) : "0000000000" + Digits(2);
-    return d.substr(0, 1) + "." + d.substr(1) + ((rng_() & 1) ? Exponent(-10, 16) : Exponent(-320, 300));
+    return d.substr(0, 1) + "." + d.substr(1) +
+           ((rng_() & 1) ? Exponent(-10, 16) : Exponent(-320, 300));
   }
 
   std::string Landmark() {
-    static const char* const kLandmarks[] = {
-        "1e15", "999999999999999.5", "1e-4", "0.00009999999999999995", "1e-5", "99999999999999.95",
-        "1.7976931348623157e308", "2.2250738585072014e-308", "4.9e-324", "0.1"};
+    static const char* const kLandmarks[] = {"1e15",
+                                             "999999999999999.5",
+                                             "1e-4",
+                                             "0.00009999999999999995",
+                                             "1e-5",
+                                             "99999999999999.95",
+                                             "1.7976931348623157e308",
+                                             "2.2250738585072014e-308",
+                                             "4.9e-324",
+                                             "0.1"};
     return Below(3) == 0 ? "1" + Exponent(-323, 308) : kLandmarks[Below(10)];
   }
 

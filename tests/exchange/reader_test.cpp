@@ -15,7 +15,6 @@
 #include "support/allocation_seam.h"
 #include "support/test_files.h"
 
-
 namespace {
 
 using namespace std::string_literals;
@@ -48,7 +47,8 @@ void ExpectConsistent(const Store& s) {
 // The order, the lines and the texts as one comparable text.
 std::string Digest(const Store& s) {
   std::string d;
-  for (const TJwwOrder& o : s.order) d += std::to_string(o.kind) + ':' + std::to_string(o.index) + ' ';
+  for (const TJwwOrder& o : s.order)
+    d += std::to_string(o.kind) + ':' + std::to_string(o.index) + ' ';
   for (const auto& l : s.lines) {
     for (double v : {l.x1, l.y1, l.x2, l.y2}) d += std::to_string(v) + ',';
     d += std::to_string(l.plgroup) + ';';
@@ -75,11 +75,10 @@ void ExpectStates(const std::vector<StateCase>& cases) {
 // ---------------------------------------------------------------- headers
 
 TEST(ReaderHeaders, SetHeaderValuesAndIgnoreShortLines) {
-  const Store s = ReadLines({
-      "hk 2.5", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16", "hzs 420 297",
-      "hcw 1 2 3 4 5 6 7 8 9 10", "hch 11 12 13 14 15 16 17 18 19 20",
-      "hcd .1 .2 .3 .4 .5 .6 .7 .8 .9 1", "hcc 1 2 3 4 5 6 7 8 9 $A", "bz", "hn 1 2 3 4",
-      "file=C:\\Drawings\\my plan.jww"});
+  const Store s = ReadLines({"hk 2.5", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16", "hzs 420 297",
+                             "hcw 1 2 3 4 5 6 7 8 9 10", "hch 11 12 13 14 15 16 17 18 19 20",
+                             "hcd .1 .2 .3 .4 .5 .6 .7 .8 .9 1", "hcc 1 2 3 4 5 6 7 8 9 $A", "bz",
+                             "hn 1 2 3 4", "file=C:\\Drawings\\my plan.jww"});
   EXPECT_EQ(s.hk, 2.5);
   EXPECT_EQ(s.groupScale[15], 16);
   EXPECT_EQ(s.sheetH, 297);
@@ -92,8 +91,8 @@ TEST(ReaderHeaders, SetHeaderValuesAndIgnoreShortLines) {
   EXPECT_EQ(s.fileName, "C:\\Drawings\\my plan.jww");  // '=' keeps the blank
   EXPECT_TRUE(s.order.empty());
 
-  const Store t = ReadLines({"hk", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15", "hzs 1",
-                             "hcw 1 2 3 4 5 6 7 8 9", "hn 1 2"});
+  const Store t = ReadLines(
+      {"hk", "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15", "hzs 1", "hcw 1 2 3 4 5 6 7 8 9", "hn 1 2"});
   EXPECT_EQ(t.groupScale[0], 1.0);
   EXPECT_EQ(t.sheetW, 1189.0);
   EXPECT_EQ(t.charKinds[1].width, 3.0);
@@ -117,14 +116,29 @@ TEST(ReaderAttributes, CurrentValues) {
   const auto cc = [](const Store& s) { return s.cur.cc; };
   ExpectStates({
       // Layer group and layer: one hexadecimal digit, the third byte alone.
-      {{"lgA"}, lg, 10}, {{"lg10"}, lg, 1}, {{"lgZ"}, lg, 0}, {{"lg"}, lg, 0},
-      {{"lgf"}, lg, 15}, {{"lg-1"}, lg, 0}, {{"lg\x82\x50"}, lg, 0}, {{"lyB"}, ly, 11},
+      {{"lgA"}, lg, 10},
+      {{"lg10"}, lg, 1},
+      {{"lgZ"}, lg, 0},
+      {{"lg"}, lg, 0},
+      {{"lgf"}, lg, 15},
+      {{"lg-1"}, lg, 0},
+      {{"lg\x82\x50"}, lg, 0},
+      {{"lyB"}, ly, 11},
       {{"ly12"}, ly, 1},
       // Colour 10 also sets the solid colour from the second field.
-      {{"lc10 5"}, solid, 5}, {{"lc10 5"}, color, 10}, {{"lc3 5"}, solid, 0},
-      {{"lc3 5"}, color, 3}, {{"lc10"}, solid, 0}, {{"lc$B"}, color, 11}, {{"lcx"}, color, 0},
+      {{"lc10 5"}, solid, 5},
+      {{"lc10 5"}, color, 10},
+      {{"lc3 5"}, solid, 0},
+      {{"lc3 5"}, color, 3},
+      {{"lc10"}, solid, 0},
+      {{"lc$B"}, color, 11},
+      {{"lcx"}, color, 0},
       // cc: the third byte alone, 0..8.
-      {{"cc12"}, cc, 1}, {{"cc9"}, cc, 0}, {{"cc8"}, cc, 8}, {{"cc"}, cc, 0}, {{"ccA"}, cc, 0},
+      {{"cc12"}, cc, 1},
+      {{"cc9"}, cc, 0},
+      {{"cc8"}, cc, 8},
+      {{"cc"}, cc, 0},
+      {{"ccA"}, cc, 0},
       {{"pn7"}, [](const Store& s) { return s.cur.pointColor; }, 7},
       {{"lt5", "lt6"}, [](const Store& s) { return s.cur.ltype; }, 6},
       {{"lw3"}, [](const Store& s) { return s.cur.lwidth; }, 3},
@@ -134,8 +148,8 @@ TEST(ReaderAttributes, CurrentValues) {
 }
 
 TEST(ReaderAttributes, FirstValueOfEachAttributeIsRemembered) {
-  const Store s = ReadLines({"lg3", "ly4", "lc5", "lt6", "lw7", "cn8", "lg9", "ly1", "lc2",
-                             "lt3", "lw4", "cn5"});
+  const Store s = ReadLines(
+      {"lg3", "ly4", "lc5", "lt6", "lw7", "cn8", "lg9", "ly1", "lc2", "lt3", "lw4", "cn5"});
   const std::vector<std::int32_t> initial = {s.initial.lg,    s.initial.ly,     s.initial.color,
                                              s.initial.ltype, s.initial.lwidth, s.initial.ckind};
   const std::vector<std::int32_t> current = {s.cur.lg,    s.cur.ly,     s.cur.color,
@@ -204,9 +218,9 @@ TEST(ReaderAttributes, FiguresCarryTheStateAndZFlagsLastOneFigure) {
 // --------------------------------------------------- polylines and messages
 
 TEST(ReaderPolylines, LinesShareTheGroupUntilThePolylineEnds) {
-  const Store s = ReadLines({"pl", "0 0 1 0", "1 0 1 1", "#", "0 0 2 2", "pl", "0 0 3 3", "lc2",
-                             "0 0 4 4", "pl", "0 0 5 5", "ci 0 0 1", "0 0 6 6", "pl", "0 0 7 7",
-                             "hs 1 2 3", "0 0 8 8"});
+  const Store s =
+      ReadLines({"pl", "0 0 1 0", "1 0 1 1", "#", "0 0 2 2", "pl", "0 0 3 3", "lc2", "0 0 4 4",
+                 "pl", "0 0 5 5", "ci 0 0 1", "0 0 6 6", "pl", "0 0 7 7", "hs 1 2 3", "0 0 8 8"});
   std::vector<std::int32_t> groups;
   for (const auto& l : s.lines) groups.push_back(l.plgroup);
   // An attribute line or a keyword figure ends the polyline; a keyword line
@@ -270,8 +284,8 @@ TEST(ReaderHp, HhpNumberGoesToTheNextFigureOnly) {
   const struct {
     const char* line;
     std::int32_t want;
-  } cases[] = {{"hhp5", 5}, {"hhp12ln", 12}, {"hhp7ci", 7}, {"hhp3ch", 3},
-               {"hhpln", 0}, {"hhp", 0}, {"hhp$10", 16}};
+  } cases[] = {{"hhp5", 5},  {"hhp12ln", 12}, {"hhp7ci", 7}, {"hhp3ch", 3},
+               {"hhpln", 0}, {"hhp", 0},      {"hhp$10", 16}};
   for (const auto& c : cases) {
     const Store s = ReadLines({c.line, "0 0 1 1", "0 0 2 2"});
     ASSERT_EQ(s.lines.size(), 2u);
@@ -283,12 +297,12 @@ TEST(ReaderHp, HhpNumberGoesToTheNextFigureOnly) {
 // ---------------------------------------------------------------- figures
 
 TEST(ReaderFigures, CirclesArcsPointsAndBlocks) {
-  const Store s = ReadLines({"ci 1 2 10", "ci 1 2 10 ", "ci 0 0 10 0 90 1 0", "ci 0 0 10 0 90 1",
-                             "pn3", "pt 1 2", "pt 1 2 3 4 5", "pt 1 2 3 4", "BL 5 6 \"door frame",
-                             "BL 1 2"});
+  const Store s =
+      ReadLines({"ci 1 2 10", "ci 1 2 10 ", "ci 0 0 10 0 90 1 0", "ci 0 0 10 0 90 1", "pn3",
+                 "pt 1 2", "pt 1 2 3 4 5", "pt 1 2 3 4", "BL 5 6 \"door frame", "BL 1 2"});
   ASSERT_EQ(s.circles.size(), 1u);  // a trailing blank opens a fifth field
   EXPECT_EQ(s.circles[0].r, 10);
-  ASSERT_EQ(s.arcs.size(), 1u);     // six numbers are not enough
+  ASSERT_EQ(s.arcs.size(), 1u);  // six numbers are not enough
   EXPECT_EQ(s.arcs[0].end, 90);
   EXPECT_EQ(s.arcs[0].flat, 1);
   ASSERT_EQ(s.points.size(), 1u);
@@ -323,7 +337,7 @@ TEST(ReaderFigures, SolidCornersCollapse) {
       {"sl 0 0 1 0 1 0 1 1", kJwwSolid3, {0, 0, 1, 0, 1, 1}},  // P3 = P2
       {"sl 0 0 0 0 1 0 1 1", kJwwSolid3, {0, 0, 1, 0, 1, 1}},  // P2 = P1
       {"sl 0 0 1 0 1 1 0 1 9", kJwwSolid4, {0, 0, 1, 0, 1, 1, 0, 1}},
-      {"sl 0 0 5e-11 -1e-10 5 5", kJwwSolid2, {0, 0, 5, 5}},    // within 1e-10
+      {"sl 0 0 5e-11 -1e-10 5 5", kJwwSolid2, {0, 0, 5, 5}},  // within 1e-10
       {"sl 0 0 2e-10 0 5 5", kJwwSolid3, {0, 0, 2e-10, 0, 5, 5}},
   };
   for (const auto& c : cases) {
@@ -365,8 +379,8 @@ TEST(ReaderFigures, CurvedSolids) {
 }
 
 TEST(ReaderFigures, OtherLinesOfFourFieldsAreLineSegments) {
-  for (const char* k : {"hs", "hcc", "hn", "pt", "sl", "sc", "se", "so", "sg", "ch", "cs", "c2",
-                        "BL1", "xyz"}) {
+  for (const char* k :
+       {"hs", "hcc", "hn", "pt", "sl", "sc", "se", "so", "sg", "ch", "cs", "c2", "BL1", "xyz"}) {
     const Store s = ReadLines({std::string(k) + " 2 3 4"});
     ASSERT_EQ(s.lines.size(), 1u) << k;
     EXPECT_EQ(s.lines[0].x1, 0) << k;  // the keyword is no number
@@ -432,10 +446,9 @@ TEST(ReaderTexts, KeywordCodesAndBlanksAfterTheQuote) {
 }
 
 TEST(ReaderTexts, SizeAndColourComeFromTheCharacterKind) {
-  const Store s = ReadLines({"hcw 1 2 3 4 5 6 7 8 9 10", "hcc 11 12 13 14 15 16 17 18 19 20",
-                             "lc7", "cc3", "cn4", "ch 0 0 1 0 k4", "cn0 2.5 3.5 .5 9",
-                             "ch 0 0 1 0 free", "cn11", "ch 0 0 1 0 k11", "cn$Mono", "cn10",
-                             "ch 0 0 1 0 k10"});
+  const Store s = ReadLines({"hcw 1 2 3 4 5 6 7 8 9 10", "hcc 11 12 13 14 15 16 17 18 19 20", "lc7",
+                             "cc3", "cn4", "ch 0 0 1 0 k4", "cn0 2.5 3.5 .5 9", "ch 0 0 1 0 free",
+                             "cn11", "ch 0 0 1 0 k11", "cn$Mono", "cn10", "ch 0 0 1 0 k10"});
   ASSERT_EQ(s.texts.size(), 4u);
   const auto& k4 = s.texts[0];
   EXPECT_EQ(k4.width, 4);
@@ -459,11 +472,14 @@ TEST(ReaderSplitting, DoubleByteCharactersAreNeverSplit) {
     std::string line;
     std::string name;
   } cases[] = {
-      {"BL 0 0 n\x81 x", "n\x81 x"},             // a blank as second byte stays
+      {"BL 0 0 n\x81 x", "n\x81 x"},                // a blank as second byte stays
       {"BL 0 0 \x88\x9F\x88 x", "\x88\x9F\x88 x"},  // 0x9F as second byte starts nothing
-      {"BL 0 0 \x83\x22 y", "\x83\x22"},          // nor does a quote
-      {"BL 0 0 a\x01" "b\xFE" "c\xFF", "abc"},    // dropped bytes close up
-      {"BL 0 0 a=b c", "a=b c"},                  // '=' ends splitting
+      {"BL 0 0 \x83\x22 y", "\x83\x22"},            // nor does a quote
+      {"BL 0 0 a\x01"
+       "b\xFE"
+       "c\xFF",
+       "abc"},                    // dropped bytes close up
+      {"BL 0 0 a=b c", "a=b c"},  // '=' ends splitting
   };
   for (const auto& c : cases) {
     const Store s = ReadLines({c.line});
@@ -473,7 +489,8 @@ TEST(ReaderSplitting, DoubleByteCharactersAreNeverSplit) {
 }
 
 TEST(ReaderSplitting, BlankLinesAndFieldCounts) {
-  for (const std::string& l : {""s, "   "s, "\t\t"s, "\x82"s, "\""s, "\x01\x02"s, "\x81\x40"s, "\0\0"s}) {
+  for (const std::string& l :
+       {""s, "   "s, "\t\t"s, "\x82"s, "\""s, "\x01\x02"s, "\x81\x40"s, "\0\0"s}) {
     EXPECT_TRUE(ReadLines({l}).order.empty());
   }
   // Leading blanks and runs of blanks make no empty fields; a trailing one does.
@@ -502,7 +519,9 @@ TEST(ReaderLineEnds, LfCrLfLoneCrAndCtrlZ) {
   EXPECT_EQ(s.lines[3].y2, 8);   // a last line without a line end counts
 
   EXPECT_EQ(Read("1 1 2 2\r\n3 3 4 4\x1A\r\n5 5 6 6\r\n").lines.size(), 2u);
-  EXPECT_TRUE(Read("\x1A" "1 1 2 2\r\n").lines.empty());
+  EXPECT_TRUE(Read("\x1A"
+                   "1 1 2 2\r\n")
+                  .lines.empty());
 
   // A lead byte just before the line end is dropped; a lone CR never becomes
   // a second byte.
@@ -556,7 +575,8 @@ TEST_F(ReaderFile, LinesAcrossBlockBoundariesReadAsInOneBuffer) {
                              text.size() - 2, text.size() - 1}) {
     // The block boundary falls `offset` bytes into the text line, and a
     // blank line longer than a block follows.
-    const std::string bytes = PadTo(kBlock - offset, text) + std::string(kBlock, ' ') + "\r\n" + text;
+    const std::string bytes =
+        PadTo(kBlock - offset, text) + std::string(kBlock, ' ') + "\r\n" + text;
     bool ok = false;
     const Store s = ReadFile(Write(bytes), ok);
     ASSERT_TRUE(ok);
@@ -572,7 +592,12 @@ TEST_F(ReaderFile, LinesAcrossBlockBoundariesReadAsInOneBuffer) {
   EXPECT_EQ(Digest(s), Digest(Read(bytes)));
   EXPECT_EQ(s.lines.at(s.lines.size() - 2).y2, 8);
   // A Ctrl-Z in a later block ends the file there.
-  EXPECT_EQ(ReadFile(Write(PadTo(kBlock + 100, "ci 0 0 1\x1A" "ci 0 0 2\r\n")), ok).circles.size(), 1u);
+  EXPECT_EQ(ReadFile(Write(PadTo(kBlock + 100,
+                                 "ci 0 0 1\x1A"
+                                 "ci 0 0 2\r\n")),
+                     ok)
+                .circles.size(),
+            1u);
   EXPECT_TRUE(ok);
 }
 
@@ -676,9 +701,12 @@ TEST(ReaderMemory, TablesEndCloseToTheirSize) {
 
 TEST(ReaderRobustness, JunkNeverBreaksTheStore) {
   std::mt19937 rng(527);
-  const std::string pieces[] = {"ci", "sl", "ch", "cn\"$", "lg", "hp", "hhp", "msg", "pl", "#",
-                                " ", "\t", "\"", "=", "\r", "\n", "\r\n", "\x1A", "1", "-2.5",
-                                "$F", "\x82", "\xFF", "\xFD", std::string(1, '\0'), "e9", "z1"};
+  const std::string pieces[] = {"ci", "sl",   "ch",   "cn\"$", "lg",
+                                "hp", "hhp",  "msg",  "pl",    "#",
+                                " ",  "\t",   "\"",   "=",     "\r",
+                                "\n", "\r\n", "\x1A", "1",     "-2.5",
+                                "$F", "\x82", "\xFF", "\xFD",  std::string(1, '\0'),
+                                "e9", "z1"};
   for (int round = 0; round < 200; ++round) {
     std::string bytes;
     const int n = static_cast<int>(rng() % 400);

@@ -36,14 +36,14 @@ std::size_t FiguresRead(std::string_view file) {
 // Shift-JIS texts: kanji, katakana whose second byte is a backslash, a
 // full-width blank, half-width katakana, blanks inside and at the ends.
 const char* const kTexts[] = {
-    "\x90\x7D\x96\xCA",                      // 図面
-    "\x83\x5C\x83\x74\x83\x67",              // ソフト
-    "\x83\x65\x83\x58\x83\x67 1",            // テスト 1
-    "\x81\x40\x95\xB6\x8E\x9A",              // full-width blank, 文字
+    "\x90\x7D\x96\xCA",            // 図面
+    "\x83\x5C\x83\x74\x83\x67",    // ソフト
+    "\x83\x65\x83\x58\x83\x67 1",  // テスト 1
+    "\x81\x40\x95\xB6\x8E\x9A",    // full-width blank, 文字
     " lead and trail ",
     "a  b\"c\"",
-    "\xB1\xB2\xB3",                          // half-width katakana
-    "R=5 \x81\x7B 3",                        // an equals sign and ＋
+    "\xB1\xB2\xB3",    // half-width katakana
+    "R=5 \x81\x7B 3",  // an equals sign and ＋
     "100",
 };
 
@@ -105,8 +105,9 @@ class FileGenerator {
 
   std::string Text(double v) {
     char buf[40];
-    const auto r = Chance(2) ? std::to_chars(buf, buf + sizeof buf, v)
-                             : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
+    const auto r = Chance(2)
+                       ? std::to_chars(buf, buf + sizeof buf, v)
+                       : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific);
     return std::string(buf, r.ptr);
   }
 
@@ -184,11 +185,17 @@ class FileGenerator {
       case 0:
       case 1: Line(Nums(4)); break;
       case 2: Line("ci " + Nums(2) + " " + Radius()); break;
-      case 3: Line("ci " + Nums(2) + " " + Radius() + " " + Nums(2) + " " +
-                   (Chance(2) ? "1" : Flatness()) + " " + Num()); break;
+      case 3:
+        Line("ci " + Nums(2) + " " + Radius() + " " + Nums(2) + " " +
+             (Chance(2) ? "1" : Flatness()) + " " + Num());
+        break;
       case 4: {
         static const char* kKeys[] = {"ch", "cv", "cs", "cr", "co", "cp", "ct", "ck", "cz", "c2"};
-        Line(std::string(kKeys[Pick(10)]) + " " + Nums(2) + " " + (Chance(2) ? "1 0" : malformed_ ? Nums(2) : Direction()) + " \"" + Words());
+        Line(std::string(kKeys[Pick(10)]) + " " + Nums(2) + " " +
+             (Chance(2)    ? "1 0"
+              : malformed_ ? Nums(2)
+                           : Direction()) +
+             " \"" + Words());
         break;
       }
       case 5: Line("pt " + Nums(2)); break;
@@ -203,8 +210,10 @@ class FileGenerator {
       case 10: Line("sl " + Nums(6)); break;
       case 11: Line("sl " + (Chance(4) ? "0 0 0 0 " + Nums(4) : Nums(8))); break;
       case 12: Line("sc " + Nums(2) + " 5 1 " + Nums(3) + " " + (Chance(2) ? "100" : "0")); break;
-      case 13: Line("se " + Nums(2) + " " + Radius() + " 1 0 0 " + Num() + " " +
-                    (malformed_ && Chance(4) ? "5" : "100")); break;
+      case 13:
+        Line("se " + Nums(2) + " " + Radius() + " 1 0 0 " + Num() + " " +
+             (malformed_ && Chance(4) ? "5" : "100"));
+        break;
       case 14:
       case 15:
         Line(std::string(kind == 14 ? "so " : "sg ") + Nums(2) + " 10 1 0 0 1 " +
@@ -221,19 +230,23 @@ class FileGenerator {
   // Lines a damaged or foreign file may hold.
   void Garbage() {
     switch (Pick(14)) {
-      case 0: Line("ci " + Nums(3) + " "); break;                // five fields: ignored
+      case 0: Line("ci " + Nums(3) + " "); break;  // five fields: ignored
       case 1: Line("ci " + Nums(6)); break;
       case 2: Line("lgZ"); break;
       case 3: Line("cc12"); break;
       case 4: Line("cn" + std::to_string(Pick(40) - 10)); break;  // kinds out of range
       case 5: Line("lw" + std::to_string(Pick(60000) - 10000)); break;
       case 6: Line("hp" + std::to_string(Pick(120)) + "ln " + Nums(2)); break;
-      case 7: Line("msg"); break;                                // a message without its text
+      case 7: Line("msg"); break;  // a message without its text
       case 8: Line("\t  \t"); break;
       case 9: Line("pt 1 2 3"); break;
-      case 10: Line(std::string("ch 0 0 1 0 \"") + "a\x01\x7F\xFE" "b\x82"); break;  // control bytes, a lone lead byte
+      case 10:
+        Line(std::string("ch 0 0 1 0 \"") +
+             "a\x01\x7F\xFE"
+             "b\x82");
+        break;  // control bytes, a lone lead byte
       case 11: Line("1e400 2 nan 4"); break;
-      case 12: Line("cn\"$"); break;                             // an empty font name
+      case 12: Line("cn\"$"); break;  // an empty font name
       default: {
         std::string junk;
         for (int i = Pick(12); i > 0; --i) {
@@ -260,7 +273,8 @@ class FileGenerator {
   const std::size_t from = at < 300 ? 0 : expected.rfind('\n', at - 300);
   const auto excerpt = [&](const std::string& t) { return t.substr(from, at + 200 - from); };
   return ::testing::AssertionFailure() << "outputs part at byte " << at << "\n--- expected ---\n"
-                                       << excerpt(expected) << "\n--- actual ---\n" << excerpt(actual);
+                                       << excerpt(expected) << "\n--- actual ---\n"
+                                       << excerpt(actual);
 }
 
 TEST(RoundTripTest, WrittenFilesAreAFixedPoint) {

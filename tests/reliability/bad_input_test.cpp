@@ -201,7 +201,10 @@ TEST_F(BadInput, DamagedFilesGiveWhatTheirCleanReadingGives) {
       {"lead byte at the end of the file", "ch 0 0 1 0 \"cd\x82", "ch 0 0 1 0 \"cd\r\n"},
       {"no line end after the last figure", "ci 0 0 7", "ci 0 0 7\r\n"},
       {"a lone CR at the end of the file", "ci 0 0 7\r", "ci 0 0 7\r\n"},
-      {"Ctrl-Z ends the file", "ci 0 0 7\r\n\x1A" "ci 0 0 8\r\n", "ci 0 0 7\r\n"},
+      {"Ctrl-Z ends the file",
+       "ci 0 0 7\r\n\x1A"
+       "ci 0 0 8\r\n",
+       "ci 0 0 7\r\n"},
   };
   const auto same = [this](const std::string& damaged, const std::string& clean) {
     bool ok = true;
@@ -309,7 +312,9 @@ TEST_F(BadInput, HundredMegabyteLines) {
     ASSERT_EQ(s.circles.size(), 2u);
     EXPECT_EQ(s.circles[1].r, 2);
     ASSERT_EQ(s.texts[0].text.size(), textSize);
-    EXPECT_EQ(s.texts[0].text.substr(4090, 10), "ab \x82\xa0" "ab \x82\xa0");
+    EXPECT_EQ(s.texts[0].text.substr(4090, 10),
+              "ab \x82\xa0"
+              "ab \x82\xa0");
     // What goes back to the host holds the text whole, on one line.
     JwwWriteStart(s);
     JwwAddOut(s, "hd");

@@ -122,7 +122,8 @@ long long CheckEveryPoint(Job& job, Arm arm, Calls calls, const char* seam) {
     const bool exOk = ex == good.exchange || ex == job.input || ex == "hq\r\n";
     const bool stOk = st == good.settings || st == kOldSettings;
     EXPECT_TRUE(exOk) << seam << " fault at " << k << " of " << total
-                      << " left a partial exchange file:\n" << ex.substr(0, 200);
+                      << " left a partial exchange file:\n"
+                      << ex.substr(0, 200);
     EXPECT_TRUE(stOk) << seam << " fault at " << k << " left settings:\n" << st;
     EXPECT_TRUE(survived) << seam << " fault at " << k << " escaped a handler";
     EXPECT_FALSE(job.LeftoverTemp()) << seam << " fault at " << k << " left a temporary file";
@@ -166,7 +167,8 @@ TEST_P(FaultInjection, EveryAllocationFailingLeavesWholeFiles) {
   Job job = MakeJob("alloc");
   ASSERT_FALSE(job.input.empty());
   const long long points = CheckEveryPoint(
-      job, [](long long k) { AllocationSeamArm(k); }, [] { return AllocationSeamCalls(); }, "allocation");
+      job, [](long long k) { AllocationSeamArm(k); }, [] { return AllocationSeamCalls(); },
+      "allocation");
   std::printf("allocations exercised as injection points: %lld\n", points);
 }
 
