@@ -98,6 +98,99 @@ double FromBits(std::uint64_t bits) {
   return d;
 }
 
+// digits · 10^exponent as num / den, both integers; digits past
+// kKeptDigits become one trailing 1 when any of them is not 0.
+struct Ratio {
+  BigInt num, den;
+};
+
+Ratio MakeRatio(std::string_view digits, long long exponent) {
+  std::string kept(digits.substr(0, std::min(digits.size(), kKeptDigits)));
+  exponent += static_cast<long long>(digits.size() - kept.size());
+  if (kept.size() < digits.size() &&
+      digits.find_first_not_of('0', kKeptDigits) != std::string_view::npos) {
+    kept.push_back('1');
+    --exponent;
+  }
+  Ratio r;
+  for (std::size_t i = 0; i < kept.size(); i += 9) {
+    std::uint32_t chunk = 0, scale = 1;
+    for (std::size_t j = i; j < kept.size() && j < i + 9; ++j) {
+      chunk = chunk * 10 + static_cast<std::uint32_t>(kept[j] - '0');
+      scale *= 10;
+    }
+    r.num.MultiplyAdd(scale, chunk);
+  }
+  r.num.Trim();
+  r.den.limbs = {1};
+  if (exponent >= 0) {
+    r.num.MultiplyByPowerOfTen(exponent);
+  } else {
+    r.den.MultiplyByPowerOfTen(-exponent);
+  }
+  return r;
+}
+
+// The ratio's value as (q + sticky) · 2^-shift with 2^63 <= q < 2^64, where
+// sticky tells that something nonzero lies below q's last bit.
+struct Scaled {
+  std::uint64_t q;
+  bool sticky;
+  long long shift;
+};
+
+Scaled ScaleToSixtyFourBits(const Ratio& ratio) {
+  // Scale by 2^shift so that 2^63 <= num / den < 2^64.
+  long long shift = 63 - (ratio.num.BitLength() - ratio.den.BitLength());
+  BigInt num, den;
+  const auto scale = [&](long long by) {
+    num = ratio.num;
+    den = ratio.den;
+    if (by > 0) num.ShiftLeft(by);
+    if (by < 0) den.ShiftLeft(-by);
+  };
+  scale(shift);
+  BigInt part = den;
+  part.ShiftLeft(63);
+  if (Compare(num, part) < 0) {
+    scale(++shift);
+    part = den;
+    part.ShiftLeft(63);
+  }
+  // Sixty-four quotient bits by shifting and subtracting; the remainder
+  // tells whether anything lies below them.
+  std::uint64_t q = 0;
+  for (int bit = 63; bit >= 0; --bit) {
+    if (Compare(num, part) >= 0) {
+      num.Subtract(part);
+      q |= std::uint64_t{1} << bit;
+    }
+    part.ShiftRightOne();
+  }
+  return {q, !num.IsZero(), shift};
+}
+
+// The nearest double to (q + sticky) · 2^-shift, ties to even.
+double RoundToDouble(Scaled v) {
+  const long long e2 = 63 - v.shift;  // 2^e2 <= value < 2^(e2 + 1)
+  if (e2 > 1023) return std::numeric_limits<double>::infinity();
+  // The significant bits a double has at that exponent.
+  const long long keep = e2 >= -1022 ? 53 : 53 - (-1022 - e2);
+  if (keep < 0) return 0.0;
+  if (keep == 0) return (v.q > (std::uint64_t{1} << 63) || v.sticky) ? FromBits(1) : 0.0;
+  const int drop = static_cast<int>(64 - keep);
+  std::uint64_t mantissa = v.q >> drop;
+  const std::uint64_t rest = v.q & ((std::uint64_t{1} << drop) - 1);
+  const std::uint64_t half = std::uint64_t{1} << (drop - 1);
+  if (rest > half || (rest == half && (v.sticky || (mantissa & 1) != 0))) ++mantissa;
+  // A subnormal's bits are its significand; a normal's are its biased
+  // exponent times 2^52 plus the significand with its leading bit, so a
+  // significand that rounded up to 2^53 moves into the next binade (or to
+  // infinity) by the addition itself.
+  if (e2 < -1022) return FromBits(mantissa);
+  return FromBits((static_cast<std::uint64_t>(e2 + 1022) << 52) + mantissa);
+}
+
 // The nearest double to digits · 10^exponent; digits has no leading zeros
 // and is not empty.
 double Convert(std::string_view digits, long long exponent) {
@@ -106,81 +199,7 @@ double Convert(std::string_view digits, long long exponent) {
   const auto magnitude = static_cast<long long>(digits.size()) + exponent;  // value < 10^magnitude
   if (magnitude > 310) return std::numeric_limits<double>::infinity();
   if (magnitude < -324) return 0.0;
-
-  std::string kept(digits.substr(0, std::min(digits.size(), kKeptDigits)));
-  exponent += static_cast<long long>(digits.size() - kept.size());
-  if (kept.size() < digits.size() &&
-      digits.find_first_not_of('0', kKeptDigits) != std::string_view::npos) {
-    kept.push_back('1');
-    --exponent;
-  }
-
-  // value = num / den, both integers.
-  BigInt num, den;
-  for (std::size_t i = 0; i < kept.size(); i += 9) {
-    std::uint32_t chunk = 0, scale = 1;
-    for (std::size_t j = i; j < kept.size() && j < i + 9; ++j) {
-      chunk = chunk * 10 + static_cast<std::uint32_t>(kept[j] - '0');
-      scale *= 10;
-    }
-    num.MultiplyAdd(scale, chunk);
-  }
-  num.Trim();
-  den.limbs = {1};
-  if (exponent >= 0) {
-    num.MultiplyByPowerOfTen(exponent);
-  } else {
-    den.MultiplyByPowerOfTen(-exponent);
-  }
-
-  // Scale by 2^shift so that 2^63 <= num / den < 2^64.
-  long long shift = 63 - (num.BitLength() - den.BitLength());
-  const auto scaled = [&](long long by, BigInt& a, BigInt& b) {
-    a = num;
-    b = den;
-    if (by > 0) a.ShiftLeft(by);
-    if (by < 0) b.ShiftLeft(-by);
-  };
-  BigInt a, b;
-  scaled(shift, a, b);
-  BigInt bound = b;
-  bound.ShiftLeft(63);
-  if (Compare(a, bound) < 0) scaled(++shift, a, b);
-  num = std::move(a);
-  den = std::move(b);
-
-  // Sixty-four quotient bits by shifting and subtracting; the remainder
-  // tells whether anything lies below them.
-  std::uint64_t q = 0;
-  BigInt part = den;
-  part.ShiftLeft(63);
-  for (int bit = 63; bit >= 0; --bit) {
-    if (Compare(num, part) >= 0) {
-      num.Subtract(part);
-      q |= std::uint64_t{1} << bit;
-    }
-    part.ShiftRightOne();
-  }
-  const bool sticky = !num.IsZero();
-
-  // value = (q + sticky) · 2^-shift with q in [2^63, 2^64): 2^e2 <= value.
-  const long long e2 = 63 - shift;
-  if (e2 > 1023) return std::numeric_limits<double>::infinity();
-  const long long keep =
-      e2 >= -1022 ? 53 : 53 - (-1022 - e2);  // significant bits a double has there
-  if (keep < 0) return 0.0;
-  if (keep == 0) return (q > (std::uint64_t{1} << 63) || sticky) ? FromBits(1) : 0.0;
-  const int drop = static_cast<int>(64 - keep);
-  std::uint64_t mantissa = q >> drop;
-  const std::uint64_t rest = q & ((std::uint64_t{1} << drop) - 1);
-  const std::uint64_t half = std::uint64_t{1} << (drop - 1);
-  if (rest > half || (rest == half && (sticky || (mantissa & 1) != 0))) ++mantissa;
-  // A subnormal's bits are its significand; a normal's are its biased
-  // exponent times 2^52 plus the significand with its leading bit, so a
-  // significand that rounded up to 2^53 moves into the next binade (or to
-  // infinity) by the addition itself.
-  if (e2 < -1022) return FromBits(mantissa);
-  return FromBits((static_cast<std::uint64_t>(e2 + 1022) << 52) + mantissa);
+  return RoundToDouble(ScaleToSixtyFourBits(MakeRatio(digits, exponent)));
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

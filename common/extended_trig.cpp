@@ -23,6 +23,7 @@
 // target. No call into the C library's mathematics beyond reading a sign.
 #include "common/extended_trig.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -146,30 +147,25 @@ struct Reduced {
   unsigned quadrant;  // k mod 4
 };
 
-// x = k·π/2 + r for x >= π/4, finite.
-Reduced ReduceLarge(double x) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  const int biased = static_cast<int>(bits >> 52);
-  const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-  // x = m · 2^e; the bits of 2/π of weight 2^(e - i) >= 4 add multiples of 4
-  // to x·2/π and are skipped: the window starts at bit i0 = e - 1.
-  const int e = biased - 1075;
+// x·2/π mod 4 for a finite x = m · 2^e (m of 53 bits), as a 192-bit
+// number with 190 fraction bits, least significant word first.
+using Words192 = std::array<std::uint32_t, 6>;
+
+Words192 TimesTwoOverPiModFour(std::uint64_t m, int e) {
+  // The bits of 2/π of weight 2^(e - i) >= 4 add multiples of 4 to x·2/π
+  // and are skipped: the window starts at bit i0 = e - 1.
   const int start = (e - 1) - 1 + 32 * kLeadingZeroWords;  // index into the padded bits
   const int word = start / 32;
   const int shift = start % 32;
-
-  // The window, least significant word first.
-  std::uint32_t window[6];
+  Words192 window;
   for (int j = 0; j < 6; ++j) {
     const std::uint32_t hi = kTwoOverPiBits[word + j];
     const std::uint32_t lo = kTwoOverPiBits[word + j + 1];
     window[5 - j] = shift == 0 ? hi : (hi << shift) | (lo >> (32 - shift));
   }
-
-  // P = m · window mod 2^192: x·2/π mod 4 with 190 fraction bits.
+  // m · window mod 2^192, row by row of m's two words.
   const std::uint32_t m0 = static_cast<std::uint32_t>(m), m1 = static_cast<std::uint32_t>(m >> 32);
-  std::uint32_t p[6];
+  Words192 p;
   std::uint64_t carry = 0;
   for (int j = 0; j < 6; ++j) {
     const std::uint64_t t = static_cast<std::uint64_t>(m0) * window[j] + carry;
@@ -182,6 +178,15 @@ Reduced ReduceLarge(double x) {
     p[j + 1] = static_cast<std::uint32_t>(t);
     carry = t >> 32;
   }
+  return p;
+}
+
+// x = k·π/2 + r for x >= 2^22, finite.
+Reduced ReduceLarge(double x) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+  Words192 p = TimesTwoOverPiModFour(m, static_cast<int>(bits >> 52) - 1075);
 
   unsigned quadrant = p[5] >> 30;
   p[5] &= 0x3FFFFFFFu;
