@@ -162,8 +162,20 @@ bool WriteResult(Store& s, const std::string& output) {
   return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
-int Run(int argc, char** argv) {
+// What the command line asks for, or the exit status to end with at once
+// (help, version, a usage error).
+struct Parsed {
   Options opt;
+  int exitNow = -1;
+};
+
+Parsed ParseOptions(int argc, char** argv) {
+  Parsed p;
+  Options& opt = p.opt;
+  auto stop = [&](int code) {
+    p.exitNow = code;
+    return p;
+  };
   bool haveInput = false;
   bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
@@ -174,32 +186,34 @@ int Run(int argc, char** argv) {
       return true;
     };
     if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (haveInput) return UsageError("more than one FILE given");
+      if (haveInput) return stop(UsageError("more than one FILE given"));
       opt.input = std::string(arg);
       haveInput = true;
     } else if (arg == "--") {
       optionsEnd = true;
     } else if (arg == "-h" || arg == "--help") {
       Say(stdout, kUsage);
-      return 0;
+      return stop(0);
     } else if (arg == "--version") {
       Say(stdout, "q527-cli " Q527_VERSION "\n");
-      return 0;
+      return stop(0);
     } else if (arg == "-n") {
-      if (!value(opt.divisions)) return UsageError("-n needs a division count");
+      if (!value(opt.divisions)) return stop(UsageError("-n needs a division count"));
       opt.haveDivisions = true;
     } else if (arg == "-k") {
       std::string list;
-      if (!value(list)) return UsageError("-k needs a list of kinds");
+      if (!value(list)) return stop(UsageError("-k needs a list of kinds"));
       if (!ParseKinds(list, opt)) {
-        return UsageError("-k takes circle, arc, solid (comma-separated) or none");
+        return stop(UsageError("-k takes circle, arc, solid (comma-separated) or none"));
       }
       opt.haveKinds = true;
     } else if (arg == "-o") {
-      if (!value(opt.output) || opt.output.empty()) return UsageError("-o needs a file name");
+      if (!value(opt.output) || opt.output.empty()) {
+        return stop(UsageError("-o needs a file name"));
+      }
     } else if (arg == "--settings") {
       if (!value(opt.settings) || opt.settings.empty()) {
-        return UsageError("--settings needs a file name");
+        return stop(UsageError("--settings needs a file name"));
       }
     } else if (arg == "--counts") {
       opt.counts = true;
@@ -208,11 +222,95 @@ int Run(int argc, char** argv) {
     } else if (arg == "-q" || arg == "--quiet") {
       opt.quiet = true;
     } else {
-      return UsageError("unknown option " + std::string(arg));
+      return stop(UsageError("unknown option " + std::string(arg)));
     }
   }
-  if (opt.counts && opt.cancel) return UsageError("--counts and --cancel exclude each other");
-  if (opt.input.empty()) return UsageError("empty FILE name");
+  if (opt.counts && opt.cancel) {
+    return stop(UsageError("--counts and --cancel exclude each other"));
+  }
+  if (opt.input.empty()) return stop(UsageError("empty FILE name"));
+  return p;
+}
+
+// How a conversion run ended, for the report: the exit status and, when it
+// succeeded, what was made.
+struct RunResult {
+  int status = 0;
+  std::string made;
+};
+
+// Converts (or cancels) on a store that has been read, as OK (or Cancel)
+// would; the output line list holds what is to be written.
+RunResult RunJob(Store& s, const Options& opt, const std::string& output, bool readComplete) {
+  RunResult r;
+  const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
+  if (opt.cancel) {
+    if (!readComplete) {
+      Error(notRead);
+      r.status = 1;
+    }
+    return r;
+  }
+  FormSettings fields;
+  if (!opt.settings.empty()) LoadSettings(fields, opt.settings);
+  DialogState state;
+  state.left = fields.FormLeft;
+  state.top = fields.FormTop;
+  state.edit1 = opt.haveDivisions ? opt.divisions : Number(fields.DivisionCount);
+  state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
+  state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
+  state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
+  const long long circles = state.checkCircle ? JwwCircleCount(s) : 0;
+  const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
+  const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
+
+  // A large result goes into the output file's temporary file while the
+  // pass runs, instead of being held whole until the end.
+  if (output != "-") JwwSpillOutTo(s, output);
+  ConsoleUi ui(!opt.quiet && isatty(STDERR_FILENO) == 1);
+  const RunOutcome outcome = RunConversion(s, fields, state, opt.settings, readComplete, ui);
+  ui.Finish();
+  switch (outcome) {
+    case RunOutcome::kConverted:
+      r.made = "; " + Number(circles + arcs + solids) + " polygons of " +
+               Number(fields.DivisionCount) + " segments made (" + Number(circles) +
+               " circles, " + Number(arcs) + " arcs, " + Number(solids) + " circular solids)";
+      break;
+    case RunOutcome::kAborted:
+      r.made = "; output pass aborted";
+      break;
+    case RunOutcome::kRefused:
+      Error(notRead);
+      r.status = 1;
+      break;
+    case RunOutcome::kFailed:
+      Error("out of memory or past 2147483647 figures; nothing converted");
+      r.status = 1;
+      break;
+    case RunOutcome::kWriteFailed:
+      Error(output + ": cannot write the output as it is made; nothing converted");
+      r.status = 1;
+      break;
+  }
+  return r;
+}
+
+// Writes the result and says what was done in one line.
+int Report(Store& s, const Options& opt, const std::string& output, const RunResult& r) {
+  const long long lines = s.out.count == 0 ? 1 : static_cast<long long>(s.out.count);
+  const std::string where = output == "-" ? std::string("standard output") : output;
+  if (!WriteResult(s, output)) {
+    Error(where + ": cannot write");
+    return 1;
+  }
+  if (r.status == 0 && !opt.quiet) Error(Number(lines) + " lines written to " + where + r.made);
+  return r.status;
+}
+
+int Run(int argc, char** argv) {
+  const Parsed parsed = ParseOptions(argc, argv);
+  if (parsed.exitNow >= 0) return parsed.exitNow;
+  const Options& opt = parsed.opt;
   const std::string output = opt.output.empty() ? opt.input : opt.output;
 
   if (!CheckInput(opt.input)) return 1;
@@ -221,7 +319,6 @@ int Run(int argc, char** argv) {
   JwwInit(s);
   const bool readComplete = JwwReadFile(s, opt.input);
   JwwWriteStart(s);
-  const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
 
   if (opt.counts) {
     if (!readComplete) {
@@ -232,69 +329,7 @@ int Run(int argc, char** argv) {
     Say(stdout, "\n");
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
-
-  int status = 0;
-  std::string made;
-  if (opt.cancel) {
-    if (!readComplete) {
-      Error(notRead);
-      status = 1;
-    }
-  } else {
-    FormSettings fields;
-    if (!opt.settings.empty()) LoadSettings(fields, opt.settings);
-    DialogState state;
-    state.left = fields.FormLeft;
-    state.top = fields.FormTop;
-    state.edit1 = opt.haveDivisions ? opt.divisions : Number(fields.DivisionCount);
-    state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
-    state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
-    state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
-    const long long circles = state.checkCircle ? JwwCircleCount(s) : 0;
-    const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
-    const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
-
-    // A large result goes into the output file's temporary file while the
-    // pass runs, instead of being held whole until the end.
-    if (output != "-") JwwSpillOutTo(s, output);
-    ConsoleUi ui(!opt.quiet && isatty(STDERR_FILENO) == 1);
-    const RunOutcome outcome =
-        RunConversion(s, fields, state, opt.settings, readComplete, ui);
-    ui.Finish();
-    switch (outcome) {
-      case RunOutcome::kConverted:
-        made = "; " + Number(circles + arcs + solids) + " polygons of " +
-               Number(fields.DivisionCount) + " segments made (" + Number(circles) +
-               " circles, " + Number(arcs) + " arcs, " + Number(solids) + " circular solids)";
-        break;
-      case RunOutcome::kAborted:
-        made = "; output pass aborted";
-        break;
-      case RunOutcome::kRefused:
-        Error(notRead);
-        status = 1;
-        break;
-      case RunOutcome::kFailed:
-        Error("out of memory or past 2147483647 figures; nothing converted");
-        status = 1;
-        break;
-      case RunOutcome::kWriteFailed:
-        Error(output + ": cannot write the output as it is made; nothing converted");
-        status = 1;
-        break;
-    }
-  }
-
-  const long long lines = s.out.count == 0 ? 1 : static_cast<long long>(s.out.count);
-  if (!WriteResult(s, output)) {
-    Error((output == "-" ? std::string("standard output") : output) + ": cannot write");
-    return 1;
-  }
-  if (status == 0 && !opt.quiet) {
-    Error(Number(lines) + " lines written to " +
-          (output == "-" ? std::string("standard output") : output) + made);
-  }
-  return status;
+  return Report(s, opt, output, RunJob(s, opt, output, readComplete));
 }
 
 }  // namespace
