@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <system_error>
 #include <exception>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +29,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: q527-cli [-n TEXT] [-k LIST] [--counts] [--cancel] [--settings FILE]\n"
+    "                [--max-deviation D] [--max-angle DEG] [--max-length L]\n"
+    "                [--min-segments N] [--max-segments N] [--fit F]\n"
     "                [-o OUT] [-q] [FILE]\n"
     "\n"
     "Replaces circles, arcs/ellipses and circular solids of an exchange file by\n"
@@ -43,6 +48,21 @@ constexpr std::string_view kUsage =
     "                   save the choices to it, as OK does\n"
     "  -o OUT           write the result to OUT (\"-\" for standard output)\n"
     "  -q, --quiet      no summary line\n"
+    "\n"
+    "Polygons by accuracy (any of these: counts per figure, closed figures closed\n"
+    "exactly; the summary tells the counts and the largest deviation):\n"
+    "  --max-deviation D  largest distance between a curve and its polygon, in\n"
+    "                   drawing units (e.g. --max-deviation 0.05)\n"
+    "  --max-angle DEG  largest angle per segment, in degrees of the figure's own\n"
+    "                   parameter (e.g. --max-angle 10)\n"
+    "  --max-length L   largest segment length (e.g. --max-length 2)\n"
+    "  --min-segments N, --max-segments N  bounds of the count, 3..999 (default\n"
+    "                   3 and 999); with several bounds the smallest count meeting\n"
+    "                   all is taken, capped at the maximum\n"
+    "  --fit F          inscribed (vertices on the curve, the default),\n"
+    "                   circumscribed (polygon on or outside the curve) or mid\n"
+    "                   (the curve crosses every segment: half the error); an\n"
+    "                   arc's end points stay where they are\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n";
 
@@ -66,6 +86,12 @@ std::string Number(long long value) {
   return std::string(buf, res.ptr);
 }
 
+std::string Real(double value) {
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+  return std::string(buf, res.ptr);
+}
+
 struct Options {
   std::string input = "JWC_TEMP.TXT";
   std::string output;  // empty: replace the input
@@ -77,7 +103,29 @@ struct Options {
   bool cancel = false;
   bool quiet = false;
   std::string settings;
+  PolygonPolicy policy;  // planned when any of the polygon options is given
 };
+
+// A positive finite number, the whole text; false on anything else.
+bool ParsePositive(const std::string& text, double& into) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(v) || !(v > 0)) return false;
+  into = v;
+  return true;
+}
+
+// A segment count of 3..999, the whole text.
+bool ParseSegments(const std::string& text, std::int32_t& into) {
+  int v = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < 3 || v > 999) {
+    return false;
+  }
+  into = v;
+  return true;
+}
 
 // Reads "circle,arc", "solid", "none" ...; false on anything else.
 bool ParseKinds(std::string_view list, Options& opt) {
@@ -215,6 +263,36 @@ Parsed ParseOptions(int argc, char** argv) {
       if (!value(opt.settings) || opt.settings.empty()) {
         return stop(UsageError("--settings needs a file name"));
       }
+    } else if (arg == "--max-deviation" || arg == "--max-angle" || arg == "--max-length") {
+      std::string text;
+      double& into = arg == "--max-deviation" ? opt.policy.maxDeviation
+                     : arg == "--max-angle"   ? opt.policy.maxAngle
+                                              : opt.policy.maxLength;
+      if (!value(text) || !ParsePositive(text, into)) {
+        return stop(UsageError(std::string(arg) + " needs a positive number"));
+      }
+      opt.policy.planned = true;
+    } else if (arg == "--min-segments" || arg == "--max-segments") {
+      std::string text;
+      std::int32_t& into =
+          arg == "--min-segments" ? opt.policy.minSegments : opt.policy.maxSegments;
+      if (!value(text) || !ParseSegments(text, into)) {
+        return stop(UsageError(std::string(arg) + " needs a count of 3 to 999"));
+      }
+      opt.policy.planned = true;
+    } else if (arg == "--fit") {
+      std::string text;
+      if (!value(text)) return stop(UsageError("--fit needs inscribed, circumscribed or mid"));
+      if (text == "inscribed") {
+        opt.policy.fit = PolygonFit::kInscribed;
+      } else if (text == "circumscribed") {
+        opt.policy.fit = PolygonFit::kCircumscribed;
+      } else if (text == "mid") {
+        opt.policy.fit = PolygonFit::kMid;
+      } else {
+        return stop(UsageError("--fit takes inscribed, circumscribed or mid"));
+      }
+      opt.policy.planned = true;
     } else if (arg == "--counts") {
       opt.counts = true;
     } else if (arg == "--cancel") {
@@ -229,6 +307,9 @@ Parsed ParseOptions(int argc, char** argv) {
     return stop(UsageError("--counts and --cancel exclude each other"));
   }
   if (opt.input.empty()) return stop(UsageError("empty FILE name"));
+  if (opt.policy.minSegments > opt.policy.maxSegments) {
+    return stop(UsageError("--min-segments is larger than --max-segments"));
+  }
   return p;
 }
 
@@ -268,10 +349,19 @@ RunResult RunJob(Store& s, const Options& opt, const std::string& output, bool r
   // pass runs, instead of being held whole until the end.
   if (output != "-") JwwSpillOutTo(s, output);
   ConsoleUi ui(!opt.quiet && isatty(STDERR_FILENO) == 1);
-  const RunOutcome outcome = RunConversion(s, fields, state, opt.settings, readComplete, ui);
+  PolygonSummary summary;
+  const RunOutcome outcome = RunConversion(s, fields, state, opt.settings, readComplete, ui,
+                                           &opt.policy, &summary);
   ui.Finish();
   switch (outcome) {
     case RunOutcome::kConverted:
+      if (opt.policy.planned) {
+        r.made = "; " + Number(summary.polygons) + " polygons of " + Number(summary.fewest) +
+                 " to " + Number(summary.most) + " segments made, largest deviation " +
+                 Real(summary.largestDeviation) + " (" + Number(summary.capped) +
+                 " at the maximum count)";
+        break;
+      }
       r.made = "; " + Number(circles + arcs + solids) + " polygons of " +
                Number(fields.DivisionCount) + " segments made (" + Number(circles) +
                " circles, " + Number(arcs) + " arcs, " + Number(solids) + " circular solids)";
