@@ -115,6 +115,9 @@ double PolygonDeviation(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
     const LD c = CosOf(h / 2);
     segStart = start + h / 2;
     inside = fit == PolygonFit::kMid ? 1 - w.scale * c : 1 - c;
+    // An open figure's end segments run from the curve to a vertex off it:
+    // they lie within the off-curve distance of the inscribed chord.
+    if (fit == PolygonFit::kMid && !s.closed) inside = std::max(inside, (1 - c) + (w.scale - 1));
     vStep = h;
     vStart = s.closed ? start : start + h;
     vCount = s.closed ? n : n - 1;
