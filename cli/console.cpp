@@ -142,7 +142,8 @@ std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
       const int size = static_cast<int>(arg.size());
       const int n = WideCharToMultiByte(CP_UTF8, 0, arg.data(), size, nullptr, 0, nullptr, nullptr);
       utf8.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-      if (n > 0) WideCharToMultiByte(CP_UTF8, 0, arg.data(), size, utf8.data(), n, nullptr, nullptr);
+      if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, arg.data(), size, utf8.data(), n, nullptr, nullptr);
     }
     args.push_back(std::move(utf8));
   }

@@ -3,11 +3,14 @@
 // on the command line, so tests, benchmarks and scripts drive the product
 // through the code the user's OK button runs.
 #include <charconv>
-#include <exception>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "cli/console.h"
@@ -26,6 +29,8 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: q527-cli [-n TEXT] [-k LIST] [--counts] [--cancel] [--settings FILE]\n"
+    "                [--max-deviation D] [--max-angle DEG] [--max-length L]\n"
+    "                [--min-segments N] [--max-segments N] [--fit F]\n"
     "                [-o OUT] [-q] [FILE]\n"
     "\n"
     "Replaces circles, arcs/ellipses and circular solids of an exchange file by\n"
@@ -43,6 +48,21 @@ constexpr std::string_view kUsage =
     "                   save the choices to it, as OK does\n"
     "  -o OUT           write the result to OUT (\"-\" for standard output)\n"
     "  -q, --quiet      no summary line\n"
+    "\n"
+    "Polygons by accuracy (any of these: counts per figure, closed figures closed\n"
+    "exactly; the summary tells the counts and the largest deviation):\n"
+    "  --max-deviation D  largest distance between a curve and its polygon, in\n"
+    "                   drawing units (e.g. --max-deviation 0.05)\n"
+    "  --max-angle DEG  largest angle per segment, in degrees of the figure's own\n"
+    "                   parameter (e.g. --max-angle 10)\n"
+    "  --max-length L   largest segment length (e.g. --max-length 2)\n"
+    "  --min-segments N, --max-segments N  bounds of the count, 3..999 (default\n"
+    "                   3 and 999); with several bounds the smallest count meeting\n"
+    "                   all is taken, capped at the maximum\n"
+    "  --fit F          inscribed (vertices on the curve, the default),\n"
+    "                   circumscribed (polygon on or outside the curve) or mid\n"
+    "                   (the curve crosses every segment: half the error); an\n"
+    "                   arc's end points stay where they are\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n";
 
@@ -66,6 +86,12 @@ std::string Number(long long value) {
   return std::string(buf, res.ptr);
 }
 
+std::string Real(double value) {
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
+  return std::string(buf, res.ptr);
+}
+
 struct Options {
   std::string input = "JWC_TEMP.TXT";
   std::string output;  // empty: replace the input
@@ -77,7 +103,29 @@ struct Options {
   bool cancel = false;
   bool quiet = false;
   std::string settings;
+  PolygonPolicy policy;  // planned when any of the polygon options is given
 };
+
+// A positive finite number, the whole text; false on anything else.
+bool ParsePositive(const std::string& text, double& into) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(v) || !(v > 0)) return false;
+  into = v;
+  return true;
+}
+
+// A segment count of 3..999, the whole text.
+bool ParseSegments(const std::string& text, std::int32_t& into) {
+  int v = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < 3 || v > 999) {
+    return false;
+  }
+  into = v;
+  return true;
+}
 
 // Reads "circle,arc", "solid", "none" ...; false on anything else.
 bool ParseKinds(std::string_view list, Options& opt) {
@@ -128,45 +176,45 @@ struct ConsoleUi final : DialogUi {
   bool shown = false;
 };
 
-// Tells a file that is not there or cannot be opened at all (an error that
-// leaves it untouched) from one that fails while being read. The messages
-// name the file as given, in UTF-8: path.string() cannot show every name on
-// Windows.
-bool CheckInput(const std::string& name) {
-  const std::filesystem::path path = PathFromUtf8(name);
-  std::error_code ec;
-  const auto st = std::filesystem::status(path, ec);
-  if (st.type() == std::filesystem::file_type::not_found) {
+// A file that is not there or cannot be opened at all is an error that
+// leaves it untouched; the read's status tells which. The messages name the
+// file as given, in UTF-8: path.string() cannot show every name on Windows.
+bool InputWasOpened(JwwReadStatus status, const std::string& name) {
+  if (status == JwwReadStatus::kMissing) {
     Error(name + ": no such file");
     return false;
   }
-  if (ec) {
-    Error(name + ": cannot examine: " + ec.message());
+  if (status == JwwReadStatus::kUnreadable) {
+    std::error_code ec;
+    const bool directory = std::filesystem::is_directory(PathFromUtf8(name), ec);
+    Error(name + (directory ? ": is a directory" : ": cannot open for reading"));
     return false;
   }
-  if (st.type() == std::filesystem::file_type::directory) {
-    Error(name + ": is a directory");
-    return false;
-  }
-  FILE* f = OpenToRead(path);
-  if (f == nullptr) {
-    Error(name + ": cannot open for reading");
-    return false;
-  }
-  std::fclose(f);
   return true;
 }
 
 // Writes the output line list as the dialog's close does ("hq" when empty).
 bool WriteResult(Store& s, const std::string& output) {
-  if (output != "-") return JwwWriteFile(s, output);
+  if (output != "-") return JwwWriteFile(s, PathFromUtf8(output));
   const std::string_view bytes = s.out.count == 0 ? std::string_view("hq\r\n") : s.out.bytes;
   Say(stdout, bytes);
   return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
-int Run(int argc, char** argv) {
+// What the command line asks for, or the exit status to end with at once
+// (help, version, a usage error).
+struct Parsed {
   Options opt;
+  int exitNow = -1;
+};
+
+Parsed ParseOptions(int argc, char** argv) {
+  Parsed p;
+  Options& opt = p.opt;
+  auto stop = [&](int code) {
+    p.exitNow = code;
+    return p;
+  };
   bool haveInput = false;
   bool optionsEnd = false;
   for (int i = 1; i < argc; ++i) {
@@ -177,33 +225,65 @@ int Run(int argc, char** argv) {
       return true;
     };
     if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (haveInput) return UsageError("more than one FILE given");
+      if (haveInput) return stop(UsageError("more than one FILE given"));
       opt.input = std::string(arg);
       haveInput = true;
     } else if (arg == "--") {
       optionsEnd = true;
     } else if (arg == "-h" || arg == "--help") {
       Say(stdout, kUsage);
-      return 0;
+      return stop(0);
     } else if (arg == "--version") {
       Say(stdout, "q527-cli " Q527_VERSION "\n");
-      return 0;
+      return stop(0);
     } else if (arg == "-n") {
-      if (!value(opt.divisions)) return UsageError("-n needs a division count");
+      if (!value(opt.divisions)) return stop(UsageError("-n needs a division count"));
       opt.haveDivisions = true;
     } else if (arg == "-k") {
       std::string list;
-      if (!value(list)) return UsageError("-k needs a list of kinds");
+      if (!value(list)) return stop(UsageError("-k needs a list of kinds"));
       if (!ParseKinds(list, opt)) {
-        return UsageError("-k takes circle, arc, solid (comma-separated) or none");
+        return stop(UsageError("-k takes circle, arc, solid (comma-separated) or none"));
       }
       opt.haveKinds = true;
     } else if (arg == "-o") {
-      if (!value(opt.output) || opt.output.empty()) return UsageError("-o needs a file name");
+      if (!value(opt.output) || opt.output.empty()) {
+        return stop(UsageError("-o needs a file name"));
+      }
     } else if (arg == "--settings") {
       if (!value(opt.settings) || opt.settings.empty()) {
-        return UsageError("--settings needs a file name");
+        return stop(UsageError("--settings needs a file name"));
       }
+    } else if (arg == "--max-deviation" || arg == "--max-angle" || arg == "--max-length") {
+      std::string text;
+      double& into = arg == "--max-deviation" ? opt.policy.maxDeviation
+                     : arg == "--max-angle"   ? opt.policy.maxAngle
+                                              : opt.policy.maxLength;
+      if (!value(text) || !ParsePositive(text, into)) {
+        return stop(UsageError(std::string(arg) + " needs a positive number"));
+      }
+      opt.policy.planned = true;
+    } else if (arg == "--min-segments" || arg == "--max-segments") {
+      std::string text;
+      std::int32_t& into =
+          arg == "--min-segments" ? opt.policy.minSegments : opt.policy.maxSegments;
+      if (!value(text) || !ParseSegments(text, into)) {
+        return stop(UsageError(std::string(arg) + " needs a count of 3 to 999"));
+      }
+      opt.policy.planned = true;
+    } else if (arg == "--fit") {
+      std::string text;
+      if (!value(text)) return stop(UsageError("--fit needs inscribed, circumscribed or mid"));
+      if (text == "inscribed") {
+        opt.policy.fit = PolygonFit::kInscribed;
+      } else if (text == "circumscribed") {
+        opt.policy.fit = PolygonFit::kCircumscribed;
+      } else if (text == "mid") {
+        opt.policy.fit = PolygonFit::kMid;
+      } else {
+        return stop(UsageError("--fit takes inscribed, circumscribed or mid"));
+      }
+      opt.policy.planned = true;
     } else if (arg == "--counts") {
       opt.counts = true;
     } else if (arg == "--cancel") {
@@ -211,20 +291,113 @@ int Run(int argc, char** argv) {
     } else if (arg == "-q" || arg == "--quiet") {
       opt.quiet = true;
     } else {
-      return UsageError("unknown option " + std::string(arg));
+      return stop(UsageError("unknown option " + std::string(arg)));
     }
   }
-  if (opt.counts && opt.cancel) return UsageError("--counts and --cancel exclude each other");
-  if (opt.input.empty()) return UsageError("empty FILE name");
-  const std::string output = opt.output.empty() ? opt.input : opt.output;
+  if (opt.counts && opt.cancel) {
+    return stop(UsageError("--counts and --cancel exclude each other"));
+  }
+  if (opt.input.empty()) return stop(UsageError("empty FILE name"));
+  if (opt.policy.minSegments > opt.policy.maxSegments) {
+    return stop(UsageError("--min-segments is larger than --max-segments"));
+  }
+  return p;
+}
 
-  if (!CheckInput(opt.input)) return 1;
+// How a conversion run ended, for the report: the exit status and, when it
+// succeeded, what was made.
+struct RunResult {
+  int status = 0;
+  std::string made;
+};
+
+// Converts (or cancels) on a store that has been read, as OK (or Cancel)
+// would; the output line list holds what is to be written.
+RunResult RunJob(Store& s, const Options& opt, const std::string& output, bool readComplete) {
+  RunResult r;
+  const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
+  if (opt.cancel) {
+    if (!readComplete) {
+      Error(notRead);
+      r.status = 1;
+    }
+    return r;
+  }
+  FormSettings fields;
+  if (!opt.settings.empty()) LoadSettings(fields, PathFromUtf8(opt.settings));
+  DialogState state;
+  state.left = fields.FormLeft;
+  state.top = fields.FormTop;
+  state.edit1 = opt.haveDivisions ? opt.divisions : Number(fields.DivisionCount);
+  state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
+  state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
+  state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
+  const long long circles = state.checkCircle ? JwwCircleCount(s) : 0;
+  const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
+  const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
+
+  // A large result goes into the output file's temporary file while the
+  // pass runs, instead of being held whole until the end.
+  if (output != "-") JwwSpillOutTo(s, PathFromUtf8(output));
+  ConsoleUi ui(!opt.quiet && IsStatusTerminal(stderr));
+  PolygonSummary summary;
+  const RunOutcome outcome = RunConversion(s, fields, state, PathFromUtf8(opt.settings),
+                                           readComplete, ui, &opt.policy, &summary);
+  ui.Finish();
+  switch (outcome) {
+    case RunOutcome::kConverted:
+      if (opt.policy.planned) {
+        r.made = "; " + Number(summary.polygons) + " polygons of " + Number(summary.fewest) +
+                 " to " + Number(summary.most) + " segments made, largest deviation " +
+                 Real(summary.largestDeviation) + " (" + Number(summary.capped) +
+                 " at the maximum count)";
+        break;
+      }
+      r.made = "; " + Number(circles + arcs + solids) + " polygons of " +
+               Number(fields.DivisionCount) + " segments made (" + Number(circles) + " circles, " +
+               Number(arcs) + " arcs, " + Number(solids) + " circular solids)";
+      break;
+    case RunOutcome::kAborted: r.made = "; output pass aborted"; break;
+    case RunOutcome::kRefused:
+      Error(notRead);
+      r.status = 1;
+      break;
+    case RunOutcome::kFailed:
+      Error("out of memory or past 2147483647 figures; nothing converted");
+      r.status = 1;
+      break;
+    case RunOutcome::kWriteFailed:
+      Error(output + ": cannot write the output as it is made; nothing converted");
+      r.status = 1;
+      break;
+  }
+  return r;
+}
+
+// Writes the result and says what was done in one line.
+int Report(Store& s, const Options& opt, const std::string& output, const RunResult& r) {
+  const long long lines = s.out.count == 0 ? 1 : static_cast<long long>(s.out.count);
+  const std::string where = output == "-" ? std::string("standard output") : output;
+  if (!WriteResult(s, output)) {
+    Error(where + ": cannot write");
+    return 1;
+  }
+  if (r.status == 0 && !opt.quiet) Error(Number(lines) + " lines written to " + where + r.made);
+  return r.status;
+}
+
+int Run(int argc, char** argv) {
+  const Parsed parsed = ParseOptions(argc, argv);
+  if (parsed.exitNow >= 0) return parsed.exitNow;
+  const Options& opt = parsed.opt;
+  const std::string output = opt.output.empty() ? opt.input : opt.output;
 
   Store s;
   JwwInit(s);
-  const bool readComplete = JwwReadFile(s, opt.input) == JwwReadStatus::kComplete;
+  const JwwReadStatus read = JwwReadFile(s, PathFromUtf8(opt.input));
+  if (!InputWasOpened(read, opt.input)) return 1;
+  const bool readComplete = read == JwwReadStatus::kComplete;
   JwwWriteStart(s);
-  const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
 
   if (opt.counts) {
     if (!readComplete) {
@@ -235,69 +408,7 @@ int Run(int argc, char** argv) {
     Say(stdout, "\n");
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
-
-  int status = 0;
-  std::string made;
-  if (opt.cancel) {
-    if (!readComplete) {
-      Error(notRead);
-      status = 1;
-    }
-  } else {
-    FormSettings fields;
-    if (!opt.settings.empty()) LoadSettings(fields, opt.settings);
-    DialogState state;
-    state.left = fields.FormLeft;
-    state.top = fields.FormTop;
-    state.edit1 = opt.haveDivisions ? opt.divisions : Number(fields.DivisionCount);
-    state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
-    state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
-    state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
-    const long long circles = state.checkCircle ? JwwCircleCount(s) : 0;
-    const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
-    const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
-
-    // A large result goes into the output file's temporary file while the
-    // pass runs, instead of being held whole until the end.
-    if (output != "-") JwwSpillOutTo(s, output);
-    ConsoleUi ui(!opt.quiet && IsStatusTerminal(stderr));
-    const RunOutcome outcome =
-        RunConversion(s, fields, state, opt.settings, readComplete, ui);
-    ui.Finish();
-    switch (outcome) {
-      case RunOutcome::kConverted:
-        made = "; " + Number(circles + arcs + solids) + " polygons of " +
-               Number(fields.DivisionCount) + " segments made (" + Number(circles) +
-               " circles, " + Number(arcs) + " arcs, " + Number(solids) + " circular solids)";
-        break;
-      case RunOutcome::kAborted:
-        made = "; output pass aborted";
-        break;
-      case RunOutcome::kRefused:
-        Error(notRead);
-        status = 1;
-        break;
-      case RunOutcome::kFailed:
-        Error("out of memory or past 2147483647 figures; nothing converted");
-        status = 1;
-        break;
-      case RunOutcome::kWriteFailed:
-        Error(output + ": cannot write the output as it is made; nothing converted");
-        status = 1;
-        break;
-    }
-  }
-
-  const long long lines = s.out.count == 0 ? 1 : static_cast<long long>(s.out.count);
-  if (!WriteResult(s, output)) {
-    Error((output == "-" ? std::string("standard output") : output) + ": cannot write");
-    return 1;
-  }
-  if (status == 0 && !opt.quiet) {
-    Error(Number(lines) + " lines written to " +
-          (output == "-" ? std::string("standard output") : output) + made);
-  }
-  return status;
+  return Report(s, opt, output, RunJob(s, opt, output, readComplete));
 }
 
 }  // namespace

@@ -8,10 +8,8 @@ namespace {
 
 // Angles and products are formed in extended precision and rounded to double
 // only when a result is delivered.
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
-constexpr double kPowersOfTen[] = {1.0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
-                                   1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13};
+constexpr double kPowersOfTen[] = {1.0, 1e1, 1e2, 1e3,  1e4,  1e5,  1e6,
+                                   1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13};
 
 }  // namespace
 
@@ -19,15 +17,9 @@ double RoundToDigits(double value, std::int32_t digits, std::int32_t mode) {
   const long double p = (digits >= 0 && digits <= 13) ? kPowersOfTen[digits] : 1.0L;
   long double m = std::fabs(static_cast<long double>(value));
   switch (mode) {
-    case 0:
-      m = std::trunc(m * p) / p;
-      break;
-    case 1:
-      m = std::trunc(m * p + 0.9L) / p;
-      break;
-    default:
-      m = std::trunc(m * p + 0.5L) / p;
-      break;
+    case 0: m = std::trunc(m * p) / p; break;
+    case 1: m = std::trunc(m * p + 0.9L) / p; break;
+    default: m = std::trunc(m * p + 0.5L) / p; break;
   }
   return static_cast<double>(value < 0 ? -m : m);
 }
@@ -48,14 +40,25 @@ void RotatePoint(double& X, double& Y, double x, double y, double cx, double cy,
   Y = static_cast<double>(cy + s * dx + c * dy);
 }
 
+void EllipsePointAt(double& X, double& Y, double cx, double cy, double radius, double flatness,
+                    long double tiltCos, long double tiltSin, long double angleCos,
+                    long double angleSin) {
+  const double u = static_cast<double>(angleCos * radius);
+  const double v = static_cast<double>(angleSin * (static_cast<long double>(radius) * flatness));
+  // RotatePoint about the origin, step by step as it rounds.
+  const long double dx = static_cast<long double>(u) - 0.0;
+  const long double dy = static_cast<long double>(v) - 0.0;
+  X = static_cast<double>(0.0 + tiltCos * dx - tiltSin * dy);
+  Y = static_cast<double>(0.0 + tiltSin * dx + tiltCos * dy);
+  X += cx;
+  Y += cy;
+}
+
 void EllipsePoint(double& X, double& Y, double cx, double cy, double radius, double flatness,
                   double tilt, double angle) {
   const ExtendedSinCos a = SinCosExtended(angle);
-  const double u = static_cast<double>(a.cos * radius);
-  const double v = static_cast<double>(a.sin * (static_cast<long double>(radius) * flatness));
-  RotatePoint(X, Y, u, v, 0.0, 0.0, tilt);
-  X += cx;
-  Y += cy;
+  const ExtendedSinCos t = SinCosExtended(tilt);
+  EllipsePointAt(X, Y, cx, cy, radius, flatness, t.cos, t.sin, a.cos, a.sin);
 }
 
 void EllipsePointDeg(double& X, double& Y, double cx, double cy, double radius, double flatness,

@@ -1,6 +1,6 @@
 // The OK run without a window: take the dialog's state, save the settings,
-// convert the chosen circles, arcs and circular solids into inscribed
-// polygons, queue "hd" and every figure for output.
+// convert the chosen circles, arcs and circular solids into polygons,
+// queue "hd" and every figure for output.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 #include "dialog/settings.h"
 #include "exchange/output_pass.h"
 #include "exchange/store.h"
+#include "polygon/convert.h"
 
 // What OK reads off the dialog.
 struct DialogState {
@@ -30,31 +31,21 @@ struct DialogUi : ProgressDisplay, EscapeKey {
 };
 
 enum class RunOutcome {
-  kConverted,  // "hd" and every figure queued
-  kAborted,    // Escape during the output pass: the list holds only the closing lines
-  kRefused,    // the exchange file was not read completely: nothing queued ("hq")
-  kFailed,     // memory or a count limit ran out: nothing queued ("hq"), failure reported
+  kConverted,    // "hd" and every figure queued
+  kAborted,      // Escape during the output pass: the list holds only the closing lines
+  kRefused,      // the exchange file was not read completely: nothing queued ("hq")
+  kFailed,       // memory or a count limit ran out: nothing queued ("hq"), failure reported
   kWriteFailed,  // the output could not be written as it went: nothing queued ("hq"), reported
 };
 
-// Converts the circles of the store into N-segment polygons (line records).
-// n is clamped to 3..999. False, with the store untouched, when a table count
-// would pass 2147483647; std::bad_alloc when memory runs out while growing.
-bool ConvertCircles(Store& s, std::int32_t n);
-// Converts arcs, ellipses and elliptic arcs into N-segment polygons.
-bool ConvertArcs(Store& s, std::int32_t n);
-// Converts circular solids into N linear solids each.
-bool ConvertSolidCircles(Store& s, std::int32_t n);
-// The arc's sweep in degrees, in (0, 360]; a closed ellipse gives 360, and so
-// does a sweep that is not a finite number.
-double ArcSweepDegrees(double start, double end);
-
 // The whole OK run. fields receives the dialog's values; the settings are
 // saved to settingsPath unless it is empty. readComplete tells whether the
-// exchange file was read to its end.
+// exchange file was read to its end. Without a policy every figure gets the
+// division count, as the dialog converts; a policy's own count is replaced
+// by the division count, and summary gathers what a planned policy made.
 RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& state,
-                         const std::filesystem::path& settingsPath, bool readComplete,
-                         DialogUi& ui);
+                         const std::filesystem::path& settingsPath, bool readComplete, DialogUi& ui,
+                         const PolygonPolicy* policy = nullptr, PolygonSummary* summary = nullptr);
 
 // The counts label: "円：" n " 円弧楕円弧：" n " 円周S：" n (UTF-8).
 std::string CountsText(const Store& s);

@@ -74,10 +74,10 @@ ReadStatus ReadFileBlocks(const std::filesystem::path& path,
   std::error_code ec;
   const auto st = std::filesystem::status(path, ec);
   if (ec || st.type() == std::filesystem::file_type::not_found) return ReadStatus::kMissing;
-  if (st.type() == std::filesystem::file_type::directory) return ReadStatus::kFailed;
+  if (st.type() == std::filesystem::file_type::directory) return ReadStatus::kCannotOpen;
 
   FilePtr f(OpenFile(path, false));
-  if (!f) return ReadStatus::kFailed;
+  if (!f) return ReadStatus::kCannotOpen;
   std::vector<char> block(kBlockSize);
   for (;;) {
     if (InjectedFault()) return ReadStatus::kFailed;

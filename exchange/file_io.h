@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
-enum class ReadStatus { kOk, kMissing, kFailed };
+enum class ReadStatus { kOk, kMissing, kCannotOpen, kFailed };
 
 // Reads the file in large blocks and hands each to sink in order. kMissing
-// when no file exists at path; kFailed when it cannot be opened or a read
-// fails (the blocks handed over so far stay handed over). Exceptions thrown
+// when no file exists at path; kCannotOpen when it cannot be opened (a folder,
+// no permission); kFailed when a read fails (the blocks handed over so far
+// stay handed over). Exceptions thrown
 // by sink propagate.
 ReadStatus ReadFileBlocks(const std::filesystem::path& path,
                           const std::function<void(std::string_view)>& sink);

@@ -199,7 +199,6 @@ void JwwReadBuffer(Store& s, std::string_view bytes) {
 
 JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path) {
   if (!FileExists(path)) return JwwReadStatus::kMissing;
-  bool fed = false;
   // Memory running out part-way ends the read; the figures read before it
   // stay, and the status tells the caller the store does not hold the whole
   // file. Anything else is no failure of the file and goes to the caller.
@@ -207,17 +206,17 @@ JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     LineReader<ReadFields> reader(s, ec ? 0 : static_cast<std::size_t>(size));
-    const ReadStatus status = ReadFileBlocks(path, [&](std::string_view block) {
-      fed = true;
-      reader.Feed(block);
-    });
+    const ReadStatus status =
+        ReadFileBlocks(path, [&](std::string_view block) { reader.Feed(block); });
     if (status == ReadStatus::kOk) {
       reader.Finish();
       return JwwReadStatus::kComplete;
     }
     // Missing now: gone since it was looked for.
     if (status == ReadStatus::kMissing) return JwwReadStatus::kMissing;
-    return fed ? JwwReadStatus::kPartial : JwwReadStatus::kUnreadable;
+    // Opened but a read failed, even the first: the file is there and says
+    // nothing whole, which the caller must not take for an empty drawing.
+    return status == ReadStatus::kCannotOpen ? JwwReadStatus::kUnreadable : JwwReadStatus::kPartial;
   } catch (const std::bad_alloc&) {
     return JwwReadStatus::kPartial;
   } catch (const std::length_error&) {

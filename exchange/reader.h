@@ -10,7 +10,7 @@
 enum class JwwReadStatus {
   kComplete,    // read to its end
   kMissing,     // no file at the path; the store is untouched
-  kUnreadable,  // it could not be opened or its first read failed; untouched
+  kUnreadable,  // it could not be opened (a folder, no permission); untouched
   kPartial,     // a read failed or memory ran out part-way: the store keeps
                 // the lines read before it
 };

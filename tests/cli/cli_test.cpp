@@ -76,7 +76,8 @@ TEST_F(CliTest, LargeResultIsTheSameInPlaceAndOnStandardOutput) {
   EXPECT_NE(inPlace.err.find("59945 lines written"), std::string::npos) << inPlace.err;
   EXPECT_TRUE(ReadFileBytes(in_) == piped.out);
   std::size_t files = 0;
-  for (const auto& e : fs::directory_iterator(dir_.path())) files += e.path().filename().string()[0] != '.';
+  for (const auto& e : fs::directory_iterator(dir_.path()))
+    files += e.path().filename().string()[0] != '.';
   EXPECT_EQ(files, 1u);
 }
 
@@ -97,6 +98,15 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {"-o", 2, "usage:"},
       {"a.txt b.txt", 2, "usage:"},
       {"--counts --cancel", 2, "usage:"},
+      {"--max-deviation -1", 2, "positive number"},
+      {"--max-deviation 0", 2, "positive number"},
+      {"--max-angle nan", 2, "positive number"},
+      {"--max-length 2mm", 2, "positive number"},
+      {"--max-length", 2, "positive number"},
+      {"--min-segments 2", 2, "3 to 999"},
+      {"--max-segments 1000", 2, "3 to 999"},
+      {"--min-segments 50 --max-segments 40", 2, "larger than"},
+      {"--fit outside", 2, "--fit takes"},
       {"missing.txt", 1, "missing.txt"},
       {"-o out.txt missing.txt", 1, "missing.txt"},
       {"folder", 1, "folder"},
@@ -118,6 +128,17 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
   EXPECT_EQ(ReadFileBytes(in_), kDrawing);
   EXPECT_FALSE(fs::exists(dir_ / "missing.txt"));
   EXPECT_TRUE(fs::exists(out_));  // only from the last, successful case
+}
+
+TEST_F(CliTest, DeviationOptionPlansCountsAndTellsTheAccuracy) {
+  WriteFileBytes(in_, kDrawing);
+  // The radius-5 circle within 0.1: 5 (1 - cos(π/n)) <= 0.1 first holds at n = 16.
+  const CliResult r = Run("-k circle --max-deviation 0.1 -o out.txt");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("1 polygons of 16 to 16 segments made, largest deviation 0.0960736"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("(0 at the maximum count)"), std::string::npos) << r.err;
 }
 
 TEST_F(CliTest, MissingFileStaysMissing) {

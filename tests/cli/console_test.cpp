@@ -47,7 +47,8 @@ TEST(TextEncodingOfTest, TellsTheDriversTextsFromShiftJisBytes) {
 }
 
 TEST(PathFromUtf8Test, KeepsEveryCharacterOfTheName) {
-  const std::string name = "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88_\xc3\xbc_\xe2\x82\xac_\xf0\x9f\x98\x80";
+  const std::string name =
+      "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88_\xc3\xbc_\xe2\x82\xac_\xf0\x9f\x98\x80";
   const fs::path p = PathFromUtf8(name + "/JWC_TEMP.TXT");
   const std::u8string u8 = p.u8string();
   EXPECT_EQ(std::string(u8.begin(), u8.end()), name + "/JWC_TEMP.TXT");
@@ -67,17 +68,19 @@ TEST(IsStatusTerminalTest, AFileIsNoTerminal) {
 // in Shift-JIS), "ü", "€" and an emoji.
 TEST(Utf8FolderTest, DriverReadsWritesAndSavesThere) {
   TempDir dir("q527-console");
-  const fs::path folder = PathFromUtf8(
-      "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88_\xc3\xbc_\xe2\x82\xac_\xf0\x9f\x98\x80");
+  const fs::path folder =
+      PathFromUtf8("\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88_\xc3\xbc_\xe2\x82\xac_\xf0\x9f\x98\x80");
   fs::create_directories(dir / folder);
   const fs::path in = dir / folder / "JWC_TEMP.TXT";
   WriteFileBytes(in, "lg1\r\nci 10 20 5\r\n");
   WriteFileBytes(dir / folder / "q527.dat", "1\r\n2\r\n4\r\n1\r\n1\r\n1\r\n");
   const std::string f = folder.string();
-  const CliResult r = RunCli(dir.path(), "--settings '" + f + "/q527.dat' '" + f + "/JWC_TEMP.TXT'");
+  const CliResult r =
+      RunCli(dir.path(), "--settings '" + f + "/q527.dat' '" + f + "/JWC_TEMP.TXT'");
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(ReadFileBytes(in),
-            "hd\r\nlg1\r\nly0\r\nlc1\r\nlt1\r\n15 20 10 25\r\n10 25 5 20\r\n5 20 10 15\r\n10 15 15 20\r\n");
+            "hd\r\nlg1\r\nly0\r\nlc1\r\nlt1\r\n15 20 10 25\r\n10 25 5 20\r\n5 20 10 15\r\n10 15 15 "
+            "20\r\n");
   EXPECT_NE(r.err.find(f + "/JWC_TEMP.TXT"), std::string::npos) << r.err;
   // Four segments: the count came from the settings file, which OK saved again.
   EXPECT_EQ(ReadFileBytes(dir / folder / "q527.dat"), "1\r\n2\r\n4\r\n1\r\n1\r\n1\r\n");

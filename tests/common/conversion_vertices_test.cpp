@@ -46,7 +46,9 @@ void ExpectChain(const Table& table, std::size_t i, int n, const std::vector<Ver
 class Figures {
  public:
   explicit Figures(std::uint64_t seed) : rng_(seed) {}
-  double Uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng_); }
+  double Uniform(double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng_);
+  }
   bool OneIn(unsigned n) { return rng_() % n == 0; }
 
  private:
@@ -113,7 +115,8 @@ TEST(ConversionVertices, ArcsAreThoseOfEllipsePointDeg) {
     ASSERT_TRUE(ConvertArcs(s, n));
     for (std::size_t i = 0; i < arcs.size(); ++i) {
       const TJwwEntArc& a = arcs[i];
-      const double step = static_cast<double>(static_cast<long double>(ArcSweepDegrees(a.start, a.end)) / n);
+      const double step =
+          static_cast<double>(static_cast<long double>(ArcSweepDegrees(a.start, a.end)) / n);
       std::vector<Vertex> want;
       double angle = a.start;
       for (int k = 0; k <= n; ++k, angle += step) {
@@ -133,9 +136,13 @@ TEST(ConversionVertices, CircularSolidsAreThoseOfEllipsePoint) {
     JwwInit(s);
     for (int i = 0; i < 300; ++i) {
       TJwwEntSe se;
-      se.v = {g.Uniform(-1e5, 1e5), g.Uniform(-1e5, 1e5), g.Uniform(0.001, 5e4),
-              g.OneIn(2) ? 1.0 : g.Uniform(0.05, 3), g.OneIn(2) ? 0.0 : g.Uniform(-7, 7),
-              0.0, 6.28318530717959};
+      se.v = {g.Uniform(-1e5, 1e5),
+              g.Uniform(-1e5, 1e5),
+              g.Uniform(0.001, 5e4),
+              g.OneIn(2) ? 1.0 : g.Uniform(0.05, 3),
+              g.OneIn(2) ? 0.0 : g.Uniform(-7, 7),
+              0.0,
+              6.28318530717959};
       if (!g.OneIn(2)) {
         se.v[5] = g.Uniform(-7, 7);
         se.v[6] = g.Uniform(-7, 7);

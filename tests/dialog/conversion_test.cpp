@@ -103,10 +103,10 @@ TEST(ArcSweepDegrees, NormalisesAndAlwaysEnds) {
     double start, end, sweep;
   };
   const Case cases[] = {
-      {0, 90, 90},       {300, 30, 90},       {0, -90, 270},    {45, 45, 360},
-      {45, 405, 360},    {0, 720.5, 0.5},     {10, 10 + 1e-9, 360}, {10, 10 - 1e-9, 360},
-      {0, 1e-6, 1e-6},   {0, -700.25, 19.75}, {0, inf, 360},    {-inf, 0, 360},
-      {nan, 0, 360},     {0, nan, 360},
+      {0, 90, 90},     {300, 30, 90},       {0, -90, 270},        {45, 45, 360},
+      {45, 405, 360},  {0, 720.5, 0.5},     {10, 10 + 1e-9, 360}, {10, 10 - 1e-9, 360},
+      {0, 1e-6, 1e-6}, {0, -700.25, 19.75}, {0, inf, 360},        {-inf, 0, 360},
+      {nan, 0, 360},   {0, nan, 360},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.start << " .. " << c.end);
@@ -161,7 +161,8 @@ TEST(ConvertArcs, VerticesRunFromTheStartByTheNormalisedSweep) {
     const double t = c.tilt * kPi / 180;
     for (double deg : c.degrees) {
       const double u = std::cos(deg * kPi / 180) * 2, w = std::sin(deg * kPi / 180) * 2 * c.flat;
-      want.push_back({1 + std::cos(t) * u - std::sin(t) * w, 2 + std::sin(t) * u + std::cos(t) * w});
+      want.push_back(
+          {1 + std::cos(t) * u - std::sin(t) * w, 2 + std::sin(t) * u + std::cos(t) * w});
     }
     ExpectPolygon(s.lines, 0, c.n, want);
     EXPECT_EQ(s.order[0].kind, kJwwRemoved);
@@ -181,7 +182,8 @@ TEST(ConvertSolidCircles, SweepIsTakenAsStoredAndSolidColourCarries) {
 
   ASSERT_TRUE(ConvertSolidCircles(s, 3));
   ASSERT_EQ(s.solid2s.size(), 6u);
-  ExpectPolygon(s.solid2s, 0, 3, {{1, 0}, {std::cos(kPi / 6), -0.5}, {0.5, -std::cos(kPi / 6)}, {0, -1}});
+  ExpectPolygon(s.solid2s, 0, 3,
+                {{1, 0}, {std::cos(kPi / 6), -0.5}, {0.5, -std::cos(kPi / 6)}, {0, -1}});
   ExpectPolygon(s.solid2s, 3, 3, {{3, 5}, {3, 5}, {3, 5}, {3, 5}});
   for (int k = 0; k < 6; ++k) {
     EXPECT_EQ(s.solid2s[k].scolor, k < 3 ? 255 : 7);
@@ -236,7 +238,8 @@ TEST(ConversionFrame, CountPastTheIntegerLimitIsRefusedBeforeAnythingChanges) {
 }
 
 TEST(RunConversion, DivisionTextIsClampedAndSaved) {
-  const fs::path dat = fs::temp_directory_path() / ("q527-run-" + std::to_string(::getpid()) + ".dat");
+  const fs::path dat =
+      fs::temp_directory_path() / ("q527-run-" + std::to_string(::getpid()) + ".dat");
   const std::pair<std::string, int> cases[] = {{"2", 3},   {"abc", 3},  {"-5", 3}, {"999", 999},
                                                {"24", 24}, {"$1F", 31}, {"", 3},   {"1000", 999}};
   for (const auto& [text, n] : cases) {
@@ -271,9 +274,12 @@ TEST(RunConversion, OnlyCirclesConvertedKeepsArcsAndSolidsInPlace) {
             "1 2 3 4\r\n"
             "15 20 10 25\r\n10 25 5 20\r\n5 20 10 15\r\n10 15 15 20\r\n");
   // Every status shows, checked or not, with the pass's progress between.
-  const std::vector<std::string> want = {
-      "処理中です", "円データ参照中です", "円弧・楕円データ参照中です",
-      "円周ソリッドデータ参照中です", "処理中(ESC:中断)：1／8", "ファイル生成中です"};
+  const std::vector<std::string> want = {"処理中です",
+                                         "円データ参照中です",
+                                         "円弧・楕円データ参照中です",
+                                         "円周ソリッドデータ参照中です",
+                                         "処理中(ESC:中断)：1／8",
+                                         "ファイル生成中です"};
   EXPECT_EQ(ui.shown, want);
 }
 
@@ -292,7 +298,8 @@ TEST(RunConversion, CircleInArcFormIsConvertedOnlyAsAnArc) {
 }
 
 TEST(RunConversion, PartialReadConvertsAndQueuesNothing) {
-  const fs::path dat = fs::temp_directory_path() / ("q527-partial-" + std::to_string(::getpid()) + ".dat");
+  const fs::path dat =
+      fs::temp_directory_path() / ("q527-partial-" + std::to_string(::getpid()) + ".dat");
   Store s = Read("ci 0 0 10\r\n");
   FormSettings fields;
   RecordingUi ui;
@@ -342,8 +349,7 @@ TEST(RunConversion, EscapeDuringThePassIsAnAbortWithoutHd) {
   FormSettings fields;
   RecordingUi ui;
   ui.escape = true;
-  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true), {}, true, ui),
-            RunOutcome::kAborted);
+  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true), {}, true, ui), RunOutcome::kAborted);
   EXPECT_EQ(s.out.bytes.find("hd"), std::string::npos);
   EXPECT_EQ(ui.shown.back(), "ファイル生成中です");
   EXPECT_TRUE(ui.failures.empty());

@@ -1,0 +1,69 @@
+// The cosines and sines of the vertex angles of a walk, kept for the walks
+// that repeat. The long double sine and cosine cost far more than the rest
+// of a segment, and walks repeat: every circle of a count walks the same
+// angles, and so do all closed ellipses from the same start, and all
+// circular solids of a full turn.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "common/extended_trig.h"
+
+// cos and sin of `count` angles: the start, then the step added again and
+// again, each angle as the point function takes it (toAngle).
+struct AngleTable {
+  std::int32_t count = 0;
+  std::uint64_t startBits = 0, stepBits = 0;
+  std::vector<long double> cos, sin;
+  long long uses = 0;
+
+  void Fill(std::int32_t n, double start, double step, double (*toAngle)(double)) {
+    count = n;
+    std::memcpy(&startBits, &start, sizeof start);
+    std::memcpy(&stepBits, &step, sizeof step);
+    cos.resize(static_cast<std::size_t>(n));
+    sin.resize(static_cast<std::size_t>(n));
+    double a = start;
+    for (std::size_t k = 0; k < cos.size(); ++k) {
+      const ExtendedSinCos t = SinCosExtended(toAngle(a));
+      cos[k] = t.cos;
+      sin[k] = t.sin;
+      a += step;
+    }
+    uses = 0;
+  }
+};
+
+// The tables of the walks met most: a walk not kept takes the place of the
+// one used least, so the walks that repeat stay while one-off walks come and
+// go. Filling a table costs no more than the vertices it serves. There are
+// enough places for the dozens of counts a planned conversion of circles
+// uses side by side.
+class AngleTables {
+ public:
+  explicit AngleTables(double (*toAngle)(double)) : toAngle_(toAngle) {}
+
+  const AngleTable& For(std::int32_t count, double start, double step) {
+    std::uint64_t startBits, stepBits;
+    std::memcpy(&startBits, &start, sizeof start);
+    std::memcpy(&stepBits, &step, sizeof step);
+    AngleTable* least = nullptr;
+    for (AngleTable& t : tables_) {
+      if (t.startBits == startBits && t.stepBits == stepBits && t.count == count &&
+          !t.cos.empty()) {
+        ++t.uses;
+        return t;
+      }
+      if (least == nullptr || t.uses < least->uses) least = &t;
+    }
+    least->Fill(count, start, step, toAngle_);
+    return *least;
+  }
+
+ private:
+  double (*toAngle_)(double);
+  std::array<AngleTable, 32> tables_;
+};
