@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 
-#include "dialog/conversion.h"
 #include "exchange/file_io.h"
 #include "exchange/output_pass.h"
 #include "exchange/reader.h"
 #include "exchange/writer.h"
+#include "polygon/convert.h"
 #include "support/test_files.h"
 
 namespace {

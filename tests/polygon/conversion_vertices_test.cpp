@@ -13,8 +13,8 @@
 
 #include "common/extended_trig.h"
 #include "common/geometry.h"
-#include "dialog/conversion.h"
 #include "exchange/store.h"
+#include "polygon/convert.h"
 
 namespace {
 

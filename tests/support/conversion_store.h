@@ -1,0 +1,22 @@
+// Stores for the tests of the conversions and of the run around them: one
+// read from exchange-file bytes and ready for output, as the drivers hold it
+// when they convert, and the attributes of the figures the tests add by hand.
+#pragma once
+
+#include <string_view>
+
+#include "exchange/reader.h"
+#include "exchange/store.h"
+#include "exchange/writer.h"
+
+// Every field distinct, so that one lost or swapped on the way into a polygon
+// shows.
+inline const TJwwAttr kFigureAttr{4, 2, 3, 5, 6, 7, 16};
+
+inline Store ReadStore(std::string_view file) {
+  Store s;
+  JwwInit(s);
+  JwwReadBuffer(s, file);
+  JwwWriteStart(s);
+  return s;
+}
