@@ -55,6 +55,31 @@ inline int PlainBytes(std::uint64_t w) {
   return marked == 0 ? 8 : std::countr_zero(marked) >> 3;
 }
 
+// The end of the run from i of bytes that are kept as they stand; a
+// double-byte character is taken whole, whatever its second byte.
+inline std::size_t KeptRunEnd(const unsigned char* p, std::size_t i, std::size_t n,
+                              const ByteClass* cls) {
+  std::size_t j = i;
+  for (;;) {
+    // Plain ASCII, the bulk of every line, is passed a word at a time.
+    if constexpr (std::endian::native == std::endian::little) {
+      while (n - j >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + j, 8);
+        const int plain = PlainBytes(w);
+        j += static_cast<std::size_t>(plain);
+        if (plain < 8) break;
+      }
+    }
+    while (j < n && cls[p[j]] == kKeep) ++j;
+    if (j + 1 < n && cls[p[j]] == kLead) {
+      j += 2;
+      continue;
+    }
+    return j;
+  }
+}
+
 }  // namespace
 
 bool FieldSplitter::SplitAnyLine(std::string_view line, FieldList& out) {
@@ -69,32 +94,13 @@ bool FieldSplitter::SplitAnyLine(std::string_view line, FieldList& out) {
   const ByteClass* cls = kBytes.splitting.data();
   std::size_t i = 0;
   while (i < n) {
-    // A run of bytes that are kept as they stand; a double-byte character is
-    // taken whole, whatever its second byte.
-    std::size_t j = i;
-    for (;;) {
-      // Plain ASCII, the bulk of every line, is passed a word at a time.
-      if constexpr (std::endian::native == std::endian::little) {
-        while (n - j >= 8) {
-          std::uint64_t w;
-          std::memcpy(&w, p + j, 8);
-          const int plain = PlainBytes(w);
-          j += static_cast<std::size_t>(plain);
-          if (plain < 8) break;
-        }
-      }
-      while (j < n && cls[p[j]] == kKeep) ++j;
-      if (j + 1 < n && cls[p[j]] == kLead) {
-        j += 2;
-        continue;
-      }
-      break;
-    }
+    const std::size_t j = KeptRunEnd(p, i, n, cls);
     if (j > i) {
       Append(field, base + i, j - i);
       i = j;
       if (i == n) break;
     }
+    // The byte that ended the run.
     switch (cls[p[i]]) {
       case kLead:  // the last byte of the line: it has no partner and is dropped
         i = n;
@@ -109,14 +115,7 @@ bool FieldSplitter::SplitAnyLine(std::string_view line, FieldList& out) {
         ++i;
         break;
       case kBlank:
-        if (field.len != 0) {
-          out.field[index] = Close(field);
-          if (++index == kMaxFields) {
-            // Further fields are never read; only "more than 32" matters.
-            out.count = kMaxFields + 1;
-            return true;
-          }
-        }
+        if (!EndField(field, out, index)) return true;
         ++i;
         break;
       default:  // control bytes, 0xFE and 0xFF
@@ -124,9 +123,7 @@ bool FieldSplitter::SplitAnyLine(std::string_view line, FieldList& out) {
         break;
     }
   }
-  out.field[index] = Close(field);
-  out.count = index + 1;
-  return !(out.count == 1 && out.field[0].empty());
+  return EndLine(field, out, index);
 }
 
 namespace {

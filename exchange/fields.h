@@ -100,6 +100,25 @@ class FieldSplitter {
     return v;
   }
 
+  // At a blank: closes the field it ends, if any. False when that filled the
+  // list, so the rest of the line is not to be read.
+  bool EndField(Field& f, FieldList& out, std::size_t& index) {
+    if (f.len == 0) return true;  // a blank after a blank, or at the start
+    out.field[index] = Close(f);
+    if (++index < kMaxFields) return true;
+    // Further fields are never read; only "more than 32" matters.
+    out.count = kMaxFields + 1;
+    return false;
+  }
+
+  // Closes the field the line ends in, an empty one after a trailing blank
+  // included. False when the line holds nothing.
+  bool EndLine(Field& f, FieldList& out, std::size_t index) {
+    out.field[index] = Close(f);
+    out.count = index + 1;
+    return !(out.count == 1 && out.field[0].empty());
+  }
+
   std::unique_ptr<char[]> scratch_;
   std::size_t scratchSize_ = 0;
   std::size_t lineSize_ = 0;
