@@ -165,11 +165,14 @@ bool ConvertPlanned(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
   // The counts first: they fix the tables' new sizes, and planning an
   // ellipse costs more than keeping its count.
   std::vector<std::int32_t> counts(src.size());
+  // The mid fit balances each ellipse's scale of its own.
+  std::vector<double> scales(policy.fit == PolygonFit::kMid ? src.size() : 0);
   std::int64_t added = 0;
   PolygonSummary sum;
   for (std::size_t i = 0; i < src.size(); ++i) {
     const PolygonPlan plan = PlanPolygon(policy, describe(src[i]).shape);
     counts[i] = plan.segments;
+    if (!scales.empty()) scales[i] = plan.scale;
     added += plan.segments;
     ++sum.polygons;
     sum.fewest = sum.fewest == 0 ? plan.segments : std::min(sum.fewest, plan.segments);
@@ -186,12 +189,11 @@ bool ConvertPlanned(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
     const Src& fig = src[i];
     const PlannedFigure pf = describe(fig);
     const std::int32_t n = counts[i];
-    const FitWalk w = WalkOfFit(policy.fit, pf.shape.sweep, pf.shape.closed, n);
+    FitWalk w = WalkOfFit(policy.fit, pf.shape.sweep, pf.shape.closed, n);
+    if (!scales.empty() && scales[i] != 0) w.scale = scales[i];
     // The walk of the off-curve (or, inscribed, all) vertices.
-    const double step = w.halfStep
-                            ? static_cast<double>(static_cast<long double>(pf.sweep) / (n - 1))
-                            : static_cast<double>(static_cast<long double>(pf.sweep) / n);
-    const double first = w.halfStep ? pf.start + step / 2 : pf.start;
+    const double step = static_cast<double>(static_cast<long double>(pf.sweep) / w.spans);
+    const double first = w.shifted ? pf.start + w.lead * step : pf.start;
     const AngleTable& angles = tables.For(n + 1, first, step);
     vertices.resize(static_cast<std::size_t>(n) + 1);
     for (std::int32_t k = 0; k < n; ++k) {
@@ -202,8 +204,8 @@ bool ConvertPlanned(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
     if (pf.shape.closed) {
       vertices[static_cast<std::size_t>(n)] = vertices[0];
     } else {
-      if (w.halfStep) {
-        // The tangent points' middles are vertices 1..n-1.
+      if (w.shifted) {
+        // The walk gave vertices 1..n-1.
         for (std::int32_t k = n - 1; k >= 1; --k) vertices[k] = vertices[k - 1];
       }
       const ExtendedSinCos a = SinCosExtended(toAngle(pf.start));

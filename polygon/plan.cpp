@@ -7,70 +7,243 @@
 #include "common/extended_trig.h"
 #include "common/geometry.h"
 
+// Distances are worked out in the unit picture: a figure is the image of
+// the unit circle under diag(a, b) (its tilt turns the curve and the polygon
+// alike and changes no distance), and so is its polygon, whose vertices lie
+// at scale · (cos θ, sin θ). Only + − × ÷ and square roots of long doubles
+// and the project's own sine and cosine are used, so every build plans the
+// same counts.
+
 namespace {
 
 using LD = long double;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+// An open mid polygon's end segment runs from the curve to a vertex off it.
+// Over lead·h (h the other segments' step) it strays beyond the curve by
+// (lead²h²/2 - e)²/(2·lead²h²) with the corners e = h²/16 out; that equals e
+// at lead = (1 + √2)/(2√2).
+constexpr double kMidLead = 0.85355339059327376220;
+
+struct Vec {
+  LD x = 0;
+  LD y = 0;
+};
+
+Vec operator+(Vec p, Vec q) { return {p.x + q.x, p.y + q.y}; }
+Vec operator-(Vec p, Vec q) { return {p.x - q.x, p.y - q.y}; }
+Vec operator*(Vec p, LD k) { return {p.x * k, p.y * k}; }
+LD Dot(Vec p, Vec q) { return p.x * q.x + p.y * q.y; }
+LD Cross(Vec p, Vec q) { return p.x * q.y - p.y * q.x; }
+LD Length(Vec p) { return std::sqrt(p.x * p.x + p.y * p.y); }
 
 LD CosOf(LD x) { return SinCosExtended(static_cast<double>(x)).cos; }
-
-// Distances of the affine picture. The polygon is the image of a polygon of
-// the unit circle under diag(a, b) (the tilt turns both alike and changes no
-// distance). A unit-circle line at distance d inside or outside its tangent
-// point's direction m maps to a line that the image curve's point at m stays
-// a·b·d / g(m) from, with g(m) = |(-a sin m, b cos m)| the speed at m.
-LD Speed(LD a, LD b, LD t) {
-  const ExtendedSinCos sc = SinCosExtended(static_cast<double>(t));
-  return std::sqrt(a * a * sc.sin * sc.sin + b * b * sc.cos * sc.cos);
-}
-
-// The largest of f over the walk t0 + j·step, j = 0..count-1, where f is
-// largest next to the parameter angles `tip` + k·π and monotone in between:
-// only the ends and the two walk angles either side of each such angle in
-// range can be largest.
-template <typename F>
-LD LargestOverWalk(LD t0, LD step, std::int32_t count, LD tip, F f) {
-  LD best = std::max(f(t0), f(t0 + step * (count - 1)));
-  if (count <= 2) return best;
-  const LD lo = std::min(t0, t0 + step * (count - 1));
-  const LD hi = std::max(t0, t0 + step * (count - 1));
-  const LD first = std::ceil((lo - tip) / kPi);
-  for (LD k = first; tip + k * kPi <= hi && k < first + 8; ++k) {
-    const LD j = std::floor((tip + k * kPi - t0) / step);
-    for (LD jj = j - 1; jj <= j + 2; ++jj) {
-      if (jj > 0 && jj < count - 1) best = std::max(best, f(t0 + jj * step));
-    }
-  }
-  return best;
-}
-
-// An upper bound of the distance from the point (px, py) outside the
-// ellipse (a cos t, b sin t) to the ellipse, starting the search at t0: any
-// point of the ellipse bounds it, Newton's steps bring it down to the
-// nearest one.
-LD DistanceToEllipse(LD a, LD b, LD px, LD py, LD t0) {
-  auto at = [&](LD t) {
-    const ExtendedSinCos sc = SinCosExtended(static_cast<double>(t));
-    return std::hypot(a * sc.cos - px, b * sc.sin - py);
-  };
-  LD best = at(t0);
-  LD t = t0;
-  for (int i = 0; i < 6; ++i) {
-    const ExtendedSinCos sc = SinCosExtended(static_cast<double>(t));
-    const LD f = (b * b - a * a) * sc.sin * sc.cos + a * px * sc.sin - b * py * sc.cos;
-    const LD df =
-        (b * b - a * a) * (sc.cos * sc.cos - sc.sin * sc.sin) + a * px * sc.cos + b * py * sc.sin;
-    if (!(df > 0)) break;
-    t -= std::clamp(f / df, -0.5L, 0.5L);
-    best = std::min(best, at(t));
-  }
-  return best;
-}
 
 bool Degenerate(const PolygonShape& s) {
   return !(s.a > 0 && s.b > 0 && std::isfinite(s.a) && std::isfinite(s.b) &&
            std::isfinite(s.start) && std::isfinite(s.sweep) && s.sweep != 0);
+}
+
+// A figure's polygon in the unit picture. Vertices 0..n; a closed polygon's
+// vertex n is its vertex 0. The walk runs upwards from the lower end, which
+// gives the same vertices as the figure's own direction.
+struct UnitPolygon {
+  PolygonFit fit = PolygonFit::kInscribed;
+  LD a = 1, b = 1;
+  LD start = 0, sweep = 0, step = 0;
+  LD scale = 1;  // of the vertices off the curve
+  bool closed = false;
+  bool shifted = false;
+  LD lead = 0;
+  std::int32_t n = 0;
+  Vec startDirection, endDirection;  // an open figure's ends
+
+  UnitPolygon(PolygonFit fit, const PolygonShape& s, std::int32_t count)
+      : fit(fit), a(s.a), b(s.b), closed(s.closed), n(count) {
+    sweep = std::fabs(static_cast<LD>(s.sweep));
+    start = s.sweep < 0 ? s.start + static_cast<LD>(s.sweep) : s.start;
+    const FitWalk w = WalkOfFit(fit, s.sweep, s.closed, count);
+    scale = w.scale;
+    shifted = w.shifted;
+    lead = w.lead;
+    step = sweep / w.spans;
+    if (!closed) {
+      startDirection = Direction(0);
+      endDirection = Direction(n);
+    }
+  }
+  // Whether the direction u lies on an open figure's arc.
+  bool OnArc(Vec u) const {
+    if (closed) return true;
+    if (sweep <= kPi) return Cross(startDirection, u) >= 0 && Cross(u, endDirection) >= 0;
+    return !(Cross(endDirection, u) > 0 && Cross(u, startDirection) > 0);
+  }
+  bool OnCurve(std::int32_t j) const {
+    return fit == PolygonFit::kInscribed || (!closed && (j == 0 || j == n));
+  }
+  LD AngleOf(std::int32_t j) const {
+    if (closed) return start + (j % n) * step;
+    if (j == 0) return start;
+    if (j == n) return start + sweep;
+    return start + (shifted ? j - 1 + lead : j) * step;
+  }
+  // Vertex j's direction; its place is that times `scale` unless it stays
+  // on the curve.
+  Vec Direction(std::int32_t j) const {
+    const ExtendedSinCos sc = SinCosExtended(static_cast<double>(AngleOf(j)));
+    return {sc.cos, sc.sin};
+  }
+  Vec At(std::int32_t j) const { return OnCurve(j) ? Direction(j) : Direction(j) * scale; }
+  Vec Image(Vec u) const { return {a * u.x, b * u.y}; }
+  // The segment whose parameter span holds the angle t.
+  std::int32_t SegmentAt(LD t) const {
+    const LD k = std::floor((t - start) / step + (shifted ? 1 - lead : 0));
+    return static_cast<std::int32_t>(std::clamp<LD>(k, 0, n - 1));
+  }
+};
+
+LD SegmentDistance(Vec p, Vec v, Vec d) {
+  const LD len2 = Dot(d, d);
+  const LD t = len2 > 0 ? std::clamp<LD>(Dot(p - v, d) / len2, 0, 1) : 0;
+  return Length(p - (v + d * t));
+}
+
+// The largest distance from the part of the curve beyond the line of the
+// edge X1→X2 (outside the polygon) to the edge. That part is the image of
+// the unit arc between the line's two crossings with the unit circle, and
+// every distance to the line is the unit picture's divided by |A⁻¹n| for
+// the line's normal n: the largest is at the arc's middle. Next to the
+// major axis' ends of a flat ellipse the edge can end before the curve's
+// feet do; then the nearest point of the polygon may lie on a neighbouring
+// edge, and the distance is found numerically against `chain`, the
+// polygon's vertices around the edge (unit picture, in order).
+struct Chain {
+  static constexpr int kMost = 6;
+  int count = 0;
+  Vec at[kMost];
+};
+
+LD EdgeDeviation(const UnitPolygon& poly, Vec x1, Vec x2, const Chain& chain) {
+  const Vec d = x2 - x1;
+  const Vec normal{d.y, -d.x};  // outward: the walk runs counter-clockwise
+  const LD len = Length(d);
+  if (!(len > 0)) return 0;
+  const LD c0 = Dot(normal, x1);
+  if (c0 >= len) return 0;  // a tangent or a line clear of the curve
+  const LD a = poly.a, b = poly.b;
+  const LD height = (len - c0) / Length({normal.x / a, normal.y / b});
+  if (!(c0 > 0)) return 2 * std::max(a, b);  // steps past a half turn: no polygon to speak of
+  // The crossings, either side of the normal's direction.
+  const LD cosA = c0 / len;
+  const LD sinA = std::sqrt(std::max<LD>(0, 1 - cosA * cosA));
+  const Vec nh = normal * (1 / len), dh = d * (1 / len);
+  const Vec ua = nh * cosA - dh * sinA, ub = nh * cosA + dh * sinA;
+  // Where the feet fall along the edge: s(u) = (w·u - base) / |D|², a
+  // sinusoid over the arc, extreme at ±w when those lie on it.
+  const Vec v1 = poly.Image(x1), dd = poly.Image(d);
+  const LD len2 = Dot(dd, dd);
+  const Vec w{a * dd.x, b * dd.y};
+  const LD base = Dot(v1, dd);
+  auto onArc = [&](Vec u) { return Cross(ua, u) >= 0 && Cross(u, ub) >= 0; };
+  LD hi = std::max(Dot(w, ua), Dot(w, ub)), lo = std::min(Dot(w, ua), Dot(w, ub));
+  const LD wl = Length(w);
+  if (onArc(w)) hi = wl;
+  if (onArc(w * -1)) lo = -wl;
+  constexpr LD kSlack = 1e-12L;
+  if (lo - base >= -kSlack * len2 && hi - base <= (1 + kSlack) * len2) return height;
+  // Overhanging: the largest distance to the edge over the arc, sampled and
+  // then narrowed by golden sections around the best sample.
+  Vec images[Chain::kMost];
+  for (int i = 0; i < chain.count; ++i) images[i] = poly.Image(chain.at[i]);
+  auto distanceAt = [&](LD lam) {
+    const Vec u = ua * (1 - lam) + ub * lam;
+    const Vec p = poly.Image(u * (1 / Length(u)));
+    LD d = SegmentDistance(p, v1, dd);
+    for (int i = 0; i + 1 < chain.count; ++i) {
+      d = std::min(d, SegmentDistance(p, images[i], images[i + 1] - images[i]));
+    }
+    return d;
+  };
+  constexpr int kSamples = 32;
+  int best = 0;
+  LD bestValue = distanceAt(0);
+  for (int i = 1; i <= kSamples; ++i) {
+    const LD v = distanceAt(static_cast<LD>(i) / kSamples);
+    if (v > bestValue) bestValue = v, best = i;
+  }
+  LD lo2 = std::max(0, best - 1) / static_cast<LD>(kSamples);
+  LD hi2 = std::min(kSamples, best + 1) / static_cast<LD>(kSamples);
+  constexpr LD kGolden = 0.6180339887498948482L;
+  LD m1 = hi2 - kGolden * (hi2 - lo2), m2 = lo2 + kGolden * (hi2 - lo2);
+  LD f1 = distanceAt(m1), f2 = distanceAt(m2);
+  for (int i = 0; i < 48; ++i) {
+    if (f1 < f2) {
+      lo2 = m1, m1 = m2, f1 = f2;
+      m2 = lo2 + kGolden * (hi2 - lo2), f2 = distanceAt(m2);
+    } else {
+      hi2 = m2, m2 = m1, f2 = f1;
+      m1 = hi2 - kGolden * (hi2 - lo2), f1 = distanceAt(m1);
+    }
+  }
+  return std::max({height, bestValue, f1, f2});
+}
+
+// The distance from the image of x (outside the unit circle) to the curve:
+// the nearest point's Lagrange parameter t solves
+// (a·px/(t+a²))² + (b·py/(t+b²))² = 1, a convex falling function that
+// Newton's steps from t = 0 approach from below without overshooting. The
+// point found is put onto the curve, so the result never falls short.
+LD VertexDistance(const UnitPolygon& poly, Vec x) {
+  const LD a = poly.a, b = poly.b;
+  const Vec p{a * x.x, b * x.y};
+  const LD px = std::fabs(p.x), py = std::fabs(p.y);
+  const LD a2 = a * a, b2 = b * b;
+  LD t = 0;
+  for (int i = 0; i < 60; ++i) {
+    const LD ex = a * px / (t + a2), ey = b * py / (t + b2);
+    const LD f = ex * ex + ey * ey - 1;
+    if (!(f > 0)) break;
+    const LD df = 2 * (ex * ex / (t + a2) + ey * ey / (t + b2));
+    const LD move = f / df;
+    t += move;
+    if (!(move > t * 1e-18L)) break;
+  }
+  // The foot lies in the point's quadrant.
+  Vec u{std::copysign(a * px / (t + a2), p.x), std::copysign(b * py / (t + b2), p.y)};
+  const LD ul = Length(u);
+  u = ul > 0 ? u * (1 / ul) : Vec{1, 0};
+  // Past an open figure's end the nearest point of its arc is that end.
+  if (!poly.OnArc(u)) {
+    return std::min(Length(p - poly.Image(poly.startDirection)),
+                    Length(p - poly.Image(poly.endDirection)));
+  }
+  return Length(p - poly.Image(u));
+}
+
+// The segments that can be largest: deviations grow towards the ends of
+// the major axis and lengths towards those of the minor one, monotonely in
+// between, so only the segments next to those ends (parameter angles `tip`
+// + kπ) and an open polygon's first and last two need a look. A circle's
+// segments are all alike but for an open polygon's end ones.
+template <typename F>
+void ForCandidateSegments(const UnitPolygon& poly, LD tip, F f) {
+  const std::int32_t n = poly.n;
+  auto visit = [&](std::int32_t k) {
+    if (poly.closed) k = ((k % n) + n) % n;
+    if (k >= 0 && k < n) f(k);
+  };
+  if (poly.closed) {
+    visit(0);
+  } else {
+    for (const std::int32_t k : {0, 1, n - 2, n - 1}) visit(k);
+  }
+  if (poly.a == poly.b) return;
+  const LD end = poly.start + poly.sweep;
+  const LD first = std::ceil((poly.start - tip) / kPi);
+  for (LD m = first; tip + m * kPi <= end && m < first + 3; ++m) {
+    const std::int32_t k = poly.SegmentAt(tip + m * kPi);
+    for (std::int32_t j = k - 2; j <= k + 2; ++j) visit(j);
+  }
 }
 
 // The parameter angle next to which the major axis' ends lie.
@@ -80,89 +253,183 @@ LD MajorTip(const PolygonShape& s) { return s.a >= s.b ? 0.0L : kPi / 2; }
 
 FitWalk WalkOfFit(PolygonFit fit, double sweep, bool closed, std::int32_t n) {
   FitWalk w;
+  w.spans = n;
   if (fit == PolygonFit::kInscribed) return w;
-  if (fit == PolygonFit::kCircumscribed && !closed) {
-    w.halfStep = true;
-    w.scale = 1.0L / CosOf(static_cast<LD>(sweep) / (n - 1) / 2);
-    return w;
+  if (!closed) {
+    w.shifted = true;
+    w.lead = fit == PolygonFit::kCircumscribed ? 0.5 : kMidLead;
+    w.spans = n - 2 + 2 * static_cast<LD>(w.lead);
   }
-  const LD c = CosOf(static_cast<LD>(sweep) / n / 2);
+  const LD c = CosOf(static_cast<LD>(sweep) / w.spans / 2);
   w.scale = fit == PolygonFit::kCircumscribed ? 1.0L / c : 2.0L / (1.0L + c);
   return w;
 }
 
+namespace {
+
+// The edges that can be largest, with the directions of the vertices
+// around them, found once for a count: the mid fit's balance tries several
+// scales on them.
+struct CandidateEdges {
+  static constexpr int kMostEdges = 24;
+  static constexpr int kMostVertices = 64;
+  int edges = 0;
+  std::int32_t first[kMostEdges];  // the edge's first vertex
+  int vertices = 0;
+  std::int32_t index[kMostVertices];
+  Vec direction[kMostVertices];
+  bool onCurve[kMostVertices];
+
+  CandidateEdges(const UnitPolygon& poly, LD tip) {
+    ForCandidateSegments(poly, tip, [&](std::int32_t k) {
+      if (edges == kMostEdges) return;
+      first[edges++] = k;
+      for (std::int32_t j = k - 2; j <= k + 3; ++j) Remember(poly, j);
+    });
+  }
+  // Vertex j's slot; -1 past an open polygon's ends.
+  int Find(const UnitPolygon& poly, std::int32_t j) const {
+    j = Wrap(poly, j);
+    for (int i = 0; i < vertices; ++i) {
+      if (index[i] == j) return i;
+    }
+    return -1;
+  }
+
+ private:
+  static std::int32_t Wrap(const UnitPolygon& poly, std::int32_t j) {
+    if (poly.closed) return ((j % poly.n) + poly.n) % poly.n;
+    return j < 0 || j > poly.n ? -1 : j;
+  }
+  void Remember(const UnitPolygon& poly, std::int32_t j) {
+    j = Wrap(poly, j);
+    if (j < 0 || Find(poly, j) >= 0 || vertices == kMostVertices) return;
+    index[vertices] = j;
+    direction[vertices] = poly.Direction(j);
+    onCurve[vertices] = poly.OnCurve(j);
+    ++vertices;
+  }
+};
+
+// The two parts of the largest distance between the curve and the polygon
+// with its off-curve vertices at `scale`.
+struct DeviationParts {
+  LD inside = 0;   // the curve beyond the edges, to the polygon
+  LD outside = 0;  // the corners outside the curve, to the curve
+  LD Largest() const { return std::max(inside, outside); }
+};
+
+DeviationParts MeasureParts(const UnitPolygon& poly, const CandidateEdges& edges, LD scale) {
+  DeviationParts parts;
+  Vec place[CandidateEdges::kMostVertices];
+  for (int i = 0; i < edges.vertices; ++i) {
+    place[i] = edges.onCurve[i] ? edges.direction[i] : edges.direction[i] * scale;
+    if (!edges.onCurve[i]) parts.outside = std::max(parts.outside, VertexDistance(poly, place[i]));
+  }
+  // Circumscribed edges have no curve beyond them.
+  if (poly.fit == PolygonFit::kCircumscribed) return parts;
+  for (int e = 0; e < edges.edges; ++e) {
+    const std::int32_t k = edges.first[e];
+    Chain chain;
+    for (std::int32_t j = k - 2; j <= k + 3; ++j) {
+      const int slot = edges.Find(poly, j);
+      if (slot >= 0) chain.at[chain.count++] = place[slot];
+    }
+    const Vec x1 = place[edges.Find(poly, k)], x2 = place[edges.Find(poly, k + 1)];
+    parts.inside = std::max(parts.inside, EdgeDeviation(poly, x1, x2, chain));
+  }
+  return parts;
+}
+
+// The mid fit: the scale at which the corners stray as far out as the
+// curve strays beyond the edges. A closed circle's 2/(1 + cos(h/2)) does
+// that exactly; an ellipse's corners and edges are stretched unlike, and an
+// open figure's end segments differ from the others, so the scale is found
+// by false position between 1 (all inside error) and the circumscribed
+// scale (all outside error).
+LD BalanceMidScale(const UnitPolygon& poly, const CandidateEdges& edges) {
+  auto gap = [&](LD s) {
+    const DeviationParts p = MeasureParts(poly, edges, s);
+    return p.outside - p.inside;
+  };
+  LD lo = 1, flo = gap(lo);
+  LD hi = 1 / CosOf(poly.step / 2), fhi = gap(hi);
+  for (int i = 0; i < 8 && fhi < 0; ++i) {
+    lo = hi, flo = fhi;
+    hi = 1 + 2 * (hi - 1), fhi = gap(hi);
+  }
+  if (!(flo < 0) || !(fhi > 0)) return poly.scale;
+  int side = 0;
+  LD s = poly.scale;
+  for (int i = 0; i < 40; ++i) {
+    s = (lo * fhi - hi * flo) / (fhi - flo);
+    if (!(s > lo && s < hi)) s = lo + (hi - lo) / 2;
+    const LD f = gap(s);
+    if (f == 0 || hi - lo <= (hi + lo) * 1e-17L) break;
+    // Illinois: halve the value of an end that stays put twice.
+    if (f < 0) {
+      lo = s, flo = f;
+      if (side == -1) fhi /= 2;
+      side = -1;
+    } else {
+      hi = s, fhi = f;
+      if (side == 1) flo /= 2;
+      side = 1;
+    }
+  }
+  return s;
+}
+
+// The scale the polygon's off-curve vertices get, and the deviation at it.
+struct ScaledDeviation {
+  LD scale = 1;
+  LD deviation = 0;
+  bool balanced = false;  // the scale is the mid fit's balance, not the walk's
+};
+
+ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
+  ScaledDeviation r;
+  const UnitPolygon poly(fit, s, n);
+  r.scale = poly.scale;
+  if (s.a == s.b && s.closed) {
+    // A regular polygon: the chord's sagitta, the corner's distance out, or
+    // either for the mid fit, where they are equal.
+    const LD c = CosOf(2 * kPi / n / 2);
+    const LD k = fit == PolygonFit::kInscribed       ? 1 - c
+                 : fit == PolygonFit::kCircumscribed ? 1 / c - 1
+                                                     : (1 - c) / (1 + c);
+    r.deviation = s.a * k;
+    return r;
+  }
+  // The curve and the polygon bound convex regions (or, open, parts of
+  // them): a point of either that is inside the other is no farther from
+  // it than some corner outside the curve or some part of the curve beyond
+  // an edge. So the largest distance is the larger of those two parts.
+  const CandidateEdges edges(poly, MajorTip(s));
+  if (fit == PolygonFit::kMid) {
+    // The vertices are written with a double's scale: measure that one.
+    r.scale = static_cast<double>(BalanceMidScale(poly, edges));
+    r.balanced = true;
+  }
+  r.deviation = MeasureParts(poly, edges, r.scale).Largest();
+  return r;
+}
+
+}  // namespace
+
 double PolygonDeviation(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
   if (Degenerate(s) || n < 2) return kNaN;
-  const LD a = s.a, b = s.b;
-  const FitWalk w = WalkOfFit(fit, s.sweep, s.closed, n);
-  const LD sweep = std::fabs(static_cast<LD>(s.sweep));
-  const LD start = s.sweep < 0 ? s.start + s.sweep : s.start;  // walk upwards alike
-  // Segments' tangent directions (or chord middles), their unit-circle
-  // distance from the curve, and the off-curve vertices.
-  LD h, segStart, inside;
-  std::int32_t segCount = n;
-  LD vStart, vStep = 0;
-  std::int32_t vCount;
-  if (w.halfStep) {
-    h = sweep / (n - 1);
-    segStart = start;
-    inside = 1 - CosOf(h / 2);  // curve points under a vertex, to the tangent
-    vStart = start + h / 2;
-    vStep = h;
-    vCount = n - 1;
-  } else {
-    h = sweep / n;
-    const LD c = CosOf(h / 2);
-    segStart = start + h / 2;
-    inside = fit == PolygonFit::kMid ? 1 - w.scale * c : 1 - c;
-    // An open figure's end segments run from the curve to a vertex off it:
-    // they lie within the off-curve distance of the inscribed chord.
-    if (fit == PolygonFit::kMid && !s.closed) inside = std::max(inside, (1 - c) + (w.scale - 1));
-    vStep = h;
-    vStart = s.closed ? start : start + h;
-    vCount = s.closed ? n : n - 1;
-  }
-  const bool circle = a == b;
-  const LD tip = MajorTip(s);
-  LD dev = circle ? a * inside : LargestOverWalk(segStart, h, segCount, tip, [&](LD m) {
-    return a * b * inside / Speed(a, b, m);
-  });
-  if (fit != PolygonFit::kInscribed && vCount > 0) {
-    const LD out = w.scale - 1;
-    dev = std::max(dev, circle ? a * out : LargestOverWalk(vStart, vStep, vCount, tip, [&](LD t) {
-                     const ExtendedSinCos sc = SinCosExtended(static_cast<double>(t));
-                     return DistanceToEllipse(a, b, w.scale * a * sc.cos, w.scale * b * sc.sin, t);
-                   }));
-  }
-  return static_cast<double>(dev);
+  return static_cast<double>(MeasurePolygon(fit, s, n).deviation);
 }
 
 double PolygonSegmentLength(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
   if (Degenerate(s) || n < 2) return kNaN;
-  const LD a = s.a, b = s.b;
-  const FitWalk w = WalkOfFit(fit, s.sweep, s.closed, n);
-  const LD sweep = std::fabs(static_cast<LD>(s.sweep));
-  const LD start = s.sweep < 0 ? s.start + s.sweep : s.start;
-  // A chord of the unit circle over a step h is 2 sin(h/2) long, a tangent
-  // piece between two middles 2 tan(h/2); scaled, the image is that times
-  // the speed at its middle, longest next to the minor axis' ends.
-  LD h, factor, mStart;
-  if (w.halfStep) {
-    h = sweep / (n - 1);
-    const ExtendedSinCos sc = SinCosExtended(static_cast<double>(h / 2));
-    factor = 2 * sc.sin / sc.cos;
-    mStart = start;
-  } else {
-    h = sweep / n;
-    factor = 2 * SinCosExtended(static_cast<double>(h / 2)).sin * w.scale;
-    mStart = start + h / 2;
-  }
-  const LD minorTip = MajorTip(s) + kPi / 2;
-  const std::int32_t count = w.halfStep ? n - 1 + 1 : n;
-  const LD g =
-      a == b ? a
-             : LargestOverWalk(mStart, h, count, minorTip, [&](LD m) { return Speed(a, b, m); });
-  return static_cast<double>(factor * g);
+  const UnitPolygon poly(fit, s, n);
+  LD longest = 0;
+  ForCandidateSegments(poly, MajorTip(s) + kPi / 2, [&](std::int32_t k) {
+    longest = std::max(longest, Length(poly.Image(poly.At(k + 1) - poly.At(k))));
+  });
+  return static_cast<double>(longest);
 }
 
 namespace {
@@ -171,10 +438,9 @@ namespace {
 // from some count on; hi + 1 when even hi does not meet it.
 template <typename Meets>
 std::int32_t SmallestMeeting(std::int32_t lo, std::int32_t hi, std::int32_t guess, Meets meets) {
-  if (!meets(hi)) return hi + 1;
   guess = std::clamp(guess, lo, hi);
   // Gallop from the guess, then halve the bracket.
-  std::int32_t below = lo - 1, above = hi;
+  std::int32_t below = lo - 1, above = hi + 1;
   if (meets(guess)) {
     above = guess;
     for (std::int32_t d = 1; guess - d > below; d *= 2) {
@@ -186,12 +452,14 @@ std::int32_t SmallestMeeting(std::int32_t lo, std::int32_t hi, std::int32_t gues
     }
   } else {
     below = guess;
-    for (std::int32_t d = 1; guess + d < above; d *= 2) {
-      if (meets(guess + d)) {
-        above = guess + d;
+    for (std::int32_t d = 1;; d *= 2) {
+      const std::int32_t probe = guess + d < hi ? guess + d : hi;
+      if (meets(probe)) {
+        above = probe;
         break;
       }
-      below = guess + d;
+      below = probe;
+      if (probe == hi) return hi + 1;
     }
   }
   while (above - below > 1) {
@@ -199,6 +467,71 @@ std::int32_t SmallestMeeting(std::int32_t lo, std::int32_t hi, std::int32_t gues
     (meets(mid) ? above : below) = mid;
   }
   return above;
+}
+
+// A first guess of the count for a largest deviation: the circle through
+// the major axis' ends strays R·h²/8 from a chord over the step h (R·h²/16
+// for the mid fit), and an ellipse never strays farther than that circle.
+std::int32_t GuessForDeviation(const PolygonPolicy& p, const PolygonShape& s, LD sweep) {
+  const LD r = std::max(s.a, s.b);
+  const LD k = p.fit == PolygonFit::kMid ? 16 : 8;
+  LD guess = std::ceil(sweep / std::sqrt(k * p.maxDeviation / r));
+  if (p.fit == PolygonFit::kCircumscribed && !s.closed) guess += 1;
+  return static_cast<std::int32_t>(std::clamp<LD>(guess, 0, p.maxSegments + 1));
+}
+
+// A bound the deviation of an ellipse's polygon with k segments never
+// falls below, wherever its vertices lie against the major axis' ends, or 0
+// where there is none. Some segment's middle and some off-curve vertex lie
+// within half a step h of an end of the major axis when one lies among the
+// regular segments; there the curve's normal leans at most h/2 from the
+// axis, and a line or vertex that the unit picture puts δ inside or outside
+// the circle lies at least δ·R·r/g(h/2) from the curve, g(φ) =
+// √(R² sin²φ + r² cos²φ) (R, r the semi-axes).
+LD DeviationFloor(PolygonFit fit, const PolygonShape& s, std::int32_t k) {
+  const FitWalk w = WalkOfFit(fit, s.sweep, s.closed, k);
+  const LD sweep = std::fabs(static_cast<LD>(s.sweep));
+  const LD h = sweep / w.spans;
+  if (!s.closed) {
+    // An end of the major axis in the regular part: past the end segments.
+    const LD start = s.sweep < 0 ? s.start + static_cast<LD>(s.sweep) : s.start;
+    const LD from = start + (w.shifted ? w.lead : 0) * h, to = start + sweep - (from - start);
+    const LD tip = MajorTip(s);
+    if (!(std::ceil((from - tip) / kPi) * kPi + tip <= to)) return 0;
+  }
+  const LD big = std::max(s.a, s.b), small = std::min(s.a, s.b);
+  const ExtendedSinCos half = SinCosExtended(static_cast<double>(h / 2));
+  const LD g = std::sqrt(big * big * half.sin * half.sin + small * small * half.cos * half.cos);
+  const LD c = half.cos;
+  const LD delta = fit == PolygonFit::kInscribed       ? 1 - c
+                   : fit == PolygonFit::kCircumscribed ? 1 / c - 1
+                                                       : (1 - c) / (1 + c);
+  return delta * big * small / g;
+}
+
+// The smallest count in [lo, hi] whose polygon strays at most the policy's
+// deviation; hi + 1 if none does. A circle's deviation falls with every
+// segment added. An ellipse's also depends on where the vertices fall
+// against its major axis' ends (a closed ellipse from 0° has a vertex on
+// both only at even counts, and those can stray several times less than the
+// odd ones around them), so its counts are tried one by one upwards from
+// the first whose floor meets the bound.
+std::int32_t SmallestForDeviation(const PolygonPolicy& p, const PolygonShape& s, std::int32_t lo,
+                                  std::int32_t hi) {
+  const LD sweep = std::fabs(static_cast<LD>(s.sweep));
+  auto meets = [&](std::int32_t k) { return PolygonDeviation(p.fit, s, k) <= p.maxDeviation; };
+  if (s.a == s.b) return SmallestMeeting(lo, hi, GuessForDeviation(p, s, sweep), meets);
+  // The floor falls with the count where it holds; where the figure has no
+  // regular part round an end of its major axis it is 0, and the search
+  // starts lower.
+  std::int32_t k = SmallestMeeting(lo, hi, GuessForDeviation(p, s, sweep), [&](std::int32_t j) {
+    return DeviationFloor(p.fit, s, j) <= p.maxDeviation;
+  });
+  for (int tries = 0; k <= hi; ++k, ++tries) {
+    if (tries == 64) return SmallestMeeting(k, hi, k, meets);  // a pathological figure
+    if (meets(k)) return k;
+  }
+  return hi + 1;
 }
 
 }  // namespace
@@ -217,14 +550,7 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
       n = std::max<std::int32_t>(n, want > hi ? hi + 1 : static_cast<std::int32_t>(want));
     }
     if (p.maxDeviation > 0 && n <= hi) {
-      // A circle of radius R strays R·h²/8 from a chord over the step h;
-      // start the search there.
-      const LD r = std::max(s.a, s.b);
-      const LD guess = sweep / std::sqrt(8 * p.maxDeviation / r);
-      const auto g = static_cast<std::int32_t>(std::min<LD>(guess, hi));
-      n = std::max(n, SmallestMeeting(n, hi, g, [&](std::int32_t k) {
-                     return PolygonDeviation(p.fit, s, k) <= p.maxDeviation;
-                   }));
+      n = std::max(n, SmallestForDeviation(p, s, n, hi));
     }
     if (p.maxLength > 0 && n <= hi) {
       const LD guess = sweep * std::max(s.a, s.b) / p.maxLength;
@@ -239,6 +565,12 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
     }
   }
   plan.segments = n;
-  plan.deviation = PolygonDeviation(p.fit, s, n);
+  if (Degenerate(s) || n < 2) {
+    plan.deviation = kNaN;
+  } else {
+    const ScaledDeviation m = MeasurePolygon(p.fit, s, n);
+    plan.deviation = static_cast<double>(m.deviation);
+    if (m.balanced) plan.scale = static_cast<double>(m.scale);
+  }
   return plan;
 }

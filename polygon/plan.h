@@ -39,22 +39,33 @@ struct PolygonPlan {
   std::int32_t segments = 0;
   double deviation = 0;  // largest distance between figure and polygon; NaN if degenerate
   bool capped = false;   // the bounds asked for more than maxSegments
+  // The off-curve vertices' scale when the plan chose it (the mid fit of an
+  // ellipse, balanced so that corners and edges stray alike); 0: the walk's.
+  double scale = 0;
 };
 
 PolygonPlan PlanPolygon(const PolygonPolicy& policy, const PolygonShape& shape);
 
 // The largest distance between the figure and its n-segment polygon in the
-// fit (never below the real one), NaN for a degenerate figure.
+// fit, NaN for a degenerate figure: both ways, every point of the curve to
+// the polygon and every point of the polygon to the curve, to about twelve
+// digits.
 double PolygonDeviation(PolygonFit fit, const PolygonShape& shape, std::int32_t n);
 // The largest segment length of that polygon.
 double PolygonSegmentLength(PolygonFit fit, const PolygonShape& shape, std::int32_t n);
 
-// Where a fit puts the vertices that are not held on the curve: at the
-// parameter walk's angles, on the curve scaled by `scale` about the centre.
-// Inscribed and mid walk start + k·sweep/n; circumscribed open figures walk
-// the tangent points' middles, start + (k - 1/2)·sweep/(n - 1), k = 1..n-1.
+// Where a fit puts the vertices that are not held on the curve: on the
+// curve scaled by `scale` about the centre, at the parameter walk's angles.
+// Inscribed and closed figures walk start + k·sweep/n. Open figures in the
+// other fits keep their ends on the curve and walk vertices 1..n-1 at
+// start + (lead + k - 1)·step, step = sweep/spans, spans = n - 2 + 2·lead:
+// circumscribed, lead 1/2 (the tangent points' middles); mid, lead
+// (1 + √2)/(2√2), the longest end segment that strays no more than the
+// others.
 struct FitWalk {
   long double scale = 1;
-  bool halfStep = false;  // circumscribed open figure
+  bool shifted = false;
+  double lead = 0;
+  long double spans = 0;  // n when not shifted
 };
 FitWalk WalkOfFit(PolygonFit fit, double sweep, bool closed, std::int32_t n);
