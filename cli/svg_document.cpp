@@ -12,7 +12,6 @@
 
 namespace {
 
-
 // The picture's frame in pixels: a fixed width, the drawing fitted into a
 // square of kArea with a margin, the caption in a band below.
 constexpr long double kWidth = 1000;
@@ -167,8 +166,8 @@ struct Out {
   // A pixel value, to a hundredth.
   Out& Num(long double v) {
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v),
-                                   std::chars_format::fixed, 2);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::fixed, 2);
     text.append(buf, res.ptr);
     return *this;
   }

@@ -32,8 +32,7 @@ SvgCurve CurveOf(const TJwwEntSe& se) {
   // Radians in the record; the conversion takes a sweep this close to a
   // full turn as closed.
   const long double toDeg = 180 / kPi;
-  const bool closed =
-      std::fabs(std::fabs(static_cast<long double>(se.v[6])) - 2 * kPi) <= 1.0E-8L;
+  const bool closed = std::fabs(std::fabs(static_cast<long double>(se.v[6])) - 2 * kPi) <= 1.0E-8L;
   return {se.v[0],
           se.v[1],
           se.v[2],
@@ -137,8 +136,8 @@ std::string SvgCaption(const PolygonSummary& summary, const PolygonPolicy& polic
            Count(summary.most) + " segments, largest deviation " + Real(summary.largestDeviation);
     if (summary.capped > 0) text += " (" + Count(summary.capped) + " at the maximum count)";
   } else {
-    text = Count(figures) + " polygons of " + Count(std::clamp(policy.segments, 3, 999)) +
-           " segments";
+    text =
+        Count(figures) + " polygons of " + Count(std::clamp(policy.segments, 3, 999)) + " segments";
   }
   if (drawn < figures) text += "; the first " + Count(drawn) + " drawn";
   return text;

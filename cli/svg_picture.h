@@ -40,7 +40,8 @@ struct SvgLayer {
 };
 
 struct SvgPicture {
-  std::map<std::pair<std::int32_t, std::int32_t>, SvgLayer> layers;  // by (group, layer)
+  // By (layer group, layer).
+  std::map<std::pair<std::int32_t, std::int32_t>, SvgLayer> layers;
   long long figures = 0;  // figures converted
   long long drawn = 0;    // of those, drawn
   long long segments = 0;

@@ -106,11 +106,14 @@ TEST(SvgDocumentTest, ArcsTurnAsInTheDrawing) {
     const char* path;
   };
   const Case cases[] = {
-      {"counter-clockwise", {0, 0, 1, 1, 0, 0, 90, false},
+      {"counter-clockwise",
+       {0, 0, 1, 1, 0, 0, 90, false},
        "M980.00 980.00 A960.00 960.00 0.00 0 0 20.00 20.00"},
-      {"negative sweep", {0, 0, 1, 1, 0, 90, -90, false},
+      {"negative sweep",
+       {0, 0, 1, 1, 0, 90, -90, false},
        "M20.00 20.00 A960.00 960.00 0.00 0 1 980.00 980.00"},
-      {"mirrored", {0, 0, 1, -1, 0, 0, -90, false},
+      {"mirrored",
+       {0, 0, 1, -1, 0, 0, -90, false},
        "M980.00 980.00 A960.00 960.00 0.00 0 0 20.00 20.00"},
   };
   for (const Case& c : cases) {
@@ -161,8 +164,8 @@ TEST(SvgDocumentTest, DegenerateAndHugeDrawingsGiveSoundDocuments) {
   edge.layers[{0, 0}].polygons.push_back({{big, big}, {-big, -big}, {nan, 0}, {0, 1}});
   SvgPicture tiny = PictureOf({{1e-300, 0, 1e-305}, {0, 0, 1e-310, 0.5, 1e300, 1e300, -7}});
   SvgPicture broken = PictureOf({{nan, 0, 1}, {0, 0, 1, 1, nan, 0, 90, false}});
-  const Case cases[] = {{"empty", empty}, {"one point", point}, {"1e300", far},
-                        {"largest doubles", edge}, {"tiny", tiny}, {"not numbers", broken}};
+  const Case cases[] = {{"empty", empty},          {"one point", point}, {"1e300", far},
+                        {"largest doubles", edge}, {"tiny", tiny},       {"not numbers", broken}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ExpectSoundDocument(SvgDocument(c.picture));
@@ -263,7 +266,8 @@ TEST(DrawConversionTest, DrawsThePolygonsTheConversionWrites) {
     EXPECT_EQ(p.segments, static_cast<long long>(s.lines.size() - 2 + s.solid2s.size()));
     // Each polygon's vertices are the written segments' ends, bit for bit.
     std::vector<SvgPoint> written;
-    for (std::size_t k = 2; k < s.lines.size(); ++k) written.push_back({s.lines[k].x2, s.lines[k].y2});
+    for (std::size_t k = 2; k < s.lines.size(); ++k)
+      written.push_back({s.lines[k].x2, s.lines[k].y2});
     for (const auto& q : s.solid2s) written.push_back({q.x2, q.y2});
     std::vector<SvgPoint> drawn;
     for (const auto& key : {std::pair{1, 2}, std::pair{0, 3}, std::pair{4, 0}}) {

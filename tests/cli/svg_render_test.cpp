@@ -104,8 +104,8 @@ TEST_F(SvgCliTest, RenderedPictureShowsCurvesAndPolygonsApart) {
 
   // rsvg-convert (Debian's librsvg2-bin) is installed with the test tools:
   // a machine without it cannot pass this test.
-  const std::string render = "rsvg-convert '" + (dir_ / "p.svg").string() + "' -o '" +
-                             (dir_ / "p.png").string() + "'";
+  const std::string render =
+      "rsvg-convert '" + (dir_ / "p.svg").string() + "' -o '" + (dir_ / "p.png").string() + "'";
   ASSERT_EQ(std::system(render.c_str()), 0) << "rsvg-convert failed or is missing: " << render;
   const PngImage img = DecodePng(ReadFileBytes(dir_ / "p.png"));
   ASSERT_TRUE(img.error.empty()) << img.error;
@@ -120,10 +120,11 @@ TEST_F(SvgCliTest, RenderedPictureShowsCurvesAndPolygonsApart) {
     centre.x += hexagon[k].x / kSegments;
     centre.y += hexagon[k].y / kSegments;
   }
-  const double scale =
-      std::hypot(hexagon[0].x - centre.x, hexagon[0].y - centre.y) / kFigures[0].r;
+  const double scale = std::hypot(hexagon[0].x - centre.x, hexagon[0].y - centre.y) / kFigures[0].r;
   ASSERT_GT(scale, 0.5);
-  auto toPixel = [&](double x, double y) { return Pixel{centre.x + x * scale, centre.y - y * scale}; };
+  auto toPixel = [&](double x, double y) {
+    return Pixel{centre.x + x * scale, centre.y - y * scale};
+  };
   EXPECT_TRUE(ColourNear(img, centre.x, centre.y, Colour::kBackground));
   ASSERT_FALSE(ColourNear(img, 3, 3, Colour::kFigure));
 
@@ -154,8 +155,8 @@ TEST_F(SvgCliTest, RenderedPictureShowsCurvesAndPolygonsApart) {
     EXPECT_TRUE(ColourNear(img, curve.x, curve.y, Colour::kFigure)) << curve.x << "," << curve.y;
     EXPECT_FALSE(ColourNear(img, curve.x, curve.y, Colour::kPolygon));
     // Halfway between them neither is drawn.
-    EXPECT_TRUE(ColourNear(img, (chord.x + curve.x) / 2, (chord.y + curve.y) / 2,
-                           Colour::kBackground));
+    EXPECT_TRUE(
+        ColourNear(img, (chord.x + curve.x) / 2, (chord.y + curve.y) / 2, Colour::kBackground));
   }
 }
 
