@@ -80,6 +80,20 @@ std::vector<Pixel> FirstPolyline(const std::string& svg, const std::string& grou
   return points;
 }
 
+// rsvg-convert's rendering of the picture; an image with its error set when
+// the renderer failed. rsvg-convert (Debian's librsvg2-bin) is installed
+// with the test tools: a machine without it cannot pass these tests.
+PngImage RenderPng(const fs::path& svg) {
+  const fs::path png = fs::path(svg).replace_extension(".png");
+  const std::string render = "rsvg-convert '" + svg.string() + "' -o '" + png.string() + "'";
+  if (std::system(render.c_str()) != 0) {
+    PngImage failed;
+    failed.error = "rsvg-convert failed or is missing: " + render;
+    return failed;
+  }
+  return DecodePng(ReadFileBytes(png));
+}
+
 class SvgCliTest : public ::testing::Test {
  protected:
   CliResult Run(const std::string& args) { return RunCli(dir_.path(), args); }
@@ -102,12 +116,7 @@ TEST_F(SvgCliTest, RenderedPictureShowsCurvesAndPolygonsApart) {
   }
   EXPECT_NE(svg.find(">4 polygons of 6 segments</text>"), std::string::npos) << svg;
 
-  // rsvg-convert (Debian's librsvg2-bin) is installed with the test tools:
-  // a machine without it cannot pass this test.
-  const std::string render =
-      "rsvg-convert '" + (dir_ / "p.svg").string() + "' -o '" + (dir_ / "p.png").string() + "'";
-  ASSERT_EQ(std::system(render.c_str()), 0) << "rsvg-convert failed or is missing: " << render;
-  const PngImage img = DecodePng(ReadFileBytes(dir_ / "p.png"));
+  const PngImage img = RenderPng(dir_ / "p.svg");
   ASSERT_TRUE(img.error.empty()) << img.error;
   EXPECT_EQ(img.width, 1000u);
 
@@ -204,6 +213,22 @@ TEST_F(SvgCliTest, NothingChosenDrawsAnEmptyPicture) {
   const std::string svg = ReadFileBytes(dir_ / "p.svg");
   EXPECT_NE(svg.find(">nothing converted</text>"), std::string::npos) << svg;
   EXPECT_EQ(svg.find("<g id="), std::string::npos);
+}
+
+// Coordinates near the ends of the double range and a figure of size 1e-300
+// beside them: the picture holds no number a renderer cannot take.
+TEST_F(SvgCliTest, ExtremeCoordinatesGiveARenderablePicture) {
+  WriteFileBytes(in_,
+                 "ci 1e300 1e300 1e300\r\n"
+                 "ci -1e300 0 5 0 90 1 0\r\n"
+                 "se 1e-300 0 1e-300 1 0 0 6.28318530717959 100\r\n");
+  const CliResult r = Run("-q --max-deviation 0.1 --svg p.svg -o out.txt");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string svg = ReadFileBytes(dir_ / "p.svg");
+  EXPECT_EQ(svg.find("nan"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find("inf"), std::string::npos) << svg;
+  const PngImage img = RenderPng(dir_ / "p.svg");
+  EXPECT_TRUE(img.error.empty()) << img.error;
 }
 
 TEST_F(SvgCliTest, PlannedRunTellsTheLargestDeviation) {
