@@ -162,6 +162,35 @@ case_bytes_converted() {
   compare_runs '' '-n 7' '-n 999 -k arc' '-n 3 -k circle,solid'
 }
 
+# The --svg picture is the same bytes from q527-cli.exe as from the native
+# driver, the exchange file beside it too.
+case_svg_picture() {
+  need_options --svg
+  rm -rf "$work"
+  mkdir -p "$work"
+  cd "$work" || die "no $work"
+  make_inputs
+  local in args differ=0
+  for in in "${inputs[@]}"; do
+    for args in '-n 7' '--max-deviation 0.05' '--max-angle 10 --fit mid'; do
+      # shellcheck disable=SC2086
+      "$cli" -q $args --svg native.svg -o native.txt "$in" >/dev/null 2>&1
+      local want=$?
+      # shellcheck disable=SC2086
+      run_exe exe.out exe.err -q $args --svg exe.svg -o exe.txt "$in"
+      local got=$?
+      [[ $got -eq $want ]] || die "$in $args --svg: exit status $got, native $want: $(cat exe.err)"
+      if ! cmp -s native.svg exe.svg || ! cmp -s native.txt exe.txt; then
+        echo "differs: $in $args --svg" >&2
+        differ=1
+      fi
+      rm -f native.svg exe.svg native.txt exe.txt
+    done
+    echo "compared: $in"
+  done
+  [[ $differ -eq 0 ]] || die "q527-cli.exe drew other bytes than q527-cli"
+}
+
 # Arguments and paths as UTF-16: the exchange file, the output and the
 # settings file in the folder with "ソ", "ü", "€" and an emoji, named
 # relatively and as the absolute Windows path.

@@ -1,0 +1,73 @@
+// A picture of a conversion: the figures that were converted, drawn as the
+// curves they are, and the polygons that replace them, one group per layer,
+// with the counts as a caption. Only q527-cli draws it; the exchange file
+// knows nothing of it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "exchange/store.h"
+#include "polygon/convert.h"
+
+// At most this many figures and polygon segments are drawn, the first in
+// the file's order: a picture of millions of figures is one blot at any
+// width, and its file would be hundreds of megabytes.
+inline constexpr long long kSvgMaxFigures = 100000;
+inline constexpr long long kSvgMaxSegments = 2000000;
+
+// A converted figure as drawn: an ellipse (a circle has flat 1) or a piece
+// of one, from startDeg over sweepDeg (either sign), angles counter-clockwise
+// in the drawing's y-up system as the host has them.
+struct SvgCurve {
+  double cx = 0, cy = 0, radius = 0, flat = 1;
+  double tiltDeg = 0, startDeg = 0, sweepDeg = 360;
+  bool closed = true;
+};
+
+struct SvgPoint {
+  double x = 0, y = 0;
+};
+
+// The figures and polygons of one layer; a polygon is its vertex walk.
+struct SvgLayer {
+  std::vector<SvgCurve> curves;
+  std::vector<std::vector<SvgPoint>> polygons;
+};
+
+struct SvgPicture {
+  // By (layer group, layer).
+  std::map<std::pair<std::int32_t, std::int32_t>, SvgLayer> layers;
+  long long figures = 0;  // figures converted
+  long long drawn = 0;    // of those, drawn
+  long long segments = 0;
+  std::string caption;  // ASCII or UTF-8
+};
+
+// The figures a conversion of the chosen kinds will replace, taken before it
+// runs (the conversion frees their tables): the first kSvgMaxFigures of them
+// in the file's order, and the count of all.
+struct SvgSources {
+  std::vector<TJwwEntCircle> circles;
+  std::vector<TJwwEntArc> arcs;
+  std::vector<TJwwEntSe> ses;
+  std::vector<TJwwOrder> order;  // kind and index into the three tables above
+  long long total = 0;
+};
+
+SvgSources TakeSvgSources(const Store& s, bool circles, bool arcs, bool solids);
+
+// Draws the sources and the polygons the conversion made of them, by the
+// same conversion routines and the same policy (the run's division count in
+// `segments`), so the polygons drawn are those written.
+SvgPicture DrawConversion(const SvgSources& sources, const PolygonPolicy& policy);
+
+// The caption: "n polygons of a to b segments, largest deviation d" for a
+// planned run, "n polygons of N segments" for the dialog's rule, and how
+// many were drawn when the picture holds fewer than were converted.
+std::string SvgCaption(const PolygonSummary& summary, const PolygonPolicy& policy,
+                       long long figures, long long drawn);
