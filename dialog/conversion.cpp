@@ -69,20 +69,28 @@ RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& stat
     plan.segments = fields.DivisionCount;
     bool fits = true;
     ui.ShowNow("処理中です");
-    // Planned counts differ per figure: each conversion reserves its own.
+    // Planned counts differ per figure: all of them are planned first, so
+    // that the tables are reserved once for every kind here too.
+    PolygonCounts circles, arcs, solids;
     if (!plan.planned) {
       ReserveForConversion(s, plan.segments, fields.TargetCircle, fields.TargetArc,
                            fields.TargetSolid);
+    } else {
+      if (fields.TargetCircle) circles = PlanCircles(s, plan);
+      if (fields.TargetArc) arcs = PlanArcs(s, plan);
+      if (fields.TargetSolid) solids = PlanSolidCircles(s, plan);
+      ReserveForPlanned(s, circles.segments + arcs.segments, solids.segments);
     }
+    auto counts = [&](const PolygonCounts& c) { return plan.planned ? &c : nullptr; };
     ui.ShowNow("円データ参照中です");
-    if (fields.TargetCircle) fits = ConvertCircles(s, plan, summary);
+    if (fields.TargetCircle) fits = ConvertCircles(s, plan, summary, counts(circles));
     if (fits) {
       ui.ShowNow("円弧・楕円データ参照中です");
-      if (fields.TargetArc) fits = ConvertArcs(s, plan, summary);
+      if (fields.TargetArc) fits = ConvertArcs(s, plan, summary, counts(arcs));
     }
     if (fits) {
       ui.ShowNow("円周ソリッドデータ参照中です");
-      if (fields.TargetSolid) fits = ConvertSolidCircles(s, plan, summary);
+      if (fields.TargetSolid) fits = ConvertSolidCircles(s, plan, summary, counts(solids));
     }
     if (fits) {
       JwwAddOut(s, "hd");

@@ -37,11 +37,11 @@ struct AngleTable {
   }
 };
 
-// The tables of the walks met most: a walk not kept takes the place of the
-// one used least, so the walks that repeat stay while one-off walks come and
-// go. Filling a table costs no more than the vertices it serves. There are
-// enough places for the dozens of counts a planned conversion of circles
-// uses side by side.
+// The tables of the walks met most, in sets of two by a hash of the walk: a
+// walk not kept takes the place of the one of its set used less, so the
+// walks that repeat stay while one-off walks come and go. Filling a table
+// costs no more than the vertices it serves. There are enough places for
+// every count a planned conversion of circles uses side by side.
 class AngleTables {
  public:
   explicit AngleTables(double (*toAngle)(double)) : toAngle_(toAngle) {}
@@ -50,20 +50,24 @@ class AngleTables {
     std::uint64_t startBits, stepBits;
     std::memcpy(&startBits, &start, sizeof start);
     std::memcpy(&stepBits, &step, sizeof step);
+    const std::uint64_t hash = (startBits * 0x9E3779B97F4A7C15u) ^
+                               (stepBits * 0xC2B2AE3D27D4EB4Fu) ^ static_cast<std::uint64_t>(count);
+    AngleTable* set = &tables_[2 * ((hash ^ (hash >> 29)) % kSets)];
     AngleTable* least = nullptr;
-    for (AngleTable& t : tables_) {
-      if (t.startBits == startBits && t.stepBits == stepBits && t.count == count &&
-          !t.cos.empty()) {
-        ++t.uses;
-        return t;
+    for (AngleTable* t = set; t != set + 2; ++t) {
+      if (t->startBits == startBits && t->stepBits == stepBits && t->count == count &&
+          !t->cos.empty()) {
+        ++t->uses;
+        return *t;
       }
-      if (least == nullptr || t.uses < least->uses) least = &t;
+      if (least == nullptr || t->uses < least->uses) least = t;
     }
     least->Fill(count, start, step, toAngle_);
     return *least;
   }
 
  private:
+  static constexpr std::size_t kSets = 256;
   double (*toAngle_)(double);
-  std::array<AngleTable, 32> tables_;
+  std::array<AngleTable, 2 * kSets> tables_;
 };

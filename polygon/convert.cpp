@@ -153,33 +153,49 @@ struct PlannedFigure {
   double end = 0;
 };
 
-// The planned frame: each figure's count from the policy, then its vertices
-// by the fit. Vertices off the curve lie on it scaled about the centre;
-// an open figure's end vertices are its own end points, a closed figure's
-// last vertex is its first. `describe` gives a figure's PlannedFigure;
-// `emit(fig, n, vertex)` writes its n segments through vertex(k), k = 0..n.
-template <typename Src, typename Dst, typename Describe, typename Point3>
-bool ConvertPlanned(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJwwKind srcKind,
-                    TJwwKind dstKind, const PolygonPolicy& policy, PolygonSummary* summary,
-                    double (*toAngle)(double), Describe describe, Point3 pointOf) {
-  // The counts first: they fix the tables' new sizes, and planning an
-  // ellipse costs more than keeping its count.
-  std::vector<std::int32_t> counts(src.size());
+// Each figure's count (and, mid fit, scale) by the policy, and what they
+// make together. `describe` gives a figure's PlannedFigure.
+template <typename Src, typename Describe>
+PolygonCounts PlanFigures(const std::vector<Src>& src, const PolygonPolicy& policy,
+                          Describe describe) {
+  PolygonCounts c;
+  c.counts.resize(src.size());
   // The mid fit balances each ellipse's scale of its own.
-  std::vector<double> scales(policy.fit == PolygonFit::kMid ? src.size() : 0);
-  std::int64_t added = 0;
-  PolygonSummary sum;
+  if (policy.fit == PolygonFit::kMid) c.scales.resize(src.size());
+  PolygonSummary& sum = c.summary;
   for (std::size_t i = 0; i < src.size(); ++i) {
     const PolygonPlan plan = PlanPolygon(policy, describe(src[i]).shape);
-    counts[i] = plan.segments;
-    if (!scales.empty()) scales[i] = plan.scale;
-    added += plan.segments;
+    c.counts[i] = plan.segments;
+    if (!c.scales.empty()) c.scales[i] = plan.scale;
+    c.segments += plan.segments;
     ++sum.polygons;
     sum.fewest = sum.fewest == 0 ? plan.segments : std::min(sum.fewest, plan.segments);
     sum.most = std::max(sum.most, plan.segments);
     if (plan.deviation > sum.largestDeviation) sum.largestDeviation = plan.deviation;
     sum.capped += plan.capped;
   }
+  return c;
+}
+
+// The planned frame: the counts (planned here unless given), then each
+// figure's vertices by the fit. Vertices off the curve lie on it scaled
+// about the centre; an open figure's end vertices are its own end points, a
+// closed figure's last vertex is its first.
+template <typename Src, typename Dst, typename Describe, typename Point3>
+bool ConvertPlanned(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJwwKind srcKind,
+                    TJwwKind dstKind, const PolygonPolicy& policy, PolygonSummary* summary,
+                    const PolygonCounts* given, double (*toAngle)(double), Describe describe,
+                    Point3 pointOf) {
+  // The counts first: they fix the tables' new sizes, and planning an
+  // ellipse costs more than keeping its count.
+  PolygonCounts planned;
+  if (given == nullptr) planned = PlanFigures(src, policy, describe);
+  const PolygonCounts& plan = given != nullptr ? *given : planned;
+  if (plan.counts.size() != src.size()) return false;
+  const std::vector<std::int32_t>& counts = plan.counts;
+  const std::vector<double>& scales = plan.scales;
+  const std::int64_t added = plan.segments;
+  const PolygonSummary& sum = plan.summary;
   const auto o0 = static_cast<std::int64_t>(s.order.size());
   if (!ReserveFor(s, dst, added)) return false;
 
@@ -296,39 +312,69 @@ bool ConvertSolidCircles(Store& s, std::int32_t n) {
                         });
 }
 
-bool ConvertCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary) {
+namespace {
+
+PlannedFigure DescribeCircle(const TJwwEntCircle& c) {
+  PlannedFigure f;
+  f.shape = {std::fabs(c.r), std::fabs(c.r), 0.0, static_cast<double>(kTwoPi), true};
+  f.sweep = static_cast<double>(kTwoPi);
+  return f;
+}
+
+PlannedFigure DescribeArc(const TJwwEntArc& arc) {
+  PlannedFigure f;
+  f.sweep = ArcSweepDegrees(arc.start, arc.end);
+  f.start = arc.start;
+  f.end = arc.end;
+  const bool closed = f.sweep == 360.0;
+  f.shape = {std::fabs(arc.r), std::fabs(arc.r * arc.flat), Radians(arc.start),
+             static_cast<double>(f.sweep / 180.0L * kPi), closed};
+  return f;
+}
+
+PlannedFigure DescribeSolidCircle(const TJwwEntSe& se) {
+  PlannedFigure f;
+  f.start = se.v[5];
+  f.sweep = se.v[6];
+  f.end = static_cast<double>(static_cast<long double>(se.v[5]) + se.v[6]);
+  const bool closed =
+      std::fabs(std::fabs(static_cast<long double>(se.v[6])) - kTwoPi) <= kClosedSolidSweep;
+  f.shape = {std::fabs(se.v[2]), std::fabs(se.v[2] * se.v[3]), se.v[5], se.v[6], closed};
+  return f;
+}
+
+}  // namespace
+
+PolygonCounts PlanCircles(const Store& s, const PolygonPolicy& policy) {
+  return PlanFigures(s.circles, policy, DescribeCircle);
+}
+PolygonCounts PlanArcs(const Store& s, const PolygonPolicy& policy) {
+  return PlanFigures(s.arcs, policy, DescribeArc);
+}
+PolygonCounts PlanSolidCircles(const Store& s, const PolygonPolicy& policy) {
+  return PlanFigures(s.ses, policy, DescribeSolidCircle);
+}
+
+bool ConvertCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary,
+                    const PolygonCounts* counts) {
   if (!policy.planned) return ConvertCircles(s, policy.segments);
   return ConvertPlanned(
-      s, s.circles, s.lines, kJwwCircle, kJwwLine, policy, summary, Identity,
-      [](const TJwwEntCircle& c) {
-        PlannedFigure f;
-        f.shape = {std::fabs(c.r), std::fabs(c.r), 0.0, static_cast<double>(kTwoPi), true};
-        f.sweep = static_cast<double>(kTwoPi);
-        return f;
-      },
+      s, s.circles, s.lines, kJwwCircle, kJwwLine, policy, summary, counts, Identity,
+      DescribeCircle,
       [](const TJwwEntCircle& c, long double scale, long double cosA, long double sinA) {
         return CirclePoint(c.cx, c.cy, c.r * scale, cosA, sinA);
       });
 }
 
-bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary) {
+bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary,
+                 const PolygonCounts* counts) {
   if (!policy.planned) return ConvertArcs(s, policy.segments);
   // The tilt of the figure in hand, found once per figure (the point
   // function is called for each of its vertices).
   const TJwwEntArc* tiltOf = nullptr;
   Tilt tilt(0.0);
   return ConvertPlanned(
-      s, s.arcs, s.lines, kJwwArc, kJwwLine, policy, summary, Radians,
-      [](const TJwwEntArc& arc) {
-        PlannedFigure f;
-        f.sweep = ArcSweepDegrees(arc.start, arc.end);
-        f.start = arc.start;
-        f.end = arc.end;
-        const bool closed = f.sweep == 360.0;
-        f.shape = {std::fabs(arc.r), std::fabs(arc.r * arc.flat), Radians(arc.start),
-                   static_cast<double>(f.sweep / 180.0L * kPi), closed};
-        return f;
-      },
+      s, s.arcs, s.lines, kJwwArc, kJwwLine, policy, summary, counts, Radians, DescribeArc,
       [&](const TJwwEntArc& arc, long double scale, long double cosA, long double sinA) {
         if (tiltOf != &arc) {
           tilt = Tilt(Radians(arc.tilt));
@@ -339,22 +385,14 @@ bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary)
       });
 }
 
-bool ConvertSolidCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary) {
+bool ConvertSolidCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary,
+                         const PolygonCounts* counts) {
   if (!policy.planned) return ConvertSolidCircles(s, policy.segments);
   const TJwwEntSe* tiltOf = nullptr;
   Tilt tilt(0.0);
   return ConvertPlanned(
-      s, s.ses, s.solid2s, kJwwSe, kJwwSolid2, policy, summary, Identity,
-      [](const TJwwEntSe& se) {
-        PlannedFigure f;
-        f.start = se.v[5];
-        f.sweep = se.v[6];
-        f.end = static_cast<double>(static_cast<long double>(se.v[5]) + se.v[6]);
-        const bool closed =
-            std::fabs(std::fabs(static_cast<long double>(se.v[6])) - kTwoPi) <= kClosedSolidSweep;
-        f.shape = {std::fabs(se.v[2]), std::fabs(se.v[2] * se.v[3]), se.v[5], se.v[6], closed};
-        return f;
-      },
+      s, s.ses, s.solid2s, kJwwSe, kJwwSolid2, policy, summary, counts, Identity,
+      DescribeSolidCircle,
       [&](const TJwwEntSe& se, long double scale, long double cosA, long double sinA) {
         if (tiltOf != &se) {
           tilt = Tilt(se.v[4]);
@@ -376,6 +414,16 @@ void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, boo
   const std::int64_t lines = segments * static_cast<std::int64_t>((circles ? s.circles.size() : 0) +
                                                                   (arcs ? s.arcs.size() : 0));
   const std::int64_t solid2s = segments * static_cast<std::int64_t>(solids ? s.ses.size() : 0);
+  const auto lineCount = static_cast<std::int64_t>(s.lines.size()) + lines;
+  const auto solid2Count = static_cast<std::int64_t>(s.solid2s.size()) + solid2s;
+  const auto orderCount = static_cast<std::int64_t>(s.order.size()) + lines + solid2s;
+  if (lineCount > kMaxCount || solid2Count > kMaxCount || orderCount > kMaxCount) return;
+  s.lines.reserve(static_cast<std::size_t>(lineCount));
+  s.solid2s.reserve(static_cast<std::size_t>(solid2Count));
+  s.order.reserve(static_cast<std::size_t>(orderCount));
+}
+
+void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s) {
   const auto lineCount = static_cast<std::int64_t>(s.lines.size()) + lines;
   const auto solid2Count = static_cast<std::int64_t>(s.solid2s.size()) + solid2s;
   const auto orderCount = static_cast<std::int64_t>(s.order.size()) + lines + solid2s;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "exchange/store.h"
 #include "polygon/plan.h"
@@ -17,15 +18,32 @@ struct PolygonSummary {
   long long capped = 0;         // figures converted at maxSegments
 };
 
-// Converts the circles of the store into polygons by the policy. False, with
-// the store untouched, when a table count would pass 2147483647;
-// std::bad_alloc when memory runs out while growing. summary, when given,
-// gathers what a planned conversion made.
-bool ConvertCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr);
+// The counts (and, mid fit, the scales) a planned conversion gives one
+// kind's figures, in table order, and what they make together: found ahead
+// of the conversion, so that the tables for every kind are reserved once.
+struct PolygonCounts {
+  std::vector<std::int32_t> counts;
+  std::vector<double> scales;  // the plans' scales, mid fit only
+  std::int64_t segments = 0;
+  PolygonSummary summary;
+};
+PolygonCounts PlanCircles(const Store& s, const PolygonPolicy& policy);
+PolygonCounts PlanArcs(const Store& s, const PolygonPolicy& policy);
+PolygonCounts PlanSolidCircles(const Store& s, const PolygonPolicy& policy);
+
+// Converts the circles of the store into polygons by the policy, with the
+// counts given or, when none are, planned here. False, with the store
+// untouched, when a table count would pass 2147483647 (or the counts are
+// not the store's); std::bad_alloc when memory runs out while growing.
+// summary, when given, gathers what a planned conversion made.
+bool ConvertCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr,
+                    const PolygonCounts* counts = nullptr);
 // Converts arcs, ellipses and elliptic arcs into polygons.
-bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr);
+bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr,
+                 const PolygonCounts* counts = nullptr);
 // Converts circular solids into linear solids, one per segment.
-bool ConvertSolidCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr);
+bool ConvertSolidCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr,
+                         const PolygonCounts* counts = nullptr);
 
 // The dialog's rule: n (clamped to 3..999) segments for every figure.
 bool ConvertCircles(Store& s, std::int32_t n);
@@ -40,3 +58,5 @@ double ArcSweepDegrees(double start, double end);
 // n segments will fill (capacity only; nothing when a count would pass the
 // 32-bit limit).
 void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, bool solids);
+// The same for planned counts: `lines` and `solid2s` segments to come.
+void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s);

@@ -67,7 +67,8 @@ struct UnitPolygon {
     shifted = w.shifted;
     lead = w.lead;
     step = sweep / w.spans;
-    if (!closed) {
+    // Only corners off the curve need to know where an open arc ends.
+    if (!closed && fit != PolygonFit::kInscribed) {
       startDirection = Direction(0);
       endDirection = Direction(n);
     }
@@ -118,7 +119,7 @@ LD SegmentDistance(Vec p, Vec v, Vec d) {
 // edge, and the distance is found numerically against `chain`, the
 // polygon's vertices around the edge (unit picture, in order).
 struct Chain {
-  static constexpr int kMost = 6;
+  static constexpr int kMost = 4;
   int count = 0;
   Vec at[kMost];
 };
@@ -164,7 +165,7 @@ LD EdgeDeviation(const UnitPolygon& poly, Vec x1, Vec x2, const Chain& chain) {
     }
     return d;
   };
-  constexpr int kSamples = 32;
+  constexpr int kSamples = 12;
   int best = 0;
   LD bestValue = distanceAt(0);
   for (int i = 1; i <= kSamples; ++i) {
@@ -176,7 +177,7 @@ LD EdgeDeviation(const UnitPolygon& poly, Vec x1, Vec x2, const Chain& chain) {
   constexpr LD kGolden = 0.6180339887498948482L;
   LD m1 = hi2 - kGolden * (hi2 - lo2), m2 = lo2 + kGolden * (hi2 - lo2);
   LD f1 = distanceAt(m1), f2 = distanceAt(m2);
-  for (int i = 0; i < 48; ++i) {
+  for (int i = 0; i < 32; ++i) {
     if (f1 < f2) {
       lo2 = m1, m1 = m2, f1 = f2;
       m2 = lo2 + kGolden * (hi2 - lo2), f2 = distanceAt(m2);
@@ -232,17 +233,29 @@ void ForCandidateSegments(const UnitPolygon& poly, LD tip, F f) {
     if (poly.closed) k = ((k % n) + n) % n;
     if (k >= 0 && k < n) f(k);
   };
-  if (poly.closed) {
-    visit(0);
-  } else {
+  if (poly.a == poly.b) {
+    // Segments all alike but for an open figure's end ones.
+    if (poly.closed) {
+      visit(0);
+    } else {
+      for (const std::int32_t k : {0, 1, n - 2, n - 1}) visit(k);
+    }
+    return;
+  }
+  if (!poly.closed) {
     for (const std::int32_t k : {0, 1, n - 2, n - 1}) visit(k);
   }
-  if (poly.a == poly.b) return;
+  // A closed figure's end is its start: its two ends of the axis are
+  // those within one turn from the start.
   const LD end = poly.start + poly.sweep;
   const LD first = std::ceil((poly.start - tip) / kPi);
-  for (LD m = first; tip + m * kPi <= end && m < first + 3; ++m) {
-    const std::int32_t k = poly.SegmentAt(tip + m * kPi);
-    for (std::int32_t j = k - 2; j <= k + 2; ++j) visit(j);
+  for (LD m = first; m < first + 3; ++m) {
+    const LD at = tip + m * kPi;
+    if (poly.closed ? !(at < end) : !(at <= end)) break;
+    // The segment over the axis' end strays most of the regular ones; its
+    // neighbours are looked at too, against rounding in finding it.
+    const std::int32_t k = poly.SegmentAt(at);
+    for (std::int32_t j = k - 1; j <= k + 1; ++j) visit(j);
   }
 }
 
@@ -273,41 +286,63 @@ namespace {
 struct CandidateEdges {
   static constexpr int kMostEdges = 24;
   static constexpr int kMostVertices = 64;
+  static constexpr int kChain = 4;  // vertices k-1..k+2 around edge k
   int edges = 0;
   std::int32_t first[kMostEdges];  // the edge's first vertex
+  int chain[kMostEdges][kChain];   // slots of the vertices around it; -1 past an end
   int vertices = 0;
   std::int32_t index[kMostVertices];
   Vec direction[kMostVertices];
   bool onCurve[kMostVertices];
 
   CandidateEdges(const UnitPolygon& poly, LD tip) {
+    // The step's rotation, to walk from one vertex's direction to the next
+    // instead of finding each one's sine and cosine.
+    const ExtendedSinCos turn = SinCosExtended(static_cast<double>(poly.step));
     ForCandidateSegments(poly, tip, [&](std::int32_t k) {
       if (edges == kMostEdges) return;
-      first[edges++] = k;
-      for (std::int32_t j = k - 2; j <= k + 3; ++j) Remember(poly, j);
+      for (int e = 0; e < edges; ++e) {
+        if (first[e] == k) return;
+      }
+      first[edges] = k;
+      int previous = -1;
+      for (int i = 0; i < kChain; ++i) {
+        const int slot = Remember(poly, k - 1 + i, previous, turn);
+        chain[edges][i] = slot;
+        previous = slot;
+      }
+      ++edges;
     });
   }
-  // Vertex j's slot; -1 past an open polygon's ends.
-  int Find(const UnitPolygon& poly, std::int32_t j) const {
-    j = Wrap(poly, j);
-    for (int i = 0; i < vertices; ++i) {
-      if (index[i] == j) return i;
-    }
-    return -1;
-  }
+  // The slots of edge e's ends.
+  int From(int e) const { return chain[e][1]; }
+  int To(int e) const { return chain[e][2]; }
 
  private:
   static std::int32_t Wrap(const UnitPolygon& poly, std::int32_t j) {
     if (poly.closed) return ((j % poly.n) + poly.n) % poly.n;
     return j < 0 || j > poly.n ? -1 : j;
   }
-  void Remember(const UnitPolygon& poly, std::int32_t j) {
+  // Vertex j's slot, its direction found from the previous vertex's slot
+  // where the walk's regular step lies between them.
+  int Remember(const UnitPolygon& poly, std::int32_t j, int previous, ExtendedSinCos turn) {
     j = Wrap(poly, j);
-    if (j < 0 || Find(poly, j) >= 0 || vertices == kMostVertices) return;
+    if (j < 0) return -1;
+    for (int i = 0; i < vertices; ++i) {
+      if (index[i] == j) return i;
+    }
+    if (vertices == kMostVertices) return -1;
+    const bool regular = previous >= 0 && (poly.closed || (j >= 2 && j <= poly.n - 1)) &&
+                         index[previous] == Wrap(poly, j - 1);
+    if (regular) {
+      const Vec d = direction[previous];
+      direction[vertices] = {d.x * turn.cos - d.y * turn.sin, d.x * turn.sin + d.y * turn.cos};
+    } else {
+      direction[vertices] = poly.Direction(j);
+    }
     index[vertices] = j;
-    direction[vertices] = poly.Direction(j);
     onCurve[vertices] = poly.OnCurve(j);
-    ++vertices;
+    return vertices++;
   }
 };
 
@@ -329,14 +364,13 @@ DeviationParts MeasureParts(const UnitPolygon& poly, const CandidateEdges& edges
   // Circumscribed edges have no curve beyond them.
   if (poly.fit == PolygonFit::kCircumscribed) return parts;
   for (int e = 0; e < edges.edges; ++e) {
-    const std::int32_t k = edges.first[e];
+    if (edges.From(e) < 0 || edges.To(e) < 0) continue;
     Chain chain;
-    for (std::int32_t j = k - 2; j <= k + 3; ++j) {
-      const int slot = edges.Find(poly, j);
+    for (const int slot : edges.chain[e]) {
       if (slot >= 0) chain.at[chain.count++] = place[slot];
     }
-    const Vec x1 = place[edges.Find(poly, k)], x2 = place[edges.Find(poly, k + 1)];
-    parts.inside = std::max(parts.inside, EdgeDeviation(poly, x1, x2, chain));
+    parts.inside = std::max(parts.inside,
+                            EdgeDeviation(poly, place[edges.From(e)], place[edges.To(e)], chain));
   }
   return parts;
 }
@@ -365,7 +399,8 @@ LD BalanceMidScale(const UnitPolygon& poly, const CandidateEdges& edges) {
     s = (lo * fhi - hi * flo) / (fhi - flo);
     if (!(s > lo && s < hi)) s = lo + (hi - lo) / 2;
     const LD f = gap(s);
-    if (f == 0 || hi - lo <= (hi + lo) * 1e-17L) break;
+    // Balanced to far below the digits the deviation is told in.
+    if (std::fabs(f) <= (hi - 1) * 1e-12L || hi - lo <= (hi + lo) * 1e-17L) break;
     // Illinois: halve the value of an end that stays put twice.
     if (f < 0) {
       lo = s, flo = f;
@@ -389,12 +424,23 @@ struct ScaledDeviation {
 
 ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
   ScaledDeviation r;
-  const UnitPolygon poly(fit, s, n);
-  r.scale = poly.scale;
   if (s.a == s.b && s.closed) {
     // A regular polygon: the chord's sagitta, the corner's distance out, or
-    // either for the mid fit, where they are equal.
-    const LD c = CosOf(2 * kPi / n / 2);
+    // either for the mid fit, where they are equal. (The scale is the
+    // walk's, which the conversion finds itself.)
+    const LD c = CosOf(kPi / n);
+    const LD k = fit == PolygonFit::kInscribed       ? 1 - c
+                 : fit == PolygonFit::kCircumscribed ? 1 / c - 1
+                                                     : (1 - c) / (1 + c);
+    r.deviation = s.a * k;
+    return r;
+  }
+  const UnitPolygon poly(fit, s, n);
+  r.scale = poly.scale;
+  if (s.a == s.b && fit != PolygonFit::kMid) {
+    // An open circle's segments are alike too. (The circumscribed one's
+    // end segments are half tangents.)
+    const LD c = CosOf(poly.step / 2);
     const LD k = fit == PolygonFit::kInscribed       ? 1 - c
                  : fit == PolygonFit::kCircumscribed ? 1 / c - 1
                                                      : (1 - c) / (1 + c);
@@ -406,6 +452,15 @@ ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32
   // it than some corner outside the curve or some part of the curve beyond
   // an edge. So the largest distance is the larger of those two parts.
   const CandidateEdges edges(poly, MajorTip(s));
+  if (fit == PolygonFit::kMid && s.a == s.b) {
+    // An open circle: balanced at the closed one's scale unless its end
+    // segments stray more than the others.
+    const DeviationParts parts = MeasureParts(poly, edges, poly.scale);
+    if (parts.inside <= parts.outside) {
+      r.deviation = parts.outside;
+      return r;
+    }
+  }
   if (fit == PolygonFit::kMid) {
     // The vertices are written with a double's scale: measure that one.
     r.scale = static_cast<double>(BalanceMidScale(poly, edges));
@@ -469,15 +524,25 @@ std::int32_t SmallestMeeting(std::int32_t lo, std::int32_t hi, std::int32_t gues
   return above;
 }
 
-// A first guess of the count for a largest deviation: the circle through
-// the major axis' ends strays R·h²/8 from a chord over the step h (R·h²/16
-// for the mid fit), and an ellipse never strays farther than that circle.
+// A first guess of the count for a largest deviation: the count at which
+// the circle through the major axis' ends strays just that far (an ellipse
+// never strays farther than that circle). The search that follows finds the
+// count by the deviation itself, so the C library's arc cosine, whose last
+// bits differ between builds, only decides where it starts.
 std::int32_t GuessForDeviation(const PolygonPolicy& p, const PolygonShape& s, LD sweep) {
-  const LD r = std::max(s.a, s.b);
-  const LD k = p.fit == PolygonFit::kMid ? 16 : 8;
-  LD guess = std::ceil(sweep / std::sqrt(k * p.maxDeviation / r));
-  if (p.fit == PolygonFit::kCircumscribed && !s.closed) guess += 1;
-  return static_cast<std::int32_t>(std::clamp<LD>(guess, 0, p.maxSegments + 1));
+  const double q = static_cast<double>(p.maxDeviation / std::max(s.a, s.b));
+  // cos(h/2) at which the fit's circle strays q·R.
+  const double c = p.fit == PolygonFit::kInscribed       ? 1 - q
+                   : p.fit == PolygonFit::kCircumscribed ? 1 / (1 + q)
+                                                         : (1 - q) / (1 + q);
+  if (!(c > -1)) return 0;
+  const LD h = 2 * static_cast<LD>(std::acos(std::min(c, 1.0)));
+  LD spans = h > 0 ? std::ceil(sweep / h) : p.maxSegments + 1;
+  // Open figures spend a part of a step on their end segments.
+  if (!s.closed && p.fit != PolygonFit::kInscribed) {
+    spans = std::ceil(sweep / h + 2 - 2 * (p.fit == PolygonFit::kCircumscribed ? 0.5 : kMidLead));
+  }
+  return static_cast<std::int32_t>(std::clamp<LD>(spans, 0, p.maxSegments + 1));
 }
 
 // A bound the deviation of an ellipse's polygon with k segments never
@@ -509,6 +574,25 @@ LD DeviationFloor(PolygonFit fit, const PolygonShape& s, std::int32_t k) {
   return delta * big * small / g;
 }
 
+// The last few counts measured for one figure: the search ends on counts
+// it has just measured.
+struct MeasureMemo {
+  std::int32_t count[4] = {0, 0, 0, 0};
+  ScaledDeviation value[4];
+  int next = 0;
+
+  ScaledDeviation Measure(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
+    for (int i = 0; i < 4; ++i) {
+      if (count[i] == n) return value[i];
+    }
+    const ScaledDeviation m = MeasurePolygon(fit, s, n);
+    count[next] = n;
+    value[next] = m;
+    next = (next + 1) % 4;
+    return m;
+  }
+};
+
 // The smallest count in [lo, hi] whose polygon strays at most the policy's
 // deviation; hi + 1 if none does. A circle's deviation falls with every
 // segment added. An ellipse's also depends on where the vertices fall
@@ -517,16 +601,26 @@ LD DeviationFloor(PolygonFit fit, const PolygonShape& s, std::int32_t k) {
 // odd ones around them), so its counts are tried one by one upwards from
 // the first whose floor meets the bound.
 std::int32_t SmallestForDeviation(const PolygonPolicy& p, const PolygonShape& s, std::int32_t lo,
-                                  std::int32_t hi) {
+                                  std::int32_t hi, MeasureMemo& memo) {
   const LD sweep = std::fabs(static_cast<LD>(s.sweep));
-  auto meets = [&](std::int32_t k) { return PolygonDeviation(p.fit, s, k) <= p.maxDeviation; };
+  auto meets = [&](std::int32_t k) {
+    return memo.Measure(p.fit, s, k).deviation <= p.maxDeviation;
+  };
   if (s.a == s.b) return SmallestMeeting(lo, hi, GuessForDeviation(p, s, sweep), meets);
   // The floor falls with the count where it holds; where the figure has no
   // regular part round an end of its major axis it is 0, and the search
   // starts lower.
-  std::int32_t k = SmallestMeeting(lo, hi, GuessForDeviation(p, s, sweep), [&](std::int32_t j) {
-    return DeviationFloor(p.fit, s, j) <= p.maxDeviation;
-  });
+  const std::int32_t guess = GuessForDeviation(p, s, sweep);
+  std::int32_t k = SmallestMeeting(
+      lo, hi, guess, [&](std::int32_t j) { return DeviationFloor(p.fit, s, j) <= p.maxDeviation; });
+  if (k <= hi && DeviationFloor(p.fit, s, k) == 0) {
+    // No end of the major axis among the regular segments: the end
+    // segments, which start where the figure does, stray most, and the
+    // deviation falls with the count but for a count now and then.
+    std::int32_t found = SmallestMeeting(lo, hi, guess, meets);
+    if (found <= hi && found - 1 >= lo && meets(found - 1)) --found;
+    return found;
+  }
   for (int tries = 0; k <= hi; ++k, ++tries) {
     if (tries == 64) return SmallestMeeting(k, hi, k, meets);  // a pathological figure
     if (meets(k)) return k;
@@ -540,6 +634,7 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
   const std::int32_t lo = std::max<std::int32_t>(p.minSegments, 2);
   const std::int32_t hi = std::max(p.maxSegments, lo);
   PolygonPlan plan;
+  MeasureMemo memo;
   const bool bounded = p.maxDeviation > 0 || p.maxAngle > 0 || p.maxLength > 0;
   std::int32_t n = bounded ? lo : std::clamp(p.segments, lo, hi);
   if (!Degenerate(s) && bounded) {
@@ -550,7 +645,7 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
       n = std::max<std::int32_t>(n, want > hi ? hi + 1 : static_cast<std::int32_t>(want));
     }
     if (p.maxDeviation > 0 && n <= hi) {
-      n = std::max(n, SmallestForDeviation(p, s, n, hi));
+      n = std::max(n, SmallestForDeviation(p, s, n, hi, memo));
     }
     if (p.maxLength > 0 && n <= hi) {
       const LD guess = sweep * std::max(s.a, s.b) / p.maxLength;
@@ -568,7 +663,7 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
   if (Degenerate(s) || n < 2) {
     plan.deviation = kNaN;
   } else {
-    const ScaledDeviation m = MeasurePolygon(p.fit, s, n);
+    const ScaledDeviation m = memo.Measure(p.fit, s, n);
     plan.deviation = static_cast<double>(m.deviation);
     if (m.balanced) plan.scale = static_cast<double>(m.scale);
   }

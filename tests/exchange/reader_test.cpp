@@ -637,7 +637,9 @@ TEST_F(ReaderFile, AFailedReadKeepsWhatCameBefore) {
     FaultArm(fault.k);
     const Store s = ReadFile(path, status);
     EXPECT_EQ(status, fault.status) << fault.k;
-    if (fault.k <= 2) EXPECT_TRUE(s.order.empty()) << fault.k;
+    if (fault.k <= 2) {
+      EXPECT_TRUE(s.order.empty()) << fault.k;
+    }
   }
   FaultArm(0);
   EXPECT_EQ(ReadFile(path, ok).circles.size(), 2u);

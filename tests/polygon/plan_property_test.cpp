@@ -146,7 +146,6 @@ Measured Measure(const Figure& f, const std::vector<Pt>& v, double d) {
   constexpr int kWindow = 3;
   const double sweep = std::fabs(f.sweep);
   const double lo = f.sweep < 0 ? f.start + f.sweep : f.start;
-  const double h = sweep / n;
   const double length = sweep * f.a * std::max(1.0, f.flat);
   const int per = static_cast<int>(std::clamp(std::ceil(length / (d / 8) / n), 16.0, 200000.0 / n));
   const int samples = per * n;
@@ -288,13 +287,17 @@ TEST_P(PlannedPolygons, MeetTheDeviationWithTheSmallestCountInEveryFit) {
             Measure(f, Convert(f, FixedCount(PolygonFit::kInscribed, n), nullptr), d);
         // A closed figure's mid polygon has the inscribed one's corners,
         // moved out: never worse than that one.
-        if (f.closed) EXPECT_LE(m.Largest(), in.Largest() * (1 + 1e-3) + noise);
+        if (f.closed) {
+          EXPECT_LE(m.Largest(), in.Largest() * (1 + 1e-3) + noise);
+        }
         // A circle's error halves. An open circle keeps its ends on the
         // curve, and its end segments cover 0.85 of a step each: as if it
         // had 2 - √2 segments less.
         const double fewer = f.closed ? 0 : 2 - std::sqrt(2.0);
         const double half = 0.5 / std::cos(kPi / n) * n * n / (n - fewer) / (n - fewer);
-        if (f.flat == 1.0) EXPECT_LE(m.Largest(), in.Largest() * (half + 1e-3) + noise);
+        if (f.flat == 1.0) {
+          EXPECT_LE(m.Largest(), in.Largest() * (half + 1e-3) + noise);
+        }
       }
     }
   }
