@@ -314,6 +314,21 @@ bool ConvertSolidCircles(Store& s, std::int32_t n) {
 
 namespace {
 
+// The tilt of the figure in hand, found once per figure: the point function
+// is called for each of its vertices.
+template <typename Fig>
+struct TiltOfFigure {
+  const Fig* of = nullptr;
+  Tilt tilt{0.0};
+  const Tilt& Of(const Fig& fig, double radians) {
+    if (of != &fig) {
+      tilt = Tilt(radians);
+      of = &fig;
+    }
+    return tilt;
+  }
+};
+
 PlannedFigure DescribeCircle(const TJwwEntCircle& c) {
   PlannedFigure f;
   f.shape = {std::fabs(c.r), std::fabs(c.r), 0.0, static_cast<double>(kTwoPi), true};
@@ -369,37 +384,26 @@ bool ConvertCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summa
 bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary,
                  const PolygonCounts* counts) {
   if (!policy.planned) return ConvertArcs(s, policy.segments);
-  // The tilt of the figure in hand, found once per figure (the point
-  // function is called for each of its vertices).
-  const TJwwEntArc* tiltOf = nullptr;
-  Tilt tilt(0.0);
+  TiltOfFigure<TJwwEntArc> tilt;
   return ConvertPlanned(
       s, s.arcs, s.lines, kJwwArc, kJwwLine, policy, summary, counts, Radians, DescribeArc,
       [&](const TJwwEntArc& arc, long double scale, long double cosA, long double sinA) {
-        if (tiltOf != &arc) {
-          tilt = Tilt(Radians(arc.tilt));
-          tiltOf = &arc;
-        }
         const double r = scale == 1.0L ? arc.r : static_cast<double>(arc.r * scale);
-        return TiltedEllipsePoint(arc.cx, arc.cy, r, arc.flat, tilt, cosA, sinA);
+        return TiltedEllipsePoint(arc.cx, arc.cy, r, arc.flat, tilt.Of(arc, Radians(arc.tilt)),
+                                  cosA, sinA);
       });
 }
 
 bool ConvertSolidCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary,
                          const PolygonCounts* counts) {
   if (!policy.planned) return ConvertSolidCircles(s, policy.segments);
-  const TJwwEntSe* tiltOf = nullptr;
-  Tilt tilt(0.0);
+  TiltOfFigure<TJwwEntSe> tilt;
   return ConvertPlanned(
       s, s.ses, s.solid2s, kJwwSe, kJwwSolid2, policy, summary, counts, Identity,
       DescribeSolidCircle,
       [&](const TJwwEntSe& se, long double scale, long double cosA, long double sinA) {
-        if (tiltOf != &se) {
-          tilt = Tilt(se.v[4]);
-          tiltOf = &se;
-        }
         const double r = scale == 1.0L ? se.v[2] : static_cast<double>(se.v[2] * scale);
-        return TiltedEllipsePoint(se.v[0], se.v[1], r, se.v[3], tilt, cosA, sinA);
+        return TiltedEllipsePoint(se.v[0], se.v[1], r, se.v[3], tilt.Of(se, se.v[4]), cosA, sinA);
       });
 }
 

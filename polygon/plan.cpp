@@ -39,6 +39,14 @@ LD Length(Vec p) { return std::sqrt(p.x * p.x + p.y * p.y); }
 
 LD CosOf(LD x) { return SinCosExtended(static_cast<double>(x)).cos; }
 
+// cos(π/n), kept: every circle's plan asks for a few of them.
+LD CosOfPiOver(std::int32_t n) {
+  static LD known[1000] = {};
+  if (n < 1 || n >= 1000) return CosOf(kPi / n);
+  if (known[n] == 0) known[n] = CosOf(kPi / n);
+  return known[n];
+}
+
 bool Degenerate(const PolygonShape& s) {
   return !(s.a > 0 && s.b > 0 && std::isfinite(s.a) && std::isfinite(s.b) &&
            std::isfinite(s.start) && std::isfinite(s.sweep) && s.sweep != 0);
@@ -428,7 +436,7 @@ ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32
     // A regular polygon: the chord's sagitta, the corner's distance out, or
     // either for the mid fit, where they are equal. (The scale is the
     // walk's, which the conversion finds itself.)
-    const LD c = CosOf(kPi / n);
+    const LD c = CosOfPiOver(n);
     const LD k = fit == PolygonFit::kInscribed       ? 1 - c
                  : fit == PolygonFit::kCircumscribed ? 1 / c - 1
                                                      : (1 - c) / (1 + c);
