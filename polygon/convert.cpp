@@ -220,13 +220,14 @@ bool ConvertPlanned(Store& s, std::vector<Src>& src, std::vector<Dst>& dst, TJww
     if (pf.shape.closed) {
       vertices[static_cast<std::size_t>(n)] = vertices[0];
     } else {
+      // An unshifted walk starts on the figure's own start point.
       if (w.shifted) {
         // The walk gave vertices 1..n-1.
         for (std::int32_t k = n - 1; k >= 1; --k) vertices[k] = vertices[k - 1];
+        const ExtendedSinCos a = SinCosExtended(toAngle(pf.start));
+        vertices[0] = pointOf(fig, 1.0L, a.cos, a.sin);
       }
-      const ExtendedSinCos a = SinCosExtended(toAngle(pf.start));
       const ExtendedSinCos b = SinCosExtended(toAngle(pf.end));
-      vertices[0] = pointOf(fig, 1.0L, a.cos, a.sin);
       vertices[static_cast<std::size_t>(n)] = pointOf(fig, 1.0L, b.cos, b.sin);
     }
     const TJwwAttr& attr = fig.attr;

@@ -260,10 +260,10 @@ void ForCandidateSegments(const UnitPolygon& poly, LD tip, F f) {
   for (LD m = first; m < first + 3; ++m) {
     const LD at = tip + m * kPi;
     if (poly.closed ? !(at < end) : !(at <= end)) break;
-    // The segment over the axis' end strays most of the regular ones; its
-    // neighbours are looked at too, against rounding in finding it.
-    const std::int32_t k = poly.SegmentAt(at);
-    for (std::int32_t j = k - 1; j <= k + 1; ++j) visit(j);
+    // The segment over the axis' end strays most of the regular ones: its
+    // middle and one of its ends are the nearest to the axis' end (where
+    // that end is a vertex, its other segment strays as far).
+    visit(poly.SegmentAt(at));
   }
 }
 
