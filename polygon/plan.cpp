@@ -534,18 +534,22 @@ std::int32_t SmallestMeeting(std::int32_t lo, std::int32_t hi, std::int32_t gues
 
 // A first guess of the count for a largest deviation: the count at which
 // the circle through the major axis' ends strays just that far (an ellipse
-// never strays farther than that circle). The search that follows finds the
-// count by the deviation itself, so the C library's arc cosine, whose last
-// bits differ between builds, only decides where it starts.
+// never strays farther than that circle). An ellipse's searches need not
+// end on the same count from every start, so the guess uses + − × ÷ and
+// square roots only, the same on every build: acos(c) = 2·asin(x),
+// x = √((1 - c)/2), asin by its series, near enough for a guess.
 std::int32_t GuessForDeviation(const PolygonPolicy& p, const PolygonShape& s, LD sweep) {
-  const double q = static_cast<double>(p.maxDeviation / std::max(s.a, s.b));
+  const LD q = p.maxDeviation / std::max<LD>(s.a, s.b);
   // cos(h/2) at which the fit's circle strays q·R.
-  const double c = p.fit == PolygonFit::kInscribed       ? 1 - q
-                   : p.fit == PolygonFit::kCircumscribed ? 1 / (1 + q)
-                                                         : (1 - q) / (1 + q);
+  const LD c = p.fit == PolygonFit::kInscribed       ? 1 - q
+               : p.fit == PolygonFit::kCircumscribed ? 1 / (1 + q)
+                                                     : (1 - q) / (1 + q);
   if (!(c > -1)) return 0;
-  const LD h = 2 * static_cast<LD>(std::acos(std::min(c, 1.0)));
-  LD spans = h > 0 ? std::ceil(sweep / h) : p.maxSegments + 1;
+  const LD x = std::sqrt(std::max<LD>(0, (1 - c) / 2)), x2 = x * x;
+  const LD asinX = x * (1 + x2 * (1.0L / 6 + x2 * (3.0L / 40 + x2 * (15.0L / 336))));
+  const LD h = 4 * asinX;
+  if (!(h > 0)) return p.maxSegments + 1;
+  LD spans = std::ceil(sweep / h);
   // Open figures spend a part of a step on their end segments.
   if (!s.closed && p.fit != PolygonFit::kInscribed) {
     spans = std::ceil(sweep / h + 2 - 2 * (p.fit == PolygonFit::kCircumscribed ? 0.5 : kMidLead));
