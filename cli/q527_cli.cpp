@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/console.h"
+#include "cli/number_texts.h"
 #include "cli/options.h"
 #include "cli/svg_document.h"
 #include "cli/utf8_paths.h"
@@ -27,18 +28,6 @@
 #endif
 
 namespace {
-
-std::string Number(long long value) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value);
-  return std::string(buf, res.ptr);
-}
-
-std::string Real(double value) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
-  return std::string(buf, res.ptr);
-}
 
 // Status texts of the run go to a terminal only, overwriting each other on
 // one line, so that pipes and redirected stderr stay clean.
@@ -106,7 +95,7 @@ DialogState StateOf(const Options& opt, const FormSettings& fields) {
   DialogState state;
   state.left = fields.FormLeft;
   state.top = fields.FormTop;
-  state.edit1 = opt.haveDivisions ? opt.divisions : Number(fields.DivisionCount);
+  state.edit1 = opt.haveDivisions ? opt.divisions : IntegerText(fields.DivisionCount);
   state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
   state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
   state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
@@ -117,14 +106,14 @@ DialogState StateOf(const Options& opt, const FormSettings& fields) {
 std::string MadeText(const PolygonSummary& summary, const PolygonPolicy& plan, long long circles,
                      long long arcs, long long solids) {
   if (plan.planned) {
-    return "; " + Number(summary.polygons) + " polygons of " + Number(summary.fewest) + " to " +
-           Number(summary.most) + " segments made, largest deviation " +
-           Real(summary.largestDeviation) + " (" + Number(summary.capped) +
+    return "; " + IntegerText(summary.polygons) + " polygons of " + IntegerText(summary.fewest) +
+           " to " + IntegerText(summary.most) + " segments made, largest deviation " +
+           ShortRealText(summary.largestDeviation) + " (" + IntegerText(summary.capped) +
            " at the maximum count)";
   }
-  return "; " + Number(circles + arcs + solids) + " polygons of " + Number(plan.segments) +
-         " segments made (" + Number(circles) + " circles, " + Number(arcs) + " arcs, " +
-         Number(solids) + " circular solids)";
+  return "; " + IntegerText(circles + arcs + solids) + " polygons of " +
+         IntegerText(plan.segments) + " segments made (" + IntegerText(circles) + " circles, " +
+         IntegerText(arcs) + " arcs, " + IntegerText(solids) + " circular solids)";
 }
 
 // Converts (or cancels) on a store that has been read, as OK (or Cancel)
@@ -207,7 +196,8 @@ int Report(Store& s, const Options& opt, const std::string& output, const RunRes
     Error(where + ": cannot write");
     return 1;
   }
-  if (r.status == 0 && !opt.quiet) Error(Number(lines) + " lines written to " + where + r.made);
+  if (r.status == 0 && !opt.quiet)
+    Error(IntegerText(lines) + " lines written to " + where + r.made);
   if (r.converted && !opt.svg.empty() && !WritePicture(opt.svg, r)) return 1;
   return r.status;
 }

@@ -4,22 +4,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "cli/number_texts.h"
 #include "common/fpu_precision.h"
 #include "common/geometry.h"
 
 namespace {
-
-std::string Count(long long v) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
-}
-
-std::string Real(double v) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 6);
-  return std::string(buf, res.ptr);
-}
 
 SvgCurve CurveOf(const TJwwEntCircle& c) { return {c.cx, c.cy, c.r, 1, 0, 0, 360, true}; }
 
@@ -132,13 +121,14 @@ std::string SvgCaption(const PolygonSummary& summary, const PolygonPolicy& polic
   if (figures == 0) return "nothing converted";
   std::string text;
   if (policy.planned) {
-    text = Count(summary.polygons) + " polygons of " + Count(summary.fewest) + " to " +
-           Count(summary.most) + " segments, largest deviation " + Real(summary.largestDeviation);
-    if (summary.capped > 0) text += " (" + Count(summary.capped) + " at the maximum count)";
+    text = IntegerText(summary.polygons) + " polygons of " + IntegerText(summary.fewest) + " to " +
+           IntegerText(summary.most) + " segments, largest deviation " +
+           ShortRealText(summary.largestDeviation);
+    if (summary.capped > 0) text += " (" + IntegerText(summary.capped) + " at the maximum count)";
   } else {
-    text =
-        Count(figures) + " polygons of " + Count(std::clamp(policy.segments, 3, 999)) + " segments";
+    text = IntegerText(figures) + " polygons of " +
+           IntegerText(std::clamp(policy.segments, 3, 999)) + " segments";
   }
-  if (drawn < figures) text += "; the first " + Count(drawn) + " drawn";
+  if (drawn < figures) text += "; the first " + IntegerText(drawn) + " drawn";
   return text;
 }

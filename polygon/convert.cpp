@@ -419,13 +419,7 @@ void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, boo
   const std::int64_t lines = segments * static_cast<std::int64_t>((circles ? s.circles.size() : 0) +
                                                                   (arcs ? s.arcs.size() : 0));
   const std::int64_t solid2s = segments * static_cast<std::int64_t>(solids ? s.ses.size() : 0);
-  const auto lineCount = static_cast<std::int64_t>(s.lines.size()) + lines;
-  const auto solid2Count = static_cast<std::int64_t>(s.solid2s.size()) + solid2s;
-  const auto orderCount = static_cast<std::int64_t>(s.order.size()) + lines + solid2s;
-  if (lineCount > kMaxCount || solid2Count > kMaxCount || orderCount > kMaxCount) return;
-  s.lines.reserve(static_cast<std::size_t>(lineCount));
-  s.solid2s.reserve(static_cast<std::size_t>(solid2Count));
-  s.order.reserve(static_cast<std::size_t>(orderCount));
+  ReserveForPlanned(s, lines, solid2s);
 }
 
 void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s) {
