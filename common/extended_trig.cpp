@@ -304,3 +304,43 @@ ExtendedSinCos SinCosExtended(double radians) {
   if (negative) out.sin = -out.sin;
   return out;
 }
+
+ExtendedSinCos SinCosNear(long double radians) {
+  // Beyond 2^22 (or not finite) the careful reduction is needed.
+  if (!(std::fabs(radians) < 0x1p22L)) return SinCosExtended(static_cast<double>(radians));
+  constexpr long double kRoundingShift = 0x1.8p63L;
+  const long double k = (radians * kTwoOverPi + kRoundingShift) - kRoundingShift;
+  // Each product of k (below 2^22) with a 41-bit part is exact.
+  const long double r = ((radians - k * kHalfPi1) - k * kHalfPi2) - k * kHalfPi3;
+  // Taylor series to r¹⁹ and r²⁰ on |r| <= π/4: the first terms left out
+  // are below 2^-70 of the result.
+  const long double z = r * r;
+  const long double s =
+      r *
+      (1 -
+       z * (kInvFactorial[3] -
+            z * (kInvFactorial[5] -
+                 z * (kInvFactorial[7] -
+                      z * (kInvFactorial[9] -
+                           z * (kInvFactorial[11] -
+                                z * (kInvFactorial[13] -
+                                     z * (kInvFactorial[15] -
+                                          z * (kInvFactorial[17] - z * kInvFactorial[19])))))))));
+  const long double c =
+      1 - z * (kInvFactorial[2] -
+               z * (kInvFactorial[4] -
+                    z * (kInvFactorial[6] -
+                         z * (kInvFactorial[8] -
+                              z * (kInvFactorial[10] -
+                                   z * (kInvFactorial[12] -
+                                        z * (kInvFactorial[14] -
+                                             z * (kInvFactorial[16] -
+                                                  z * (kInvFactorial[18] -
+                                                       z * kInvFactorial[20])))))))));
+  switch (static_cast<unsigned>(static_cast<long long>(k)) & 3u) {
+    case 0: return {s, c};
+    case 1: return {c, -s};
+    case 2: return {-s, -c};
+    default: return {-c, s};
+  }
+}

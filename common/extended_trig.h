@@ -12,3 +12,9 @@ struct ExtendedSinCos {
 // sin and cos of a double angle in radians, any finite value; NaN for a
 // non-finite one.
 ExtendedSinCos SinCosExtended(double radians);
+
+// sin and cos of a long double angle to within a few units in the last
+// place, a few times cheaper than SinCosExtended and also the same bits on
+// every build: for measures that need a dozen digits, not the last bit of
+// a written vertex. NaN for a non-finite angle.
+ExtendedSinCos SinCosNear(long double radians);

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -181,6 +182,37 @@ TEST(ExtendedTrig, ExactAndSpecialValues) {
     const ExtendedSinCos p = SinCosExtended(a), m = SinCosExtended(-a);
     ASSERT_EQ(p.sin, -m.sin) << a;
     ASSERT_EQ(p.cos, m.cos) << a;
+  }
+}
+
+// SinCosNear serves measures, not written vertices: within a few units of
+// the last place, absolutely (its results are directions of unit length)
+// and, for the small angles of half steps, relatively as well.
+TEST(ExtendedTrig, NearSineAndCosine) {
+  ASSERT_TRUE(X87IsExtendedToNearest());
+  const long double unit = 0x1p-63L;  // a unit in the last place of 1
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> turns(-8 * 3.141592653589793, 8 * 3.141592653589793);
+  std::uniform_real_distribution<double> exponent(-40, 0);
+  long double worstAbsolute = 0, worstRelative = 0;
+  for (int i = 0; i < 300000; ++i) {
+    const long double a = i % 2 ? turns(rng) : std::exp2(exponent(rng)) * (i % 4 ? 1 : -1);
+    const ExtendedSinCos t = SinCosNear(a);
+    const __float128 s = sinq(a), c = cosq(a);
+    worstAbsolute = std::max(worstAbsolute, static_cast<long double>(fabsq(t.sin - s)) / unit);
+    worstAbsolute = std::max(worstAbsolute, static_cast<long double>(fabsq(t.cos - c)) / unit);
+    if (std::fabs(a) <= 0.78) {
+      worstRelative = std::max(worstRelative, static_cast<long double>(UlpError(t.sin, s)));
+    }
+  }
+  std::printf("SinCosNear: largest error %.3Lf units of 1, %.3Lf ulp of small sines\n",
+              worstAbsolute, worstRelative);
+  EXPECT_LE(worstAbsolute, 2);
+  EXPECT_LE(worstRelative, 4);
+  // Beyond 2^22 it hands over to SinCosExtended; NaN stays NaN.
+  EXPECT_EQ(SinCosNear(1e10L).sin, SinCosExtended(1e10).sin);
+  for (const long double a : {HUGE_VALL, std::nanl("")}) {
+    EXPECT_TRUE(std::isnan(SinCosNear(a).sin)) << static_cast<double>(a);
   }
 }
 
