@@ -25,9 +25,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // at lead = (1 + √2)/(2√2).
 constexpr double kMidLead = 0.85355339059327376220;
 
+// No default values: the measures keep arrays of them on the stack, and
+// zeroing those would cost more than the measures.
 struct Vec {
-  LD x = 0;
-  LD y = 0;
+  LD x, y;
 };
 
 Vec operator+(Vec p, Vec q) { return {p.x + q.x, p.y + q.y}; }
@@ -37,15 +38,19 @@ LD Dot(Vec p, Vec q) { return p.x * q.x + p.y * q.y; }
 LD Cross(Vec p, Vec q) { return p.x * q.y - p.y * q.x; }
 LD Length(Vec p) { return std::sqrt(p.x * p.x + p.y * p.y); }
 
+// The written vertices' cosines are SinCosExtended's; the measures, which
+// need a dozen digits, take SinCosNear's.
 LD CosOf(LD x) { return SinCosExtended(static_cast<double>(x)).cos; }
+LD CosNear(LD x) { return SinCosNear(x).cos; }
 
-// cos(π/n), kept: every circle's plan asks for a few of them.
-LD CosOfPiOver(std::int32_t n) {
-  static LD known[1000] = {};
-  if (n < 1 || n >= 1000) return CosOf(kPi / n);
-  if (known[n] == 0) known[n] = CosOf(kPi / n);
+// sin and cos of π/n, kept: every closed figure's plan asks for a few.
+ExtendedSinCos SinCosOfPiOver(std::int32_t n) {
+  static ExtendedSinCos known[1000] = {};
+  if (n < 1 || n >= 1000) return SinCosExtended(static_cast<double>(kPi / n));
+  if (known[n].cos == 0) known[n] = SinCosExtended(static_cast<double>(kPi / n));
   return known[n];
 }
+LD CosOfPiOver(std::int32_t n) { return SinCosOfPiOver(n).cos; }
 
 bool Degenerate(const PolygonShape& s) {
   return !(s.a > 0 && s.b > 0 && std::isfinite(s.a) && std::isfinite(s.b) &&
@@ -64,7 +69,7 @@ struct UnitPolygon {
   bool shifted = false;
   LD lead = 0;
   std::int32_t n = 0;
-  Vec startDirection, endDirection;  // an open figure's ends
+  Vec startDirection{}, endDirection{};  // an open figure's ends
 
   UnitPolygon(PolygonFit fit, const PolygonShape& s, std::int32_t count)
       : fit(fit), a(s.a), b(s.b), closed(s.closed), n(count) {
@@ -99,7 +104,7 @@ struct UnitPolygon {
   // Vertex j's direction; its place is that times `scale` unless it stays
   // on the curve.
   Vec Direction(std::int32_t j) const {
-    const ExtendedSinCos sc = SinCosExtended(static_cast<double>(AngleOf(j)));
+    const ExtendedSinCos sc = SinCosNear(static_cast<double>(AngleOf(j)));
     return {sc.cos, sc.sin};
   }
   Vec At(std::int32_t j) const { return OnCurve(j) ? Direction(j) : Direction(j) * scale; }
@@ -272,15 +277,25 @@ LD MajorTip(const PolygonShape& s) { return s.a >= s.b ? 0.0L : kPi / 2; }
 
 }  // namespace
 
-FitWalk WalkOfFit(PolygonFit fit, double sweep, bool closed, std::int32_t n) {
+namespace {
+
+// The walk's steps without its scale.
+FitWalk WalkSteps(PolygonFit fit, bool closed, std::int32_t n) {
   FitWalk w;
   w.spans = n;
-  if (fit == PolygonFit::kInscribed) return w;
-  if (!closed) {
+  if (fit != PolygonFit::kInscribed && !closed) {
     w.shifted = true;
     w.lead = fit == PolygonFit::kCircumscribed ? 0.5 : kMidLead;
     w.spans = n - 2 + 2 * static_cast<LD>(w.lead);
   }
+  return w;
+}
+
+}  // namespace
+
+FitWalk WalkOfFit(PolygonFit fit, double sweep, bool closed, std::int32_t n) {
+  FitWalk w = WalkSteps(fit, closed, n);
+  if (fit == PolygonFit::kInscribed) return w;
   const LD c = CosOf(static_cast<LD>(sweep) / w.spans / 2);
   w.scale = fit == PolygonFit::kCircumscribed ? 1.0L / c : 2.0L / (1.0L + c);
   return w;
@@ -306,7 +321,7 @@ struct CandidateEdges {
   CandidateEdges(const UnitPolygon& poly, LD tip) {
     // The step's rotation, to walk from one vertex's direction to the next
     // instead of finding each one's sine and cosine.
-    const ExtendedSinCos turn = SinCosExtended(static_cast<double>(poly.step));
+    const ExtendedSinCos turn = SinCosNear(static_cast<double>(poly.step));
     ForCandidateSegments(poly, tip, [&](std::int32_t k) {
       if (edges == kMostEdges) return;
       for (int e = 0; e < edges; ++e) {
@@ -354,6 +369,47 @@ struct CandidateEdges {
   }
 };
 
+// An inscribed ellipse polygon's deviation without its vertices. Each edge
+// is a chord over parameter angles m ± h/2: in the unit picture the curve
+// beyond it reaches 1 - cos(h/2) past its line, whose normal is
+// (cos m, sin m), which the drawing makes (1 - cos(h/2))·a·b /
+// √(b²cos²m + a²sin²m), at the chord's middle. That is the edge's whole
+// deviation unless the curve's feet overhang the chord's ends, which they
+// do where w = A²·(-sin m, cos m) or -w leans less than h/2 from the
+// normal (w·u over the arc is then extreme inside it): then 0 is returned,
+// and the edges are measured against their neighbours.
+LD InscribedDeviation(const UnitPolygon& poly, LD tip) {
+  const ExtendedSinCos half = poly.closed ? SinCosOfPiOver(poly.n) : SinCosNear(poly.step / 2);
+  // Steps of about a half turn or more are left to the general measure.
+  if (!(half.cos > 1e-6L)) return 0;
+  const LD a2 = poly.a * poly.a, b2 = poly.b * poly.b;
+  const LD c2 = half.cos * half.cos;
+  // Neighbouring segments' middles by the step's rotation.
+  const ExtendedSinCos turn{2 * half.sin * half.cos, c2 - half.sin * half.sin};
+  LD least = std::numeric_limits<LD>::infinity();
+  bool overhangs = false;
+  std::int32_t last = -2;
+  Vec middle{};
+  ForCandidateSegments(poly, tip, [&](std::int32_t k) {
+    if (k == last) return;
+    if (k == last + 1) {
+      middle = {middle.x * turn.cos - middle.y * turn.sin,
+                middle.x * turn.sin + middle.y * turn.cos};
+    } else {
+      const ExtendedSinCos m = SinCosNear(poly.AngleOf(k) + poly.step / 2);
+      middle = {m.cos, m.sin};
+    }
+    last = k;
+    const LD cc = middle.x * middle.x, ss = middle.y * middle.y;
+    const LD lean = (a2 - b2) * (a2 - b2) * ss * cc;
+    if (lean >= c2 * (a2 * a2 * ss + b2 * b2 * cc)) overhangs = true;
+    least = std::min(least, b2 * cc + a2 * ss);
+  });
+  if (overhangs) return 0;
+  const LD sag = half.sin * half.sin / (1 + half.cos);  // 1 - cos(h/2)
+  return sag * poly.a * poly.b / std::sqrt(least);
+}
+
 // The two parts of the largest distance between the curve and the polygon
 // with its off-curve vertices at `scale`.
 struct DeviationParts {
@@ -395,7 +451,7 @@ LD BalanceMidScale(const UnitPolygon& poly, const CandidateEdges& edges) {
     return p.outside - p.inside;
   };
   LD lo = 1, flo = gap(lo);
-  LD hi = 1 / CosOf(poly.step / 2), fhi = gap(hi);
+  LD hi = 1 / CosNear(poly.step / 2), fhi = gap(hi);
   for (int i = 0; i < 8 && fhi < 0; ++i) {
     lo = hi, flo = fhi;
     hi = 1 + 2 * (hi - 1), fhi = gap(hi);
@@ -430,30 +486,25 @@ struct ScaledDeviation {
   bool balanced = false;  // the scale is the mid fit's balance, not the walk's
 };
 
-ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
+// Any figure but a closed circle. (Apart: its frame is large, and a circle
+// is planned faster without it.)
+ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
   ScaledDeviation r;
-  if (s.a == s.b && s.closed) {
-    // A regular polygon: the chord's sagitta, the corner's distance out, or
-    // either for the mid fit, where they are equal. (The scale is the
-    // walk's, which the conversion finds itself.)
-    const LD c = CosOfPiOver(n);
+  const UnitPolygon poly(fit, s, n);
+  r.scale = poly.scale;
+  if (s.a == s.b && fit != PolygonFit::kMid) {
+    // An open circle's segments are alike too. (The circumscribed one's
+    // end segments are half tangents.)
+    const LD c = CosNear(poly.step / 2);
     const LD k = fit == PolygonFit::kInscribed       ? 1 - c
                  : fit == PolygonFit::kCircumscribed ? 1 / c - 1
                                                      : (1 - c) / (1 + c);
     r.deviation = s.a * k;
     return r;
   }
-  const UnitPolygon poly(fit, s, n);
-  r.scale = poly.scale;
-  if (s.a == s.b && fit != PolygonFit::kMid) {
-    // An open circle's segments are alike too. (The circumscribed one's
-    // end segments are half tangents.)
-    const LD c = CosOf(poly.step / 2);
-    const LD k = fit == PolygonFit::kInscribed       ? 1 - c
-                 : fit == PolygonFit::kCircumscribed ? 1 / c - 1
-                                                     : (1 - c) / (1 + c);
-    r.deviation = s.a * k;
-    return r;
+  if (fit == PolygonFit::kInscribed) {
+    r.deviation = InscribedDeviation(poly, MajorTip(s));
+    if (r.deviation > 0) return r;
   }
   // The curve and the polygon bound convex regions (or, open, parts of
   // them): a point of either that is inside the other is no farther from
@@ -475,6 +526,20 @@ ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32
     r.balanced = true;
   }
   r.deviation = MeasureParts(poly, edges, r.scale).Largest();
+  return r;
+}
+
+ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
+  if (!(s.a == s.b && s.closed)) return MeasureCurve(fit, s, n);
+  // A regular polygon: the chord's sagitta, the corner's distance out, or
+  // either for the mid fit, where they are equal. (The scale is the walk's,
+  // which the conversion finds itself.)
+  const LD c = CosOfPiOver(n);
+  const LD k = fit == PolygonFit::kInscribed       ? 1 - c
+               : fit == PolygonFit::kCircumscribed ? 1 / c - 1
+                                                   : (1 - c) / (1 + c);
+  ScaledDeviation r;
+  r.deviation = s.a * k;
   return r;
 }
 
@@ -532,6 +597,17 @@ std::int32_t SmallestMeeting(std::int32_t lo, std::int32_t hi, std::int32_t gues
   return above;
 }
 
+// The count whose polygon's regular steps are at most h.
+std::int32_t CountForStep(const PolygonPolicy& p, const PolygonShape& s, LD sweep, LD h) {
+  if (!(h > 0)) return p.maxSegments + 1;
+  LD spans = sweep / h;
+  // Open figures spend a part of a step on their end segments.
+  if (!s.closed && p.fit != PolygonFit::kInscribed) {
+    spans += 2 - 2 * (p.fit == PolygonFit::kCircumscribed ? 0.5 : kMidLead);
+  }
+  return static_cast<std::int32_t>(std::clamp<LD>(std::ceil(spans), 0, p.maxSegments + 1));
+}
+
 // A first guess of the count for a largest deviation: the count at which
 // the circle through the major axis' ends strays just that far (an ellipse
 // never strays farther than that circle). An ellipse's searches need not
@@ -548,13 +624,7 @@ std::int32_t GuessForDeviation(const PolygonPolicy& p, const PolygonShape& s, LD
   const LD x = std::sqrt(std::max<LD>(0, (1 - c) / 2)), x2 = x * x;
   const LD asinX = x * (1 + x2 * (1.0L / 6 + x2 * (3.0L / 40 + x2 * (15.0L / 336))));
   const LD h = 4 * asinX;
-  if (!(h > 0)) return p.maxSegments + 1;
-  LD spans = std::ceil(sweep / h);
-  // Open figures spend a part of a step on their end segments.
-  if (!s.closed && p.fit != PolygonFit::kInscribed) {
-    spans = std::ceil(sweep / h + 2 - 2 * (p.fit == PolygonFit::kCircumscribed ? 0.5 : kMidLead));
-  }
-  return static_cast<std::int32_t>(std::clamp<LD>(spans, 0, p.maxSegments + 1));
+  return CountForStep(p, s, sweep, h);
 }
 
 // A bound the deviation of an ellipse's polygon with k segments never
@@ -566,7 +636,7 @@ std::int32_t GuessForDeviation(const PolygonPolicy& p, const PolygonShape& s, LD
 // the circle lies at least δ·R·r/g(h/2) from the curve, g(φ) =
 // √(R² sin²φ + r² cos²φ) (R, r the semi-axes).
 LD DeviationFloor(PolygonFit fit, const PolygonShape& s, std::int32_t k) {
-  const FitWalk w = WalkOfFit(fit, s.sweep, s.closed, k);
+  const FitWalk w = WalkSteps(fit, s.closed, k);
   const LD sweep = std::fabs(static_cast<LD>(s.sweep));
   const LD h = sweep / w.spans;
   if (!s.closed) {
@@ -577,13 +647,28 @@ LD DeviationFloor(PolygonFit fit, const PolygonShape& s, std::int32_t k) {
     if (!(std::ceil((from - tip) / kPi) * kPi + tip <= to)) return 0;
   }
   const LD big = std::max(s.a, s.b), small = std::min(s.a, s.b);
-  const ExtendedSinCos half = SinCosExtended(static_cast<double>(h / 2));
+  const ExtendedSinCos half = s.closed ? SinCosOfPiOver(k) : SinCosNear(h / 2);
   const LD g = std::sqrt(big * big * half.sin * half.sin + small * small * half.cos * half.cos);
   const LD c = half.cos;
   const LD delta = fit == PolygonFit::kInscribed       ? 1 - c
                    : fit == PolygonFit::kCircumscribed ? 1 / c - 1
                                                        : (1 - c) / (1 + c);
   return delta * big * small / g;
+}
+
+// A first guess of the count at which an ellipse's floor meets the
+// policy's deviation D, from the floor's leading terms: with y = (h/2)²,
+// δ ≈ κ·y (κ = 1/2, or 1/4 for the mid fit) and g² ≈ R²·y + r², so
+// κ·y·R·r = D·g, a quadratic in y.
+std::int32_t GuessForFloor(const PolygonPolicy& p, const PolygonShape& s, LD sweep) {
+  const LD big = std::max(s.a, s.b), small = std::min(s.a, s.b);
+  const LD kappa = p.fit == PolygonFit::kMid ? 0.25L : 0.5L;
+  const LD d = p.maxDeviation, k2r2 = kappa * kappa * small * small;
+  const LD y =
+      (d * d + std::sqrt(d * d * d * d + 4 * k2r2 * d * d * (small / big) * (small / big))) /
+      (2 * k2r2);
+  const LD h = 2 * std::sqrt(y);
+  return CountForStep(p, s, sweep, h);
 }
 
 // The last few counts measured for one figure: the search ends on counts
@@ -623,9 +708,14 @@ std::int32_t SmallestForDeviation(const PolygonPolicy& p, const PolygonShape& s,
   // regular part round an end of its major axis it is 0, and the search
   // starts lower.
   const std::int32_t guess = GuessForDeviation(p, s, sweep);
-  std::int32_t k = SmallestMeeting(
-      lo, hi, guess, [&](std::int32_t j) { return DeviationFloor(p.fit, s, j) <= p.maxDeviation; });
-  if (k <= hi && DeviationFloor(p.fit, s, k) == 0) {
+  // The search ends on the last count that met the bound: its floor is kept.
+  LD floorMet = 0;
+  std::int32_t k = SmallestMeeting(lo, hi, GuessForFloor(p, s, sweep), [&](std::int32_t j) {
+    const LD f = DeviationFloor(p.fit, s, j);
+    if (f <= p.maxDeviation) floorMet = f;
+    return f <= p.maxDeviation;
+  });
+  if (k <= hi && floorMet == 0) {
     // No end of the major axis among the regular segments: the end
     // segments, which start where the figure does, stray most, and the
     // deviation falls with the count but for a count now and then.
