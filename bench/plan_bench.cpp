@@ -3,6 +3,7 @@
 // and sweep, and a largest deviation of 6 (about 24 segments a figure).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -36,8 +37,11 @@ void Plan(benchmark::State& state, Kind kind, PolygonFit fit) {
   policy.maxDeviation = 6;
   std::int64_t segments = 0;
   for (auto _ : state) {
+    // As a conversion plans: the largest deviation reached so far given.
+    double reached = 0;
     for (const PolygonShape& s : shapes) {
-      const PolygonPlan plan = PlanPolygon(policy, s);
+      const PolygonPlan plan = PlanPolygon(policy, s, reached);
+      reached = std::max(reached, plan.deviation);
       segments += plan.segments;
       benchmark::DoNotOptimize(plan);
     }

@@ -164,7 +164,7 @@ PolygonCounts PlanFigures(const std::vector<Src>& src, const PolygonPolicy& poli
   if (policy.fit == PolygonFit::kMid) c.scales.resize(src.size());
   PolygonSummary& sum = c.summary;
   for (std::size_t i = 0; i < src.size(); ++i) {
-    const PolygonPlan plan = PlanPolygon(policy, describe(src[i]).shape);
+    const PolygonPlan plan = PlanPolygon(policy, describe(src[i]).shape, sum.largestDeviation);
     c.counts[i] = plan.segments;
     if (!c.scales.empty()) c.scales[i] = plan.scale;
     c.segments += plan.segments;

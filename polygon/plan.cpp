@@ -378,10 +378,8 @@ struct CandidateEdges {
 // do where w = A²·(-sin m, cos m) or -w leans less than h/2 from the
 // normal (w·u over the arc is then extreme inside it): then 0 is returned,
 // and the edges are measured against their neighbours.
-LD InscribedDeviation(const UnitPolygon& poly, LD tip) {
-  const ExtendedSinCos half = poly.closed ? SinCosOfPiOver(poly.n) : SinCosNear(poly.step / 2);
-  // Steps of about a half turn or more are left to the general measure.
-  if (!(half.cos > 1e-6L)) return 0;
+// `half`: sin and cos of h/2.
+LD InscribedDeviation(const UnitPolygon& poly, LD tip, ExtendedSinCos half) {
   const LD a2 = poly.a * poly.a, b2 = poly.b * poly.b;
   const LD c2 = half.cos * half.cos;
   // Neighbouring segments' middles by the step's rotation.
@@ -484,11 +482,16 @@ struct ScaledDeviation {
   LD scale = 1;
   LD deviation = 0;
   bool balanced = false;  // the scale is the mid fit's balance, not the walk's
+  bool bound = false;     // `deviation` is a bound of it, not its value
 };
 
 // Any figure but a closed circle. (Apart: its frame is large, and a circle
 // is planned faster without it.)
-ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
+// Where the polygon provably strays no more than `enough`, that bound may
+// stand for the value: the plan's search and the summary's largest value
+// need no more, and measuring a flat ellipse's overhanging chords or a
+// circumscribed one's corners costs several times more than the bound.
+ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t n, LD enough) {
   ScaledDeviation r;
   const UnitPolygon poly(fit, s, n);
   r.scale = poly.scale;
@@ -502,9 +505,29 @@ ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t
     r.deviation = s.a * k;
     return r;
   }
+  // A polygon of the unit circle strays 1 - cos(h/2) inscribed and
+  // 1/cos(h/2) - 1 circumscribed (its end segments half tangents), and
+  // diag(a, b) stretches no distance by more than the larger semi-axis.
+  // (Steps of about a half turn or more are left to the general measure.)
+  const LD big = std::max(s.a, s.b);
   if (fit == PolygonFit::kInscribed) {
-    r.deviation = InscribedDeviation(poly, MajorTip(s));
-    if (r.deviation > 0) return r;
+    const ExtendedSinCos half = poly.closed ? SinCosOfPiOver(n) : SinCosNear(poly.step / 2);
+    if (half.cos > 1e-6L) {
+      const LD bound = big * (half.sin * half.sin / (1 + half.cos));
+      if (bound <= enough) {
+        r.deviation = bound;
+        r.bound = true;
+        return r;
+      }
+      r.deviation = InscribedDeviation(poly, MajorTip(s), half);
+      if (r.deviation > 0) return r;
+    }
+  }
+  if (fit == PolygonFit::kCircumscribed && poly.scale >= 1 && poly.scale < 1e6L &&
+      big * (poly.scale - 1) <= enough) {
+    r.deviation = big * (poly.scale - 1);
+    r.bound = true;
+    return r;
   }
   // The curve and the polygon bound convex regions (or, open, parts of
   // them): a point of either that is inside the other is no farther from
@@ -529,8 +552,9 @@ ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t
   return r;
 }
 
-ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
-  if (!(s.a == s.b && s.closed)) return MeasureCurve(fit, s, n);
+ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n,
+                               LD enough = -1) {
+  if (!(s.a == s.b && s.closed)) return MeasureCurve(fit, s, n, enough);
   // A regular polygon: the chord's sagitta, the corner's distance out, or
   // either for the mid fit, where they are equal. (The scale is the walk's,
   // which the conversion finds itself.)
@@ -678,11 +702,12 @@ struct MeasureMemo {
   ScaledDeviation value[4];
   int next = 0;
 
-  ScaledDeviation Measure(PolygonFit fit, const PolygonShape& s, std::int32_t n) {
+  // `enough` as for MeasureCurve.
+  ScaledDeviation Measure(PolygonFit fit, const PolygonShape& s, std::int32_t n, LD enough) {
     for (int i = 0; i < 4; ++i) {
-      if (count[i] == n) return value[i];
+      if (count[i] == n && (!value[i].bound || value[i].deviation <= enough)) return value[i];
     }
-    const ScaledDeviation m = MeasurePolygon(fit, s, n);
+    const ScaledDeviation m = MeasurePolygon(fit, s, n, enough);
     count[next] = n;
     value[next] = m;
     next = (next + 1) % 4;
@@ -701,7 +726,7 @@ std::int32_t SmallestForDeviation(const PolygonPolicy& p, const PolygonShape& s,
                                   std::int32_t hi, MeasureMemo& memo) {
   const LD sweep = std::fabs(static_cast<LD>(s.sweep));
   auto meets = [&](std::int32_t k) {
-    return memo.Measure(p.fit, s, k).deviation <= p.maxDeviation;
+    return memo.Measure(p.fit, s, k, p.maxDeviation).deviation <= p.maxDeviation;
   };
   if (s.a == s.b) return SmallestMeeting(lo, hi, GuessForDeviation(p, s, sweep), meets);
   // The floor falls with the count where it holds; where the figure has no
@@ -732,7 +757,7 @@ std::int32_t SmallestForDeviation(const PolygonPolicy& p, const PolygonShape& s,
 
 }  // namespace
 
-PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
+PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s, double reached) {
   const std::int32_t lo = std::max<std::int32_t>(p.minSegments, 2);
   const std::int32_t hi = std::max(p.maxSegments, lo);
   PolygonPlan plan;
@@ -765,7 +790,7 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s) {
   if (Degenerate(s) || n < 2) {
     plan.deviation = kNaN;
   } else {
-    const ScaledDeviation m = memo.Measure(p.fit, s, n);
+    const ScaledDeviation m = memo.Measure(p.fit, s, n, reached);
     plan.deviation = static_cast<double>(m.deviation);
     if (m.balanced) plan.scale = static_cast<double>(m.scale);
   }

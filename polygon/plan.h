@@ -37,14 +37,19 @@ struct PolygonShape {
 
 struct PolygonPlan {
   std::int32_t segments = 0;
-  double deviation = 0;  // largest distance between figure and polygon; NaN if degenerate
-  bool capped = false;   // the bounds asked for more than maxSegments
+  // The largest distance between figure and polygon (NaN if degenerate), or
+  // a bound of it at most the `reached` given.
+  double deviation = 0;
+  bool capped = false;  // the bounds asked for more than maxSegments
   // The off-curve vertices' scale when the plan chose it (the mid fit of an
   // ellipse, balanced so that corners and edges stray alike); 0: the walk's.
   double scale = 0;
 };
 
-PolygonPlan PlanPolygon(const PolygonPolicy& policy, const PolygonShape& shape);
+// `reached`: a deviation other figures have reached. Where this figure's
+// polygon provably strays no farther, its own is not measured exactly (a
+// drawing's largest deviation needs only the figures that may exceed it).
+PolygonPlan PlanPolygon(const PolygonPolicy& policy, const PolygonShape& shape, double reached = 0);
 
 // The largest distance between the figure and its n-segment polygon in the
 // fit, NaN for a degenerate figure: both ways, every point of the curve to

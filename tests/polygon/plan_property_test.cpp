@@ -342,4 +342,38 @@ TEST(PlannedPolygonCounts, MidFitHalvesTheInscribedErrorOfACircle) {
   }
 }
 
+// A conversion hands each plan the largest deviation reached so far; below
+// it a bound may stand for a figure's own value. The counts must not change,
+// and a bound must hold and stay below what was reached.
+TEST(PlannedPolygonCounts, ABoundStandsOnlyBelowTheDeviationReached) {
+  std::mt19937_64 rng(41);
+  std::uniform_real_distribution<double> unit(0, 1);
+  int bounds = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const double a = std::exp(unit(rng) * 8 - 2);
+    const double flat = std::exp((unit(rng) * 2 - 1) * std::log(20.0));
+    const bool closed = i % 2 == 0;
+    const PolygonShape s{a, a * flat, closed ? 0 : unit(rng) * 7,
+                         closed ? 2 * kPi : (unit(rng) * 2 - 1) * 6.2, closed};
+    PolygonPolicy p;
+    p.planned = true;
+    p.fit = static_cast<PolygonFit>(i % 3);
+    p.maxDeviation = a * std::pow(10.0, -3 * unit(rng));
+    const PolygonPlan exact = PlanPolygon(p, s);
+    for (const double reached : {p.maxDeviation / 4, p.maxDeviation, 10 * p.maxDeviation}) {
+      const PolygonPlan plan = PlanPolygon(p, s, reached);
+      SCOPED_TRACE(testing::Message() << "a " << a << " flat " << flat << " fit " << i % 3
+                                      << " d " << p.maxDeviation << " reached " << reached);
+      ASSERT_EQ(plan.segments, exact.segments);
+      EXPECT_EQ(plan.scale, exact.scale);
+      if (plan.deviation != exact.deviation) {
+        ++bounds;
+        EXPECT_GE(plan.deviation, exact.deviation * (1 - 1e-12));
+        EXPECT_LE(plan.deviation, reached);
+      }
+    }
+  }
+  EXPECT_GT(bounds, 100);  // the bounds are taken at all
+}
+
 }  // namespace
