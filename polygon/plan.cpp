@@ -41,7 +41,6 @@ LD Length(Vec p) { return std::sqrt(p.x * p.x + p.y * p.y); }
 // The written vertices' cosines are SinCosExtended's; the measures, which
 // need a dozen digits, take SinCosNear's.
 LD CosOf(LD x) { return SinCosExtended(static_cast<double>(x)).cos; }
-LD CosNear(LD x) { return SinCosNear(x).cos; }
 
 // sin and cos of π/n, kept: every closed figure's plan asks for a few.
 ExtendedSinCos SinCosOfPiOver(std::int32_t n) {
@@ -50,7 +49,15 @@ ExtendedSinCos SinCosOfPiOver(std::int32_t n) {
   if (known[n].cos == 0) known[n] = SinCosExtended(static_cast<double>(kPi / n));
   return known[n];
 }
-LD CosOfPiOver(std::int32_t n) { return SinCosOfPiOver(n).cos; }
+
+// How far a fit's regular polygon of the unit circle strays, c the cosine
+// of its half step: the chord's sagitta, the corner's distance out, or, mid,
+// either (they are equal).
+LD UnitDeviation(PolygonFit fit, LD c) {
+  return fit == PolygonFit::kInscribed       ? 1 - c
+         : fit == PolygonFit::kCircumscribed ? 1 / c - 1
+                                             : (1 - c) / (1 + c);
+}
 
 bool Degenerate(const PolygonShape& s) {
   return !(s.a > 0 && s.b > 0 && std::isfinite(s.a) && std::isfinite(s.b) &&
@@ -449,7 +456,7 @@ LD BalanceMidScale(const UnitPolygon& poly, const CandidateEdges& edges) {
     return p.outside - p.inside;
   };
   LD lo = 1, flo = gap(lo);
-  LD hi = 1 / CosNear(poly.step / 2), fhi = gap(hi);
+  LD hi = 1 / SinCosNear(poly.step / 2).cos, fhi = gap(hi);
   for (int i = 0; i < 8 && fhi < 0; ++i) {
     lo = hi, flo = fhi;
     hi = 1 + 2 * (hi - 1), fhi = gap(hi);
@@ -493,41 +500,36 @@ struct ScaledDeviation {
 // circumscribed one's corners costs several times more than the bound.
 ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t n, LD enough) {
   ScaledDeviation r;
-  const UnitPolygon poly(fit, s, n);
-  r.scale = poly.scale;
+  // sin and cos of half the regular step, before the polygon: the bound
+  // and the circle need nothing more.
+  const LD step = std::fabs(static_cast<LD>(s.sweep)) / WalkSteps(fit, s.closed, n).spans;
+  const ExtendedSinCos half = s.closed ? SinCosOfPiOver(n) : SinCosNear(step / 2);
+  const LD c = half.cos;
   if (s.a == s.b && fit != PolygonFit::kMid) {
     // An open circle's segments are alike too. (The circumscribed one's
     // end segments are half tangents.)
-    const LD c = CosNear(poly.step / 2);
-    const LD k = fit == PolygonFit::kInscribed       ? 1 - c
-                 : fit == PolygonFit::kCircumscribed ? 1 / c - 1
-                                                     : (1 - c) / (1 + c);
-    r.deviation = s.a * k;
+    r.deviation = s.a * UnitDeviation(fit, c);
     return r;
   }
   // A polygon of the unit circle strays 1 - cos(h/2) inscribed and
   // 1/cos(h/2) - 1 circumscribed (its end segments half tangents), and
   // diag(a, b) stretches no distance by more than the larger semi-axis.
   // (Steps of about a half turn or more are left to the general measure.)
-  const LD big = std::max(s.a, s.b);
-  if (fit == PolygonFit::kInscribed) {
-    const ExtendedSinCos half = poly.closed ? SinCosOfPiOver(n) : SinCosNear(poly.step / 2);
-    if (half.cos > 1e-6L) {
-      const LD bound = big * (half.sin * half.sin / (1 + half.cos));
-      if (bound <= enough) {
-        r.deviation = bound;
-        r.bound = true;
-        return r;
-      }
-      r.deviation = InscribedDeviation(poly, MajorTip(s), half);
-      if (r.deviation > 0) return r;
+  const bool regular = c > 1e-6L;
+  if (regular && fit != PolygonFit::kMid) {
+    const LD unit = fit == PolygonFit::kInscribed ? half.sin * half.sin / (1 + c) : 1 / c - 1;
+    const LD bound = std::max(s.a, s.b) * unit;
+    if (bound <= enough) {
+      r.deviation = bound;
+      r.bound = true;
+      return r;
     }
   }
-  if (fit == PolygonFit::kCircumscribed && poly.scale >= 1 && poly.scale < 1e6L &&
-      big * (poly.scale - 1) <= enough) {
-    r.deviation = big * (poly.scale - 1);
-    r.bound = true;
-    return r;
+  const UnitPolygon poly(fit, s, n);
+  r.scale = poly.scale;
+  if (regular && fit == PolygonFit::kInscribed) {
+    r.deviation = InscribedDeviation(poly, MajorTip(s), half);
+    if (r.deviation > 0) return r;
   }
   // The curve and the polygon bound convex regions (or, open, parts of
   // them): a point of either that is inside the other is no farther from
@@ -555,15 +557,10 @@ ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t
 ScaledDeviation MeasurePolygon(PolygonFit fit, const PolygonShape& s, std::int32_t n,
                                LD enough = -1) {
   if (!(s.a == s.b && s.closed)) return MeasureCurve(fit, s, n, enough);
-  // A regular polygon: the chord's sagitta, the corner's distance out, or
-  // either for the mid fit, where they are equal. (The scale is the walk's,
-  // which the conversion finds itself.)
-  const LD c = CosOfPiOver(n);
-  const LD k = fit == PolygonFit::kInscribed       ? 1 - c
-               : fit == PolygonFit::kCircumscribed ? 1 / c - 1
-                                                   : (1 - c) / (1 + c);
+  // A regular polygon. (The scale is the walk's, which the conversion finds
+  // itself.)
   ScaledDeviation r;
-  r.deviation = s.a * k;
+  r.deviation = s.a * UnitDeviation(fit, SinCosOfPiOver(n).cos);
   return r;
 }
 
@@ -673,11 +670,7 @@ LD DeviationFloor(PolygonFit fit, const PolygonShape& s, std::int32_t k) {
   const LD big = std::max(s.a, s.b), small = std::min(s.a, s.b);
   const ExtendedSinCos half = s.closed ? SinCosOfPiOver(k) : SinCosNear(h / 2);
   const LD g = std::sqrt(big * big * half.sin * half.sin + small * small * half.cos * half.cos);
-  const LD c = half.cos;
-  const LD delta = fit == PolygonFit::kInscribed       ? 1 - c
-                   : fit == PolygonFit::kCircumscribed ? 1 / c - 1
-                                                       : (1 - c) / (1 + c);
-  return delta * big * small / g;
+  return UnitDeviation(fit, half.cos) * big * small / g;
 }
 
 // A first guess of the count at which an ellipse's floor meets the

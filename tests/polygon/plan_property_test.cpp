@@ -81,24 +81,30 @@ Figure RandomFigure(std::mt19937_64& rng, Kind kind) {
   return f;
 }
 
+// The vertices of a chain of segments, in order.
+template <typename Segment>
+std::vector<Pt> ChainOf(const std::vector<Segment>& segments) {
+  std::vector<Pt> v;
+  for (const Segment& seg : segments) v.push_back({seg.x1, seg.y1});
+  if (!segments.empty()) v.push_back({segments.back().x2, segments.back().y2});
+  return v;
+}
+
 // Converts the figure by the policy; the polygon's vertices in order.
 std::vector<Pt> Convert(const Figure& f, const PolygonPolicy& p, PolygonSummary* sum) {
   Store s;
   JwwInit(s);
-  std::vector<Pt> v;
   if (f.kind == Kind::kCircle) {
     s.circles.push_back({{}, f.cx, f.cy, f.a});
     s.order.push_back({kJwwCircle, 0});
-    if (!ConvertCircles(s, p, sum)) return v;
+    if (!ConvertCircles(s, p, sum)) return {};
   } else if (f.kind == Kind::kSolid) {
     TJwwEntSe se;
     se.v = {f.cx, f.cy, f.a, f.flat, f.tilt, f.start, f.sweep};
     s.ses.push_back(se);
     s.order.push_back({kJwwSe, 0});
-    if (!ConvertSolidCircles(s, p, sum)) return v;
-    for (const auto& seg : s.solid2s) v.push_back({seg.x1, seg.y1});
-    if (!s.solid2s.empty()) v.push_back({s.solid2s.back().x2, s.solid2s.back().y2});
-    return v;
+    if (!ConvertSolidCircles(s, p, sum)) return {};
+    return ChainOf(s.solid2s);
   } else {
     TJwwEntArc arc;
     arc.cx = f.cx, arc.cy = f.cy, arc.r = f.a, arc.flat = f.flat;
@@ -107,11 +113,9 @@ std::vector<Pt> Convert(const Figure& f, const PolygonPolicy& p, PolygonSummary*
     arc.end = f.closed ? arc.start + 360 : (f.start + f.sweep) * 180 / kPi;
     s.arcs.push_back(arc);
     s.order.push_back({kJwwArc, 0});
-    if (!ConvertArcs(s, p, sum)) return v;
+    if (!ConvertArcs(s, p, sum)) return {};
   }
-  for (const auto& l : s.lines) v.push_back({l.x1, l.y1});
-  if (!s.lines.empty()) v.push_back({s.lines.back().x2, s.lines.back().y2});
-  return v;
+  return ChainOf(s.lines);
 }
 
 // The two ways of the largest distance, measured near each piece of the
@@ -362,8 +366,8 @@ TEST(PlannedPolygonCounts, ABoundStandsOnlyBelowTheDeviationReached) {
     const PolygonPlan exact = PlanPolygon(p, s);
     for (const double reached : {p.maxDeviation / 4, p.maxDeviation, 10 * p.maxDeviation}) {
       const PolygonPlan plan = PlanPolygon(p, s, reached);
-      SCOPED_TRACE(testing::Message() << "a " << a << " flat " << flat << " fit " << i % 3
-                                      << " d " << p.maxDeviation << " reached " << reached);
+      SCOPED_TRACE(testing::Message() << "a " << a << " flat " << flat << " fit " << i % 3 << " d "
+                                      << p.maxDeviation << " reached " << reached);
       ASSERT_EQ(plan.segments, exact.segments);
       EXPECT_EQ(plan.scale, exact.scale);
       if (plan.deviation != exact.deviation) {
