@@ -14,6 +14,8 @@
 
 #include "bench/workload.h"
 
+using namespace q527;
+
 namespace {
 
 constexpr const char* kUsage =

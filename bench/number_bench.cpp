@@ -11,6 +11,8 @@
 #include "common/myfunc.h"
 #include "exchange/number_text.h"
 
+namespace q527 {
+
 namespace {
 
 // Coordinates as drawings hold them: computed 15-digit values, round values,
@@ -104,3 +106,5 @@ BENCHMARK(BM_FromChars);
 BENCHMARK(BM_TextToInt);
 
 }  // namespace
+
+}  // namespace q527

@@ -9,6 +9,8 @@
 
 #include "polygon/plan.h"
 
+namespace q527 {
+
 namespace {
 
 enum class Kind { kCircle, kCircularArc, kEllipse, kEllipticArc };
@@ -65,3 +67,5 @@ BENCHMARK_CAPTURE(Plan, ellipse_mid, Kind::kEllipse, kMid);
 BENCHMARK_CAPTURE(Plan, elliptic_arc_mid, Kind::kEllipticArc, kMid);
 
 }  // namespace
+
+}  // namespace q527

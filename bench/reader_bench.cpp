@@ -9,6 +9,8 @@
 #include "exchange/reader.h"
 #include "exchange/store.h"
 
+namespace q527 {
+
 namespace {
 
 const std::string& RealisticFile() {
@@ -56,3 +58,5 @@ BENCHMARK(BM_ReadConversion)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadMalformed)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace q527

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace q527 {
+
 namespace {
 
 // Words for texts and names, as Shift-JIS bytes. Several have a second byte
@@ -850,3 +852,5 @@ std::size_t StoreHeapBytes(const Store& s) {
   n += s.out.bytes.capacity();
   return n;
 }
+
+}  // namespace q527

@@ -14,6 +14,8 @@
 
 #include "exchange/store.h"
 
+namespace q527 {
+
 // A drawing as the host would hand it over: a header (file name, scales,
 // sheet, character kinds, layer names), then `figures` figures of every kind
 // with attribute lines changing now and then. Shift-JIS, CR LF.
@@ -34,3 +36,5 @@ std::string GenerateMalformed(std::uint64_t seed, long long figures);
 // Heap bytes the store holds after reading: vector capacities times element
 // sizes, plus the heap blocks of strings that outgrew their inline buffer.
 std::size_t StoreHeapBytes(const Store& s);
+
+}  // namespace q527

@@ -12,6 +12,8 @@
 #include "exchange/reader.h"
 #include "exchange/store.h"
 
+namespace q527 {
+
 namespace {
 
 std::uint64_t Fnv1a(std::string_view bytes) {
@@ -159,3 +161,5 @@ TEST(Workload, StoreHeapBytesCountsCapacityAndLongStrings) {
 }
 
 }  // namespace
+
+}  // namespace q527

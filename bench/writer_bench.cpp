@@ -12,6 +12,8 @@
 #include "exchange/store.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr std::int32_t kDivisions = 24;
@@ -90,3 +92,5 @@ BENCHMARK(BM_OutputPassRealistic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Convert)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace q527

@@ -11,6 +11,8 @@
 #include <unistd.h>
 #endif
 
+namespace q527 {
+
 TextEncoding TextEncodingOf(std::string_view bytes) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();
@@ -161,3 +163,5 @@ bool IsStatusTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 std::FILE* OpenToRead(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rb"); }
 
 #endif
+
+}  // namespace q527

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+namespace q527 {
+
 // Writes bytes to a standard stream: as they are, or decoded for a Windows
 // console (see TextEncodingOf).
 void WriteToStream(std::FILE* to, std::string_view bytes);
@@ -48,3 +50,5 @@ void SetBinaryStreams();
 // standard library's paths on Windows take UTF-8 narrow strings.
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv);
 #endif
+
+}  // namespace q527

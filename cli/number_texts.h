@@ -5,6 +5,8 @@
 #include <charconv>
 #include <string>
 
+namespace q527 {
+
 inline std::string IntegerText(long long value) {
   char buf[24];
   const auto res = std::to_chars(buf, buf + sizeof buf, value);
@@ -16,3 +18,5 @@ inline std::string ShortRealText(double value) {
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6);
   return std::string(buf, res.ptr);
 }
+
+}  // namespace q527

@@ -10,6 +10,8 @@
 #include "cli/console.h"
 #include "cli/utf8_paths.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr std::string_view kUsage =
@@ -279,3 +281,5 @@ Parsed ParseOptions(int argc, char** argv, std::string_view version) {
   }
   return stop(CheckOptions(opt));
 }
+
+}  // namespace q527

@@ -8,6 +8,8 @@
 
 #include "polygon/plan.h"
 
+namespace q527 {
+
 struct Options {
   std::string input = "JWC_TEMP.TXT";
   std::string output;  // empty: replace the input
@@ -38,3 +40,5 @@ Parsed ParseOptions(int argc, char** argv, std::string_view version);
 void Say(FILE* to, std::string_view text);
 // "q527-cli: " text, one line on stderr.
 void Error(std::string_view text);
+
+}  // namespace q527

@@ -27,6 +27,7 @@
 #define Q527_VERSION "0"
 #endif
 
+namespace q527 {
 namespace {
 
 // Status texts of the run go to a terminal only, overwriting each other on
@@ -228,26 +229,27 @@ int Run(int argc, char** argv) {
 }
 
 }  // namespace
+}  // namespace q527
 
 #ifdef _WIN32
 // Windows hands the arguments over as UTF-16; the driver works in UTF-8.
 int wmain(int argc, wchar_t** wargv) {
-  SetBinaryStreams();
+  q527::SetBinaryStreams();
   try {
-    std::vector<std::string> args = Utf8Arguments(argc, wargv);
+    std::vector<std::string> args = q527::Utf8Arguments(argc, wargv);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    return Run(argc, argv.data());
+    return q527::Run(argc, argv.data());
 #else
 int main(int argc, char** argv) {
   try {
-    return Run(argc, argv);
+    return q527::Run(argc, argv);
 #endif
   } catch (const std::exception& e) {
     // Memory running out outside the run itself (reading is guarded by the
     // reader, the run by RunConversion): report it rather than abort.
-    Error(std::string("stopped: ") + e.what());
+    q527::Error(std::string("stopped: ") + e.what());
     return 1;
   }
 }

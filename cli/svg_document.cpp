@@ -10,6 +10,8 @@
 #include "common/geometry.h"
 #include "exchange/file_io.h"
 
+namespace q527 {
+
 namespace {
 
 // The picture's frame in pixels: a fixed width, the drawing fitted into a
@@ -370,3 +372,5 @@ bool WriteSvgFile(const SvgPicture& picture, const std::filesystem::path& path) 
   file.Discard();
   return false;
 }
+
+}  // namespace q527

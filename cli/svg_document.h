@@ -10,6 +10,8 @@
 
 #include "cli/svg_picture.h"
 
+namespace q527 {
+
 // The SVG document in pieces of about a MiB, in order, to sink; false as
 // soon as sink is.
 bool EmitSvg(const SvgPicture& picture, const std::function<bool(std::string_view)>& sink);
@@ -18,3 +20,5 @@ std::string SvgDocument(const SvgPicture& picture);
 // Writes the document to a temporary file beside path and moves it there:
 // a failed write leaves whatever was at path as it was.
 bool WriteSvgFile(const SvgPicture& picture, const std::filesystem::path& path);
+
+}  // namespace q527

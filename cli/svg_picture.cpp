@@ -8,6 +8,8 @@
 #include "common/fpu_precision.h"
 #include "common/geometry.h"
 
+namespace q527 {
+
 namespace {
 
 SvgCurve CurveOf(const TJwwEntCircle& c) { return {c.cx, c.cy, c.r, 1, 0, 0, 360, true}; }
@@ -132,3 +134,5 @@ std::string SvgCaption(const PolygonSummary& summary, const PolygonPolicy& polic
   if (drawn < figures) text += "; the first " + IntegerText(drawn) + " drawn";
   return text;
 }
+
+}  // namespace q527

@@ -14,6 +14,8 @@
 #include "exchange/store.h"
 #include "polygon/convert.h"
 
+namespace q527 {
+
 // At most this many figures and polygon segments are drawn, the first in
 // the file's order: a picture of millions of figures is one blot at any
 // width, and its file would be hundreds of megabytes.
@@ -71,3 +73,5 @@ SvgPicture DrawConversion(const SvgSources& sources, const PolygonPolicy& policy
 // many were drawn when the picture holds fewer than were converted.
 std::string SvgCaption(const PolygonSummary& summary, const PolygonPolicy& policy,
                        long long figures, long long drawn);
+
+}  // namespace q527

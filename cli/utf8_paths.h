@@ -8,5 +8,9 @@
 #include <filesystem>
 #include <string_view>
 
+namespace q527 {
+
 // The path named by UTF-8 text, on every system.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
+
+}  // namespace q527

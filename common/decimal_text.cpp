@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace q527 {
+
 namespace {
 
 // Digits past this many only tell whether the tail is zero: a double lies
@@ -251,3 +253,5 @@ bool DecimalTextToDouble(std::string_view text, double& out) {
   out = value;
   return true;
 }
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 
 #include <cfloat>
 
+namespace q527 {
+
 // Every operation on doubles rounds to 53 bits (no extended-precision
 // intermediates, no fast-math), so one operation on exact operands gives the
 // correctly rounded result. Where this does not hold, the fast roads that rely
@@ -18,3 +20,5 @@ inline constexpr bool kDoubleOpsRoundTo53Bits = false;
 inline constexpr double kExactPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+}  // namespace q527

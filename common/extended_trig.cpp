@@ -29,6 +29,8 @@
 #include <cstring>
 #include <limits>
 
+namespace q527 {
+
 static_assert(std::numeric_limits<long double>::digits == 64,
               "the geometry relies on the x87 80-bit long double");
 
@@ -331,3 +333,5 @@ ExtendedSinCos SinCosNear(long double radians) {
     default: return {-c, s};
   }
 }
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 // bits reach the vertices written to the exchange file.
 #pragma once
 
+namespace q527 {
+
 struct ExtendedSinCos {
   long double sin;
   long double cos;
@@ -18,3 +20,5 @@ ExtendedSinCos SinCosExtended(double radians);
 // every build: for measures that need a dozen digits, not the last bit of
 // a written vertex. NaN for a non-finite angle.
 ExtendedSinCos SinCosNear(long double radians);
+
+}  // namespace q527

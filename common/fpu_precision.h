@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+namespace q527 {
+
 #if defined(__i386__) || defined(__x86_64__)
 #define Q527_HAS_X87 1
 #else
@@ -63,3 +65,5 @@ class ExtendedPrecisionScope {
  private:
   std::uint16_t saved_;
 };
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 
 #include "common/extended_trig.h"
 
+namespace q527 {
+
 namespace {
 
 // Angles and products are formed in extended precision and rounded to double
@@ -67,3 +69,5 @@ void EllipsePointDeg(double& X, double& Y, double cx, double cy, double radius, 
   const double angleRad = static_cast<double>(angle / 180.0L * kPi);
   EllipsePoint(X, Y, cx, cy, radius, flatness, tiltRad, angleRad);
 }
+
+}  // namespace q527

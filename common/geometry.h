@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace q527 {
+
 // π at extended precision: the one value every angle conversion uses.
 inline constexpr long double kPi = 3.141592653589793238462643383279502884L;
 
@@ -27,3 +29,5 @@ void EllipsePointAt(double& X, double& Y, double cx, double cy, double radius, d
 // As EllipsePoint, with tilt and angle in degrees.
 void EllipsePointDeg(double& X, double& Y, double cx, double cy, double radius, double flatness,
                      double tilt, double angle);
+
+}  // namespace q527

@@ -11,6 +11,8 @@
 #include "common/decimal_text.h"
 #include "common/exact_double.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr bool IsDigit(unsigned char b) { return b >= '0' && b <= '9'; }
@@ -254,3 +256,5 @@ double TextToFloat(std::string_view text) {
   }
   return negative ? -value : value;
 }
+
+}  // namespace q527

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace q527 {
+
 // True for a byte that starts a double-byte Shift-JIS character.
 constexpr bool IsLeadByte(unsigned char b) {
   return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD);
@@ -24,3 +26,5 @@ std::string_view BoolToText(bool value);
 std::int32_t TextToInt(std::string_view text);
 // Decimal real with optional exponent; 0 on any deviation or overflow.
 double TextToFloat(std::string_view text);
+
+}  // namespace q527

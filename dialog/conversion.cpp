@@ -8,6 +8,8 @@
 #include "common/myfunc.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 // Remembers whether the pass was told the Escape key was down, so the run
@@ -124,3 +126,5 @@ std::string CountsText(const Store& s) {
   AppendCount(text, JwwSolidCircleCount(s));
   return text;
 }
+
+}  // namespace q527

@@ -13,6 +13,8 @@
 #include "exchange/store.h"
 #include "polygon/convert.h"
 
+namespace q527 {
+
 // What OK reads off the dialog.
 struct DialogState {
   std::int32_t left = 0;
@@ -49,3 +51,5 @@ RunOutcome RunConversion(Store& s, FormSettings& fields, const DialogState& stat
 
 // The counts label: "円：" n " 円弧楕円弧：" n " 円周S：" n (UTF-8).
 std::string CountsText(const Store& s);
+
+}  // namespace q527

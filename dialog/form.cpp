@@ -6,6 +6,8 @@
 #include "exchange/reader.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr std::string_view kWriteFailedMessage =
@@ -88,3 +90,5 @@ void TForm1::FormClose() {
   }
   JwwFree(store_);
 }
+
+}  // namespace q527

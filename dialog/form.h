@@ -9,6 +9,8 @@
 #include "dialog/settings.h"
 #include "exchange/store.h"
 
+namespace q527 {
+
 struct FormPlatform : DialogUi {
   virtual void MoveTo(std::int32_t left, std::int32_t top) = 0;
   virtual void SetEdit1(std::string_view text) = 0;
@@ -40,3 +42,5 @@ class TForm1 {
   bool writeFailureReported_ = false;  // by the run, while it wrote the output out
   bool closed_ = false;
 };
+
+}  // namespace q527

@@ -2,6 +2,8 @@
 
 #include "common/myfunc.h"
 
+namespace q527 {
+
 namespace {
 
 template <typename Char>
@@ -76,3 +78,5 @@ std::string SettingsPathOf(std::string_view exePath) {
 std::wstring SettingsPathOf(std::wstring_view exePath) {
   return WithDatExtension<std::wstring>(exePath);
 }
+
+}  // namespace q527

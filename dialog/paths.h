@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace q527 {
+
 // The executable's folder, ending in its separator ("" when there is none).
 std::string ExeDirOf(std::string_view exePath);
 std::wstring ExeDirOf(std::wstring_view exePath);
@@ -13,3 +15,5 @@ std::wstring ExeDirOf(std::wstring_view exePath);
 // the name has no extension).
 std::string SettingsPathOf(std::string_view exePath);
 std::wstring SettingsPathOf(std::wstring_view exePath);
+
+}  // namespace q527

@@ -6,6 +6,8 @@
 #include "exchange/file_io.h"
 #include "exchange/number_text.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr std::size_t kSettingsLines = 6;
@@ -78,3 +80,5 @@ bool SaveSettings(const FormSettings& form, const std::filesystem::path& path) {
   const std::string text = FormatSettings(form);
   return ReplaceFileAtomically(path, {text});
 }
+
+}  // namespace q527

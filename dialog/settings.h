@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace q527 {
+
 struct FormSettings {
   std::int32_t FormLeft = 0;
   std::int32_t FormTop = 0;
@@ -27,3 +29,5 @@ bool SaveSettings(const FormSettings& form, const std::filesystem::path& path);
 
 // Clamps a division count to 3..999.
 std::int32_t ClampDivisionCount(std::int32_t n);
+
+}  // namespace q527

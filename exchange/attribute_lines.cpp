@@ -4,6 +4,8 @@
 
 #include "exchange/line_handlers.h"
 
+namespace q527 {
+
 namespace {
 
 // An attribute line sets the current value; the first line of its keyword
@@ -209,3 +211,5 @@ bool ReadZ(Store& s, const FieldList&, std::int32_t bit) {
   s.cur.zflags |= bit;
   return true;
 }
+
+}  // namespace q527

@@ -7,6 +7,8 @@
 #include "exchange/out_line.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 // Attribute line: keyword followed directly by a number.
@@ -135,3 +137,5 @@ void JwwOutZ(Store& s, std::int32_t zflags) {
   if ((zflags & 8) && !(zflags & 16)) JwwAddOut(s, "z4");
   if (zflags & 16) JwwAddOut(s, "z5");
 }
+
+}  // namespace q527

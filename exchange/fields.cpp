@@ -10,6 +10,8 @@
 
 #include "common/myfunc.h"
 
+namespace q527 {
+
 namespace {
 
 // What a byte does while a line is split, one table for each state of the
@@ -288,3 +290,5 @@ PlainSplit SplitPlainLine(std::string_view line, FieldList& out) {
 PlainSplit SplitPlainLineByWords(std::string_view line, FieldList& out) {
   return SplitPlain<false>(line, out);
 }
+
+}  // namespace q527

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string_view>
 
+namespace q527 {
+
 // The host never writes more than a handful of fields; 32 leaves room, and
 // nothing reads beyond field 16.
 constexpr std::size_t kMaxFields = 32;
@@ -124,3 +126,5 @@ class FieldSplitter {
   std::size_t lineSize_ = 0;
   std::size_t used_ = 0;
 };
+
+}  // namespace q527

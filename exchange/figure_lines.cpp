@@ -3,6 +3,8 @@
 
 #include "exchange/line_handlers.h"
 
+namespace q527 {
+
 namespace {
 
 struct Corner {
@@ -203,3 +205,5 @@ bool ReadEightReals(Store& s, const FieldList& f, std::int32_t kind) {
   EndKeywordFigure(s);
   return true;
 }
+
+}  // namespace q527

@@ -10,6 +10,8 @@
 #include <windows.h>
 #endif
 
+namespace q527 {
+
 namespace {
 
 long long g_faultAt = 0;
@@ -156,3 +158,5 @@ void FaultArm(long long k) {
 }
 
 long long FaultCalls() { return g_faultCalls; }
+
+}  // namespace q527

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+namespace q527 {
+
 enum class ReadStatus { kOk, kMissing, kCannotOpen, kFailed };
 
 // Reads the file in large blocks and hands each to sink in order. kMissing
@@ -70,3 +72,5 @@ bool FileExists(const std::filesystem::path& path);
 // FaultArm.
 void FaultArm(long long k);
 long long FaultCalls();
+
+}  // namespace q527

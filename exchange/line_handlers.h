@@ -13,6 +13,8 @@
 #include "exchange/fields.h"
 #include "exchange/store.h"
 
+namespace q527 {
+
 inline double Real(const FieldList& f, std::size_t i) { return TextToFloat(f[i]); }
 inline std::int32_t Int(const FieldList& f, std::size_t i) { return TextToInt(f[i]); }
 
@@ -100,3 +102,5 @@ bool ReadPl(Store& s, const FieldList& f, std::int32_t);
 bool ReadMsg(Store& s, const FieldList& f, std::int32_t);
 bool ReadHash(Store& s, const FieldList& f, std::int32_t);
 bool ReadZ(Store& s, const FieldList& f, std::int32_t bit);
+
+}  // namespace q527

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+namespace q527 {
+
 void TableGrowth::EnsureAll(Store& s, std::size_t done, bool trim) {
   Ensure(s.order, done, trim);
   JwwVisitTables(s, [&](auto, auto& table) { Ensure(table, done, trim); });
@@ -31,3 +33,5 @@ void TableGrowth::Ensure(std::vector<T>& table, std::size_t done, bool trim) {
     // The room was only a guess; the next append asks for what it needs.
   }
 }
+
+}  // namespace q527

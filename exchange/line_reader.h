@@ -11,6 +11,8 @@
 #include "exchange/fields.h"
 #include "exchange/store.h"
 
+namespace q527 {
+
 // What a line's fields go to.
 using FieldsReader = void (*)(Store& s, const FieldList& fields);
 
@@ -144,3 +146,5 @@ inline void LineReader<Read>::Line(std::string_view line, std::size_t done) {
   growth_.Check(s_, done);
   if (splitter_.Split(line, fields_)) Read(s_, fields_);
 }
+
+}  // namespace q527

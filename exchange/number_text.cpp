@@ -7,6 +7,8 @@
 
 #include "common/exact_double.h"
 
+namespace q527 {
+
 // A real goes out as its value rounded to 15 significant digits. The exact
 // way to get those digits is std::to_chars with precision 14 in scientific
 // form, which is slow; FormatReal reaches the same digits by one of three
@@ -347,3 +349,5 @@ void AppendHex(std::string& out, std::int32_t value) {
   char buf[kIntTextMax];
   out.append(buf, FormatHex(buf, value));
 }
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace q527 {
+
 // Room FormatReal needs at buf: the longest text is 22 bytes
 // ("-1.23456789012345E-308"), and the bytes behind the text are scratch.
 inline constexpr int kRealTextMax = 48;
@@ -27,3 +29,5 @@ char* FormatHex(char* buf, std::int32_t value);
 void AppendReal(std::string& out, double value);
 void AppendInt(std::string& out, std::int32_t value);
 void AppendHex(std::string& out, std::int32_t value);
+
+}  // namespace q527

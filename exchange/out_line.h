@@ -11,6 +11,8 @@
 #include "exchange/number_text.h"
 #include "exchange/store.h"
 
+namespace q527 {
+
 class OutLine {
  public:
   OutLine& Word(std::string_view w) {
@@ -54,3 +56,5 @@ class OutLine {
 };
 
 inline void AddLine(Store& s, OutLine& line) { line.AddTo(s); }
+
+}  // namespace q527

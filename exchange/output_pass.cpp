@@ -5,6 +5,8 @@
 
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 std::int32_t Lg(const TJwwOverrides& o, const TJwwAttr& a) {
@@ -271,3 +273,5 @@ void JwwWriteAll(Store& s, const TJwwOverrides& o, ProgressDisplay* progress, Es
   JwwOutLg(s, s.initial.lg);
   JwwOutLy(s, s.initial.ly);
 }
+
+}  // namespace q527

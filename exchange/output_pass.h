@@ -7,6 +7,8 @@
 
 #include "exchange/store.h"
 
+namespace q527 {
+
 // Where the pass shows "処理中(ESC:中断)：i／n". The text is UTF-8; the display
 // shows it at once, without waiting for a message loop.
 struct ProgressDisplay {
@@ -39,3 +41,5 @@ struct TJwwOverrides {
 // (never down). When escape goes down the list is cleared and the pass ends.
 void JwwWriteAll(Store& s, const TJwwOverrides& overrides = {}, ProgressDisplay* progress = nullptr,
                  EscapeKey* escape = nullptr);
+
+}  // namespace q527

@@ -12,6 +12,8 @@
 #include "exchange/line_handlers.h"
 #include "exchange/line_reader.h"
 
+namespace q527 {
+
 namespace {
 
 // The keyword table. A line is taken by the first row whose keyword its
@@ -223,3 +225,5 @@ JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path) {
     return JwwReadStatus::kPartial;  // a table past what a vector can hold
   }
 }
+
+}  // namespace q527

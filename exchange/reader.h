@@ -6,6 +6,8 @@
 
 #include "exchange/store.h"
 
+namespace q527 {
+
 // How far a file was read.
 enum class JwwReadStatus {
   kComplete,    // read to its end
@@ -25,3 +27,5 @@ void JwwReadBuffer(Store& s, std::string_view bytes);
 // Parses one line into the store. The line comes without its line end and,
 // as the readers above hand it over, without any CR.
 void JwwReadLine(Store& s, std::string_view line);
+
+}  // namespace q527

@@ -1,5 +1,7 @@
 #include "exchange/store.h"
 
+namespace q527 {
+
 namespace {
 
 // Empties a table and gives its memory back; clear() alone would keep it.
@@ -46,3 +48,5 @@ std::size_t JwwTableCount(const Store& s, std::int32_t kind) {
   JwwVisitTable(s, kind, [&n](auto, const auto& table) { n = table.size(); });
   return n;
 }
+
+}  // namespace q527

@@ -24,6 +24,8 @@
 
 #include "exchange/file_io.h"
 
+namespace q527 {
+
 // Figure kind codes as kept in the order table.
 enum TJwwKind : std::int32_t {
   kJwwRemoved = 0,
@@ -378,3 +380,5 @@ void JwwVisitTables(StoreRef& s, Visit&& visit) {
   }
   (std::make_integer_sequence<std::int32_t, kJwwSg>{});
 }
+
+}  // namespace q527

@@ -9,6 +9,8 @@
 #include "exchange/number_text.h"
 #include "exchange/out_line.h"
 
+namespace q527 {
+
 // Every figure line is assembled in a buffer on the stack and appended to the
 // output bytes in one piece with its CR LF, so writing a figure costs no
 // allocation and no intermediate string per number.
@@ -279,3 +281,5 @@ std::string_view JwwTextKeyword(std::int32_t code) {
   if (code < 0 || code > 9) return kJwwTextKeywords[0];
   return kJwwTextKeywords[static_cast<std::size_t>(code)];
 }
+
+}  // namespace q527

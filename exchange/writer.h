@@ -10,6 +10,8 @@
 
 #include "exchange/store.h"
 
+namespace q527 {
+
 // Resets the writer's attribute memory: all ten first-seen flags set, values
 // as for a fresh file.
 void JwwWriteStart(Store& s);
@@ -77,3 +79,5 @@ void JwwOutSg(Store& s, const std::array<double, 8>& v);
 
 // The keyword of a text keyword code ("ch" for any unknown code).
 std::string_view JwwTextKeyword(std::int32_t code);
+
+}  // namespace q527

@@ -18,6 +18,8 @@
 #include "exchange/writer.h"
 #include "fuzz/store_checks.h"
 
+namespace q527 {
+
 namespace {
 
 // Segments one input may ask for before it is skipped: enough for every
@@ -122,3 +124,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (state.checkSolid) fuzz::Require(back.ses.empty(), "a converted circular solid was written");
   return 0;
 }
+
+}  // namespace q527

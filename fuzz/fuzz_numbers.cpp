@@ -22,6 +22,8 @@
 #include "exchange/number_text.h"
 #include "fuzz/store_checks.h"
 
+namespace q527 {
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -265,3 +267,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   return 0;
 }
+
+}  // namespace q527

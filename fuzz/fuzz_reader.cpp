@@ -11,6 +11,8 @@
 #include "exchange/store.h"
 #include "fuzz/store_checks.h"
 
+namespace q527 {
+
 namespace {
 
 void SameFigures(const Store& a, const Store& b) {
@@ -57,3 +59,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (bytes.find('\x1a') == std::string_view::npos) SameFigures(whole, byLine);
   return 0;
 }
+
+}  // namespace q527

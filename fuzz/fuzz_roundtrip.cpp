@@ -22,6 +22,8 @@
 #include "exchange/writer.h"
 #include "fuzz/store_checks.h"
 
+namespace q527 {
+
 namespace {
 
 std::string Pass(std::string_view input) {
@@ -91,3 +93,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   return 0;
 }
+
+}  // namespace q527

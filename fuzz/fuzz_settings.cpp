@@ -8,6 +8,8 @@
 #include "dialog/settings.h"
 #include "fuzz/store_checks.h"
 
+namespace q527 {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FormSettings form;
   ParseSettings(form, std::string_view(reinterpret_cast<const char*>(data), size));
@@ -39,3 +41,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Require(FormatSettings(again) == text, "writing the read-back settings changed them");
   return 0;
 }
+
+}  // namespace q527

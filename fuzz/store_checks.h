@@ -9,6 +9,8 @@
 
 #include "exchange/store.h"
 
+namespace q527 {
+
 namespace fuzz {
 
 [[noreturn]] inline void Fail(const char* what) {
@@ -76,3 +78,5 @@ inline void CheckOutputLines(std::string_view bytes, std::size_t count) {
 }
 
 }  // namespace fuzz
+
+}  // namespace q527

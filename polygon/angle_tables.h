@@ -12,6 +12,8 @@
 
 #include "common/extended_trig.h"
 
+namespace q527 {
+
 // cos and sin of `count` angles: the start, then the step added again and
 // again, each angle as the point function takes it (toAngle).
 struct AngleTable {
@@ -71,3 +73,5 @@ class AngleTables {
   double (*toAngle_)(double);
   std::array<AngleTable, 2 * kSets> tables_;
 };
+
+}  // namespace q527

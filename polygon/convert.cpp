@@ -12,6 +12,8 @@
 #include "common/geometry.h"
 #include "polygon/angle_tables.h"
 
+namespace q527 {
+
 namespace {
 
 // 2π at extended precision; the circle step is its quotient by N held as a
@@ -431,3 +433,5 @@ void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s) {
   s.solid2s.reserve(static_cast<std::size_t>(solid2Count));
   s.order.reserve(static_cast<std::size_t>(orderCount));
 }
+
+}  // namespace q527

@@ -9,6 +9,8 @@
 #include "exchange/store.h"
 #include "polygon/plan.h"
 
+namespace q527 {
+
 // What a planned conversion made, for the summary.
 struct PolygonSummary {
   long long polygons = 0;
@@ -60,3 +62,5 @@ double ArcSweepDegrees(double start, double end);
 void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, bool solids);
 // The same for planned counts: `lines` and `solid2s` segments to come.
 void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s);
+
+}  // namespace q527

@@ -7,6 +7,8 @@
 #include "common/extended_trig.h"
 #include "common/geometry.h"
 
+namespace q527 {
+
 // Distances are worked out in the unit picture: a figure is the image of
 // the unit circle under diag(a, b) (its tilt turns the curve and the polygon
 // alike and changes no distance), and so is its polygon, whose vertices lie
@@ -789,3 +791,5 @@ PolygonPlan PlanPolygon(const PolygonPolicy& p, const PolygonShape& s, double re
   }
   return plan;
 }
+
+}  // namespace q527

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace q527 {
+
 enum class PolygonFit {
   kInscribed,      // vertices on the curve
   kCircumscribed,  // every point of the polygon on or outside the curve
@@ -74,3 +76,5 @@ struct FitWalk {
   long double spans = 0;  // n when not shifted
 };
 FitWalk WalkOfFit(PolygonFit fit, double sweep, bool closed, std::int32_t n);
+
+}  // namespace q527

@@ -3,6 +3,8 @@
 #include <array>
 #include <cwchar>
 
+namespace q527 {
+
 namespace {
 
 // Japanese Windows has the first; English Windows the second; Wine and the
@@ -57,3 +59,5 @@ HFONT CreateDialogFont(int characterHeight) {
   wcsncpy(lf.lfFaceName, ChosenFace(), LF_FACESIZE - 1);
   return CreateFontIndirectW(&lf);
 }
+
+}  // namespace q527

@@ -4,5 +4,9 @@
 
 #include <windows.h>
 
+namespace q527 {
+
 // A font of the given character height in pixels; the caller deletes it.
 HFONT CreateDialogFont(int characterHeight);
+
+}  // namespace q527

@@ -15,6 +15,8 @@
 #include "resource.h"
 #include "utf.h"
 
+namespace q527 {
+
 namespace {
 
 // Posted by Close(): FormClose runs from the message loop, after the handler
@@ -371,3 +373,5 @@ int RunFormWindow(HINSTANCE instance, const std::filesystem::path& exchangeFile,
   auto window = std::make_unique<FormWindow>(instance, exchangeFile, settingsFile);
   return window->Run();
 }
+
+}  // namespace q527

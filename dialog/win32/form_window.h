@@ -5,7 +5,11 @@
 
 #include <filesystem>
 
+namespace q527 {
+
 // Shows the dialog as the program's main window and runs the message loop
 // until it has closed. Returns the exit code.
 int RunFormWindow(HINSTANCE instance, const std::filesystem::path& exchangeFile,
                   const std::filesystem::path& settingsFile);
+
+}  // namespace q527

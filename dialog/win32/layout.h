@@ -8,6 +8,8 @@
 
 #include <array>
 
+namespace q527 {
+
 constexpr wchar_t kAppTitle[] = L"q527_円→多角形変換";
 constexpr wchar_t kDialogCaption[] = L"円→多角形変換";
 constexpr int kClientWidth = 467;
@@ -102,3 +104,5 @@ constexpr std::array<ControlSpec, kControlCount> kControls{{
      SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | WS_GROUP, 0},
 }};
 // clang-format on
+
+}  // namespace q527

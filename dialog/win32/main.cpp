@@ -8,6 +8,7 @@
 #include "dialog/paths.h"
 #include "form_window.h"
 
+namespace q527 {
 namespace {
 
 // The full path, however long: GetModuleFileNameW truncates silently.
@@ -25,10 +26,11 @@ std::wstring ModulePath() {
 }
 
 }  // namespace
+}  // namespace q527
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  const std::wstring exe = ModulePath();
-  const std::filesystem::path exchangeFile(ExeDirOf(exe) + L"JWC_TEMP.TXT");
-  const std::filesystem::path settingsFile(SettingsPathOf(exe));
-  return RunFormWindow(instance, exchangeFile, settingsFile);
+  const std::wstring exe = q527::ModulePath();
+  const std::filesystem::path exchangeFile(q527::ExeDirOf(exe) + L"JWC_TEMP.TXT");
+  const std::filesystem::path settingsFile(q527::SettingsPathOf(exe));
+  return q527::RunFormWindow(instance, exchangeFile, settingsFile);
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace q527 {
+
 std::wstring WidenUtf8(std::string_view utf8) {
   if (utf8.empty()) return {};
   const int n =
@@ -20,3 +22,5 @@ std::string NarrowToUtf8(std::wstring_view utf16) {
                       nullptr, nullptr);
   return out;
 }
+
+}  // namespace q527

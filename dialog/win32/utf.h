@@ -4,5 +4,9 @@
 #include <string>
 #include <string_view>
 
+namespace q527 {
+
 std::wstring WidenUtf8(std::string_view utf8);
 std::string NarrowToUtf8(std::wstring_view utf16);
+
+}  // namespace q527

@@ -6,6 +6,8 @@
 
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -200,3 +202,5 @@ TEST_F(CliTest, BundledSampleConvertsCompletely) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -12,6 +12,8 @@
 #include "exchange/store.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -91,3 +93,5 @@ TEST(Utf8FolderTest, DriverReadsWritesAndSavesThere) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -16,6 +16,8 @@
 #include "exchange/file_io.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -328,3 +330,5 @@ TEST(WriteSvgFileTest, FailedWriteKeepsTheOldPicture) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -14,6 +14,8 @@
 #include "support/png_reader.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -241,3 +243,5 @@ TEST_F(SvgCliTest, PlannedRunTellsTheLargestDeviation) {
 }
 
 }  // namespace
+
+}  // namespace q527

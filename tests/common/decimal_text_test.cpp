@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+namespace q527 {
+
 namespace {
 
 std::uint64_t Bits(double v) {
@@ -111,3 +113,5 @@ TEST(DecimalText, RefusesWhatIsOutOfRangeOrNotANumber) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -22,6 +22,8 @@
 #include "common/extended_trig.h"
 #include "common/fpu_precision.h"
 
+namespace q527 {
+
 namespace {
 
 // Half a unit is the best a rounded result can do; the evaluation's own
@@ -217,3 +219,5 @@ TEST(ExtendedTrig, NearSineAndCosine) {
 }
 
 }  // namespace
+
+}  // namespace q527

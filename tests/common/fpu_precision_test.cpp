@@ -14,6 +14,8 @@
 #include "exchange/reader.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 struct QuietUi final : DialogUi {
@@ -107,3 +109,5 @@ TEST(FpuPrecision, ConversionWritesTheSameBytesWhateverTheCallerSet) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 
 #include <numbers>
 
+namespace q527 {
+
 namespace {
 
 constexpr double kTol = 1e-12;
@@ -82,3 +84,5 @@ TEST(EllipsePoint, AgreesWithTheDegreeForm) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+namespace q527 {
+
 namespace {
 
 using namespace std::string_literals;
@@ -151,3 +153,5 @@ TEST(TextToFloat, HugeExponentsNeitherCrashNorGiveInfinity) {
 }
 
 }  // namespace
+
+}  // namespace q527

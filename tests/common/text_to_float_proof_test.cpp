@@ -17,6 +17,8 @@
 #include "common/myfunc.h"
 #include "support/proof_count.h"
 
+namespace q527 {
+
 namespace {
 
 // The rule as from_chars alone states it: blanks, a sign, then a text that
@@ -181,3 +183,5 @@ TEST(TextToFloatProof, EdgesOfTheShortRoad) {
 }
 
 }  // namespace
+
+}  // namespace q527

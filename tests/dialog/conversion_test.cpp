@@ -16,6 +16,8 @@
 #include "support/conversion_store.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -184,3 +186,5 @@ TEST(CountsText, NamesTheThreeCounts) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -9,6 +9,8 @@
 #include "exchange/file_io.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -179,3 +181,5 @@ TEST_F(FormTest, UnwritableExchangeFileIsReported) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace q527 {
+
 namespace {
 
 // "ソ" is 0x83 0x5C: its second byte is the backslash.
@@ -67,3 +69,5 @@ TEST(WidePaths, FollowTheSameRulesWithoutLeadBytes) {
 }
 
 }  // namespace
+
+}  // namespace q527

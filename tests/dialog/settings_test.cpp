@@ -9,6 +9,8 @@
 #include "exchange/file_io.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -143,3 +145,5 @@ TEST_F(SettingsFileTest, FailedSaveKeepsTheOldFileWhole) {
 }
 
 }  // namespace
+
+}  // namespace q527

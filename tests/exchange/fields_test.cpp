@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace q527 {
+
 namespace {
 
 struct Split {
@@ -131,3 +133,5 @@ TEST(FieldSplitting, PlainRoadAgreesOnRandomLines) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -7,6 +7,8 @@
 
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 class FileIo : public ::testing::Test {
@@ -117,3 +119,5 @@ TEST_F(FileIo, PiecewiseReplacementCommitsOrLeavesTheTargetAlone) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -14,6 +14,8 @@
 
 #include "support/proof_count.h"
 
+namespace q527 {
+
 namespace {
 
 std::string Real(double v) {
@@ -248,3 +250,5 @@ TEST(AppendRealTest, AppendsBehindExistingBytes) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -7,6 +7,8 @@
 
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -319,3 +321,5 @@ TEST(OutputPassTest, EscapeAborts) {
 }
 
 }  // namespace
+
+}  // namespace q527

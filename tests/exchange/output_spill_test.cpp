@@ -13,6 +13,8 @@
 #include "polygon/convert.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -174,3 +176,5 @@ TEST_F(OutputSpill, OnlyTheSpillsOwnTargetCanTakeTheLines) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -15,6 +15,8 @@
 #include "support/allocation_seam.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 using namespace std::string_literals;
@@ -730,3 +732,5 @@ TEST(ReaderRobustness, JunkNeverBreaksTheStore) {
 }
 
 }  // namespace
+
+}  // namespace q527

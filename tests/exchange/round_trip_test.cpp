@@ -13,6 +13,8 @@
 #include "exchange/reader.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 namespace {
 
 // One conversion without converting: read, "hd", every figure.
@@ -303,3 +305,5 @@ TEST(RoundTripTest, DamagedFilesSettleAfterOnePass) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace q527 {
+
 namespace {
 
 // A store whose every part holds something other than its reset value.
@@ -181,3 +183,5 @@ TEST(JwwClearOut, EmptiesAndReleasesTheOutputList) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -14,6 +14,8 @@
 #include "common/myfunc.h"
 #include "exchange/file_io.h"
 
+namespace q527 {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -471,3 +473,5 @@ TEST_F(WriteFileTest, MissingFolderIsReportedQuietly) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -16,6 +16,8 @@
 #include "exchange/store.h"
 #include "polygon/convert.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
@@ -169,3 +171,5 @@ TEST(ConversionVertices, CircularSolidsAreThoseOfEllipsePoint) {
 }
 
 }  // namespace
+
+}  // namespace q527

@@ -15,6 +15,8 @@
 #include "exchange/store.h"
 #include "support/conversion_store.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -193,3 +195,5 @@ TEST(ConversionFrame, CountPastTheIntegerLimitIsRefusedBeforeAnythingChanges) {
 }
 
 }  // namespace
+
+}  // namespace q527

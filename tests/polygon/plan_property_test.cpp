@@ -13,6 +13,8 @@
 
 #include "polygon/convert.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -381,3 +383,5 @@ TEST(PlannedPolygonCounts, ABoundStandsOnlyBelowTheDeviationReached) {
 }
 
 }  // namespace
+
+}  // namespace q527

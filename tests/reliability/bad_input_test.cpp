@@ -26,6 +26,8 @@
 #include "exchange/writer.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -500,3 +502,5 @@ TEST_F(BadInput, GarbageSettingsFiles) {
 }
 
 }  // namespace
+
+}  // namespace q527

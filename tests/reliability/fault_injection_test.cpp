@@ -16,6 +16,8 @@
 #include "support/allocation_seam.h"
 #include "support/test_files.h"
 
+namespace q527 {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -175,3 +177,5 @@ TEST_P(FaultInjection, EveryAllocationFailingLeavesWholeFiles) {
 INSTANTIATE_TEST_SUITE_P(Drawings, FaultInjection, testing::Values(0, 1, 2));
 
 }  // namespace
+
+}  // namespace q527

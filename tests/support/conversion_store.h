@@ -9,6 +9,8 @@
 #include "exchange/store.h"
 #include "exchange/writer.h"
 
+namespace q527 {
+
 // Every field distinct, so that one lost or swapped on the way into a polygon
 // shows.
 inline const TJwwAttr kFigureAttr{4, 2, 3, 5, 6, 7, 16};
@@ -20,3 +22,5 @@ inline Store ReadStore(std::string_view file) {
   JwwWriteStart(s);
   return s;
 }
+
+}  // namespace q527
