@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# ./run.sh [ARGS]  — builds q527-cli (release) if needed and runs it with ARGS.
+# ./run.sh [ARGS]  — builds q527-cli (release, the compiler and CMake alone) if
+# needed and runs it with ARGS.
 # Without ARGS it converts a copy of the bundled sample drawing.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-mapfile -t packages < scripts/native-packages.txt
+# The compiler and CMake are all q527-cli needs; the test libraries are
+# ./test.sh's.
+mapfile -t packages < scripts/build-packages.txt
 scripts/ensure-packages.sh "${packages[@]}"
 
-if [[ ! -f build/release/build.ninja ]]; then
-  cmake --preset release >/dev/null
+if [[ ! -f build/cli/build.ninja ]]; then
+  cmake --preset cli >/dev/null
 fi
-cmake --build --preset release --target q527-cli >/dev/null
-cli=build/release/cli/q527-cli
+cmake --build --preset cli >/dev/null
+cli=build/cli/cli/q527-cli
 
 if [[ $# -gt 0 ]]; then
   exec "$cli" "$@"

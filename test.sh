@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${Q527_FUZZ_SECONDS:-10}
 
 packages=()
-mapfile -t -O 0 packages < scripts/native-packages.txt
+mapfile -t -O 0 packages < <(cat scripts/build-packages.txt scripts/test-packages.txt)
 [[ "$fuzz_seconds" != 0 ]] && mapfile -t -O "${#packages[@]}" packages < scripts/tool-packages.txt
 [[ "${Q527_SKIP_WINDOWS:-0}" != 1 ]] && mapfile -t -O "${#packages[@]}" packages < scripts/windows-packages.txt
 scripts/ensure-packages.sh "${packages[@]}"

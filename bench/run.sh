@@ -1,39 +1,43 @@
 #!/usr/bin/env bash
-# bench/run.sh [--quick] [--reps N] [--build-dir DIR] [--no-doc] [-h|--help]
-#
-# Measures q527 on generated workloads and compares each with a floor that
-# does the least possible work on the same bytes:
-#
-#   W1 round trip  1,000,000-figure drawing (~54 MB), q527-cli -k none
-#                  (read, write every figure back)       floor: cp of the file
-#   W2 conversion  100,000 circles, 50,000 arcs, 10,000 circular solids, N=24
-#                  (3.84 million segments)               floor: cp of the output
-#   W3 counts      q527-cli --counts on W1's file        floor: wc -l of it
-#
-# Each is run several times (median), then once under /usr/bin/time -v for the
-# peak memory, and once under valgrind's callgrind on a small file of the same
-# kind for instructions per figure (repeatable from machine to machine). The
-# Google Benchmark programs add the reader's throughput and its store size per
-# file byte, the output pass in lines/s, and FormatReal against std::to_chars.
-#
-# Prints a table and the targets met or missed, and writes them into
-# docs/PERFORMANCE.md between its result markers.
-#
-#   --quick        smaller files and fewer repetitions: a smoke run that
-#                  prints but does not touch docs/PERFORMANCE.md
-#   --reps N       repetitions per timing (default 5, quick 3)
-#   --build-dir D  use (and build) D instead of the release preset's
-#                  build/release
-#   --no-doc       print only
-#
-# The workloads are generated once into build/bench-data with fixed seeds
-# (q527-gen), so every run and every machine measures the same bytes. Run it
-# on an otherwise idle machine: the figures are wall-clock times.
+# Measures q527 on generated workloads; `bench/run.sh --help` says how.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-usage() { sed -n '2,33p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() {
+  cat <<'EOF'
+usage: bench/run.sh [--quick] [--reps N] [--build-dir DIR] [--no-doc] [-h|--help]
+
+Measures q527 on generated workloads and compares each with a floor that
+does the least possible work on the same bytes:
+
+  W1 round trip  1,000,000-figure drawing (~54 MB), q527-cli -k none
+                 (read, write every figure back)       floor: cp of the file
+  W2 conversion  100,000 circles, 50,000 arcs, 10,000 circular solids, N=24
+                 (3.84 million segments)               floor: cp of the output
+  W3 counts      q527-cli --counts on W1's file        floor: wc -l of it
+
+Each is run several times (median), then once under /usr/bin/time -v for the
+peak memory, and once under valgrind's callgrind on a small file of the same
+kind for instructions per figure (repeatable from machine to machine). The
+Google Benchmark programs add the reader's throughput and its store size per
+file byte, the output pass in lines/s, and FormatReal against std::to_chars.
+
+Prints a table and the targets met or missed, and writes them into
+docs/PERFORMANCE.md between its result markers.
+
+  --quick        smaller files and fewer repetitions: a smoke run that
+                 prints but does not touch docs/PERFORMANCE.md
+  --reps N       repetitions per timing (default 5, quick 3)
+  --build-dir D  use (and build) D instead of the release preset's
+                 build/release
+  --no-doc       print only
+
+The workloads are generated once into build/bench-data with fixed seeds
+(q527-gen), so every run and every machine measures the same bytes. Run it
+on an otherwise idle machine: the figures are wall-clock times.
+EOF
+}
 
 quick=0
 reps=""
@@ -61,7 +65,8 @@ fi
 divisions=24
 
 if [[ -x scripts/ensure-packages.sh ]]; then
-  scripts/ensure-packages.sh cmake ninja-build g++ libbenchmark-dev time valgrind >&2
+  mapfile -t packages < <(cat scripts/build-packages.txt scripts/bench-packages.txt)
+  scripts/ensure-packages.sh "${packages[@]}" >&2
 fi
 
 # --- build ---------------------------------------------------------------

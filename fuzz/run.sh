@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
-# fuzz/run.sh [--merge] [--build-dir DIR] [SECONDS] [TARGET...]
-#
-# Builds the libFuzzer targets (clang, ASan + UBSan) and runs each for
-# SECONDS (default 20) on its seed corpus in fuzz/corpus/<target>/, one after
-# the other. Prints one line per target; exits non-zero when a target finds a
-# crash, a leak, a hang or a broken invariant, leaving the input that did it
-# in build/fuzz-artifacts/ and the log beside it.
-#
-# TARGET is reader, roundtrip, job, settings or numbers (default: all).
-# New inputs go to a scratch folder under build/, never into the repository;
-# --merge adds the small ones that reach new code to fuzz/corpus/<target>/.
-# --build-dir DIR builds there instead of the fuzz preset's build/fuzz.
+# Builds the libFuzzer targets and runs them; `fuzz/run.sh --help` says how.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-usage() { sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; }
+usage() {
+  cat <<'EOF'
+usage: fuzz/run.sh [--merge] [--build-dir DIR] [SECONDS] [TARGET...]
+
+Builds the libFuzzer targets (clang, ASan + UBSan) and runs each for
+SECONDS (default 20) on its seed corpus in fuzz/corpus/<target>/, one after
+the other. Prints one line per target; exits non-zero when a target finds a
+crash, a leak, a hang or a broken invariant, leaving the input that did it
+in build/fuzz-artifacts/ and the log beside it.
+
+TARGET is one of those in fuzz/targets.txt (default: all of them).
+New inputs go to a scratch folder under build/, never into the repository;
+--merge adds the small ones that reach new code to fuzz/corpus/<target>/.
+--build-dir DIR builds there instead of the fuzz preset's build/fuzz.
+EOF
+}
+
+# The targets with their longest inputs and dictionaries: fuzz/targets.txt.
+declare -A max_len dict
+known=()
+while read -r name len words; do
+  [[ -z $name || $name == \#* ]] && continue
+  known+=("$name")
+  max_len[$name]=$len
+  dict[$name]=$words
+done <fuzz/targets.txt
 
 merge=0
 build_dir=""
@@ -27,16 +41,20 @@ while [[ $# -gt 0 ]]; do
     --merge) merge=1 ;;
     --build-dir) build_dir="$2"; shift ;;
     [0-9]*) seconds="$1" ;;
-    reader|roundtrip|job|settings|numbers) targets+=("$1") ;;
-    fuzz_*) targets+=("${1#fuzz_}") ;;
-    *) echo "fuzz/run.sh: unknown argument: $1" >&2; usage >&2; exit 2 ;;
+    *)
+      name=${1#fuzz_}
+      if [[ -z ${max_len[$name]:-} ]]; then
+        echo "fuzz/run.sh: unknown argument: $1" >&2; usage >&2; exit 2
+      fi
+      targets+=("$name") ;;
   esac
   shift
 done
-[[ ${#targets[@]} -eq 0 ]] && targets=(reader roundtrip job settings numbers)
+[[ ${#targets[@]} -eq 0 ]] && targets=("${known[@]}")
 
 if [[ -x scripts/ensure-packages.sh ]]; then
-  scripts/ensure-packages.sh cmake ninja-build clang libclang-rt-14-dev >&2
+  mapfile -t packages < <(cat scripts/build-packages.txt scripts/tool-packages.txt)
+  scripts/ensure-packages.sh "${packages[@]}" >&2
 fi
 
 # Configure once; building is incremental and quiet.
@@ -57,24 +75,6 @@ if ! cmake --build "$build_dir" --target "${targets[@]/#/fuzz_}" >"$build_log" 2
 fi
 rm -f "$build_log"
 
-# Longest input worth trying per target: exchange snippets of a few dozen
-# lines, a settings file, one number text.
-max_len() {
-  case "$1" in
-    reader|roundtrip) echo 8192 ;;
-    job) echo 4096 ;;
-    settings) echo 512 ;;
-    numbers) echo 64 ;;
-  esac
-}
-dict() {
-  case "$1" in
-    reader|roundtrip|job) echo fuzz/dict/exchange.dict ;;
-    settings) echo fuzz/dict/settings.dict ;;
-    numbers) echo fuzz/dict/numbers.dict ;;
-  esac
-}
-
 artifacts=$root/build/fuzz-artifacts
 mkdir -p "$artifacts"
 status=0
@@ -87,7 +87,7 @@ for t in "${targets[@]}"; do
   # libFuzzer first runs every input of the folders (the regressions too,
   # which every target must pass), then writes what it finds to the first.
   set +e
-  "$exe" -max_total_time="$seconds" -max_len="$(max_len "$t")" -dict="$(dict "$t")" \
+  "$exe" -max_total_time="$seconds" -max_len="${max_len[$t]}" -dict="${dict[$t]}" \
     -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts/$t-" "$scratch" "$corpus" fuzz/corpus/regressions >"$log" 2>&1
   rc=$?
@@ -107,7 +107,7 @@ for t in "${targets[@]}"; do
     small=$(mktemp -d)
     find "$scratch" -type f -size -2k -exec cp {} "$small"/ \;
     before=$(find "$corpus" -type f | wc -l)
-    "$exe" -merge=1 -max_len="$(max_len "$t")" "$corpus" "$small" >>"$log" 2>&1 || true
+    "$exe" -merge=1 -max_len="${max_len[$t]}" "$corpus" "$small" >>"$log" 2>&1 || true
     after=$(find "$corpus" -type f | wc -l)
     rm -rf "$small"
     echo "    merged $((after - before)) new inputs into $corpus"
