@@ -848,8 +848,7 @@ std::size_t StoreHeapBytes(const Store& s) {
   for (const auto& t : s.texts) n += TextHeap(t);
   for (const auto& m : s.msgs) n += TextHeap(m.text);
   for (const auto& b : s.blocks) n += StringHeap(b.name);
-  n += StringHeap(s.cur.font) + StringHeap(s.initial.font) + StringHeap(s.written.font);
-  n += s.out.bytes.capacity();
+  n += StringHeap(s.cur.font) + StringHeap(s.initial.font);
   return n;
 }
 

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "common/utf.h"
 #else
 #include <unistd.h>
 #endif
@@ -77,12 +79,12 @@ ConsoleModeRestorer g_restorer;
 
 std::wstring WidenText(std::string_view bytes) {
   if (bytes.empty()) return {};
-  const UINT codePage = TextEncodingOf(bytes) == TextEncoding::kUtf8 ? CP_UTF8 : 932;
+  if (TextEncodingOf(bytes) == TextEncoding::kUtf8) return WidenUtf8(bytes);
   const int size = static_cast<int>(bytes.size());
-  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
+  const int n = MultiByteToWideChar(932, 0, bytes.data(), size, nullptr, 0);
   if (n <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), n);
+  MultiByteToWideChar(932, 0, bytes.data(), size, wide.data(), n);
   return wide;
 }
 
@@ -127,8 +129,6 @@ bool IsStatusTerminal(std::FILE* stream) {
   return true;
 }
 
-std::FILE* OpenToRead(const std::filesystem::path& path) { return _wfopen(path.c_str(), L"rb"); }
-
 void SetBinaryStreams() {
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
@@ -137,18 +137,7 @@ void SetBinaryStreams() {
 std::vector<std::string> Utf8Arguments(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   args.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) {
-    const std::wstring_view arg = argv[i];
-    std::string utf8;
-    if (!arg.empty()) {
-      const int size = static_cast<int>(arg.size());
-      const int n = WideCharToMultiByte(CP_UTF8, 0, arg.data(), size, nullptr, 0, nullptr, nullptr);
-      utf8.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-      if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, arg.data(), size, utf8.data(), n, nullptr, nullptr);
-    }
-    args.push_back(std::move(utf8));
-  }
+  for (int i = 0; i < argc; ++i) args.push_back(NarrowToUtf8(argv[i]));
   return args;
 }
 
@@ -160,8 +149,14 @@ void WriteToStream(std::FILE* to, std::string_view bytes) {
 
 bool IsStatusTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
-std::FILE* OpenToRead(const std::filesystem::path& path) { return std::fopen(path.c_str(), "rb"); }
-
 #endif
+
+void Say(std::FILE* to, std::string_view text) { WriteToStream(to, text); }
+
+void Error(std::string_view text) {
+  Say(stderr, "q527-cli: ");
+  Say(stderr, text);
+  Say(stderr, "\n");
+}
 
 }  // namespace q527

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +28,10 @@ void WriteToStream(std::FILE* to, std::string_view bytes);
 // only while this process runs. A NUL device is no terminal there.
 bool IsStatusTerminal(std::FILE* stream);
 
-// Opens a file for reading, by its wide name on Windows; nullptr on failure.
-std::FILE* OpenToRead(const std::filesystem::path& path);
+// The driver's messages: bytes to a stream as WriteToStream writes them,
+// and "q527-cli: " text as one line on standard error.
+void Say(std::FILE* to, std::string_view text);
+void Error(std::string_view text);
 
 enum class TextEncoding { kUtf8, kShiftJis };
 

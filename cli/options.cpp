@@ -1,14 +1,13 @@
 #include "cli/options.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
-#include "cli/console.h"
 #include "cli/utf8_paths.h"
+#include "common/decimal_text.h"
 
 namespace q527 {
 
@@ -62,31 +61,24 @@ constexpr std::string_view kUsage =
     "  -h, --help       show this help\n"
     "  --version        show the version\n";
 
-int UsageError(std::string_view text) {
-  Error(text);
-  Say(stderr, kUsage);
-  return 2;
-}
-
-// A positive finite number, the whole text; false on anything else.
-bool ParsePositive(const std::string& text, double& into) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || !std::isfinite(v) || !(v > 0)) return false;
-  into = v;
-  return true;
+// A positive finite number, the whole text (a leading "+" allowed), read
+// as the project reads every number: exactly, the same on every build.
+std::optional<double> PositiveNumberOf(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  double v = 0;
+  if (!DecimalTextToDouble(text, v) || !(v > 0)) return std::nullopt;
+  return v;
 }
 
 // A segment count of 3..999, the whole text.
-bool ParseSegments(const std::string& text, std::int32_t& into) {
+std::optional<std::int32_t> SegmentCountOf(std::string_view text) {
   int v = 0;
   const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < 3 || v > 999) {
-    return false;
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < kFewestSegments ||
+      v > kMostSegments) {
+    return std::nullopt;
   }
-  into = v;
-  return true;
+  return v;
 }
 
 // Reads "circle,arc", "solid", "none" ...; false on anything else.
@@ -116,85 +108,93 @@ bool ParseKinds(std::string_view list, Options& opt) {
   return any && !(none && (opt.circle || opt.arc || opt.solid));
 }
 
-bool ParseFit(const std::string& text, PolygonFit& into) {
-  if (text == "inscribed") {
-    into = PolygonFit::kInscribed;
-  } else if (text == "circumscribed") {
-    into = PolygonFit::kCircumscribed;
-  } else if (text == "mid") {
-    into = PolygonFit::kMid;
-  } else {
-    return false;
-  }
-  return true;
+std::optional<PolygonFit> FitOf(std::string_view text) {
+  if (text == "inscribed") return PolygonFit::kInscribed;
+  if (text == "circumscribed") return PolygonFit::kCircumscribed;
+  if (text == "mid") return PolygonFit::kMid;
+  return std::nullopt;
 }
 
-// The walk over the arguments: the one in hand and a way to take the next
-// as its value.
+// The walk over the arguments: the one in hand, the next as its value, and
+// the first usage error met.
 struct Arguments {
   int argc;
   char** argv;
   int i = 1;
-  bool Value(std::string& into) {
-    if (i + 1 >= argc) return false;
-    into = argv[++i];
-    return true;
+  std::string error;
+
+  std::optional<std::string> Value() {
+    if (i + 1 >= argc) return std::nullopt;
+    return std::string(argv[++i]);
+  }
+  // Records the error; false, so that a parse step can end with it.
+  bool Fail(std::string text) {
+    if (error.empty()) error = std::move(text);
+    return false;
   }
 };
 
-// The polygon options. -1: not one of them; otherwise the exit status to
-// end with (2 for a bad value) or 0 to go on.
-int ParsePolygonOption(std::string_view arg, Arguments& args, PolygonPolicy& policy) {
-  std::string text;
+// The polygon options. Nullopt: not one of them; otherwise whether its
+// value was good.
+std::optional<bool> ParsePolygonOption(std::string_view arg, Arguments& args,
+                                       PolygonPolicy& policy) {
   if (arg == "--max-deviation" || arg == "--max-angle" || arg == "--max-length") {
     double& into = arg == "--max-deviation" ? policy.maxDeviation
                    : arg == "--max-angle"   ? policy.maxAngle
                                             : policy.maxLength;
-    if (!args.Value(text) || !ParsePositive(text, into)) {
-      return UsageError(std::string(arg) + " needs a positive number");
-    }
+    const std::optional<std::string> text = args.Value();
+    const std::optional<double> v = text ? PositiveNumberOf(*text) : std::nullopt;
+    if (!v) return args.Fail(std::string(arg) + " needs a positive number");
+    into = *v;
   } else if (arg == "--min-segments" || arg == "--max-segments") {
     std::int32_t& into = arg == "--min-segments" ? policy.minSegments : policy.maxSegments;
-    if (!args.Value(text) || !ParseSegments(text, into)) {
-      return UsageError(std::string(arg) + " needs a count of 3 to 999");
-    }
+    const std::optional<std::string> text = args.Value();
+    const std::optional<std::int32_t> v = text ? SegmentCountOf(*text) : std::nullopt;
+    if (!v) return args.Fail(std::string(arg) + " needs a count of 3 to 999");
+    into = *v;
   } else if (arg == "--fit") {
-    if (!args.Value(text)) return UsageError("--fit needs inscribed, circumscribed or mid");
-    if (!ParseFit(text, policy.fit)) {
-      return UsageError("--fit takes inscribed, circumscribed or mid");
-    }
+    const std::optional<std::string> text = args.Value();
+    if (!text) return args.Fail("--fit needs inscribed, circumscribed or mid");
+    const std::optional<PolygonFit> fit = FitOf(*text);
+    if (!fit) return args.Fail("--fit takes inscribed, circumscribed or mid");
+    policy.fit = *fit;
   } else {
-    return -1;
+    return std::nullopt;
   }
   policy.planned = true;
-  return 0;
+  return true;
 }
 
-// The options that take a file name or a text. -1: not one of them;
-// otherwise as ParsePolygonOption.
-int ParseValueOption(std::string_view arg, Arguments& args, Options& opt) {
+// A file name after its option: present and not empty.
+bool TakeName(Arguments& args, std::string& into, std::string_view what) {
+  std::optional<std::string> text = args.Value();
+  if (!text || text->empty()) return args.Fail(std::string(what) + " needs a file name");
+  into = std::move(*text);
+  return true;
+}
+
+// The options that take a file name or a text. Nullopt: not one of them.
+std::optional<bool> ParseValueOption(std::string_view arg, Arguments& args, Options& opt) {
   if (arg == "-n") {
-    if (!args.Value(opt.divisions)) return UsageError("-n needs a division count");
+    std::optional<std::string> text = args.Value();
+    if (!text) return args.Fail("-n needs a division count");
+    opt.divisions = std::move(*text);
     opt.haveDivisions = true;
-  } else if (arg == "-k") {
-    std::string list;
-    if (!args.Value(list)) return UsageError("-k needs a list of kinds");
-    if (!ParseKinds(list, opt)) {
-      return UsageError("-k takes circle, arc, solid (comma-separated) or none");
+    return true;
+  }
+  if (arg == "-k") {
+    const std::optional<std::string> list = args.Value();
+    if (!list) return args.Fail("-k needs a list of kinds");
+    if (!ParseKinds(*list, opt)) {
+      return args.Fail("-k takes circle, arc, solid (comma-separated) or none");
     }
     opt.haveKinds = true;
-  } else if (arg == "-o") {
-    if (!args.Value(opt.output) || opt.output.empty()) return UsageError("-o needs a file name");
-  } else if (arg == "--settings") {
-    if (!args.Value(opt.settings) || opt.settings.empty()) {
-      return UsageError("--settings needs a file name");
-    }
-  } else if (arg == "--svg") {
-    if (!args.Value(opt.svg) || opt.svg.empty()) return UsageError("--svg needs a file name");
-  } else {
-    return ParsePolygonOption(arg, args, opt.policy);
+    return true;
   }
-  return 0;
+  if (arg == "-o") return TakeName(args, opt.output, "-o");
+  if (arg == "--settings") return TakeName(args, opt.settings, "--settings");
+  if (arg == "--svg") return TakeName(args, opt.svg, "--svg");
+  return ParsePolygonOption(arg, args, opt.policy);
 }
 
 // Whether two names (UTF-8) reach the same file, as far as can be told
@@ -211,75 +211,81 @@ bool SameFile(const std::string& a, const std::string& b) {
   return ca == cb;
 }
 
-// The choices that exclude each other, once every argument is read.
-int CheckOptions(const Options& opt) {
-  if (opt.counts && opt.cancel) return UsageError("--counts and --cancel exclude each other");
+// The choices that exclude each other, once every argument is read: the
+// usage error, or empty.
+std::string ConflictIn(const Options& opt) {
+  if (opt.counts && opt.cancel) return "--counts and --cancel exclude each other";
   // The picture shows a conversion; counting and Cancel convert nothing.
   if (!opt.svg.empty() && (opt.counts || opt.cancel)) {
-    return UsageError("--svg draws a conversion: not with --counts or --cancel");
+    return "--svg draws a conversion: not with --counts or --cancel";
   }
-  if (opt.input.empty()) return UsageError("empty FILE name");
+  if (opt.input.empty()) return "empty FILE name";
   if (!opt.svg.empty()) {
     // Standard output may carry the exchange file; and a picture over the
     // exchange file would destroy the user's drawing.
-    if (opt.svg == "-") return UsageError("--svg writes a file, not standard output");
+    if (opt.svg == "-") return "--svg writes a file, not standard output";
     const std::string& output = opt.output.empty() ? opt.input : opt.output;
     if (SameFile(opt.svg, opt.input) || (output != "-" && SameFile(opt.svg, output))) {
-      return UsageError("--svg names the exchange file");
+      return "--svg names the exchange file";
     }
   }
   if (opt.policy.minSegments > opt.policy.maxSegments) {
-    return UsageError("--min-segments is larger than --max-segments");
+    return "--min-segments is larger than --max-segments";
   }
-  return -1;
+  return {};
+}
+
+// One argument: a file name, a switch, or an option with its value. False
+// when the command line ends here (help, version, a usage error).
+bool ParseArgument(std::string_view arg, Arguments& args, CommandLine& line, bool& haveInput,
+                   bool& optionsEnd) {
+  Options& opt = line.options;
+  using Action = CommandLine::Action;
+  if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
+    if (haveInput) return args.Fail("more than one FILE given");
+    opt.input = std::string(arg);
+    haveInput = true;
+  } else if (arg == "--") {
+    optionsEnd = true;
+  } else if (arg == "-h" || arg == "--help") {
+    line.action = Action::kHelp;
+    return false;
+  } else if (arg == "--version") {
+    line.action = Action::kVersion;
+    return false;
+  } else if (arg == "--counts") {
+    opt.counts = true;
+  } else if (arg == "--cancel") {
+    opt.cancel = true;
+  } else if (arg == "-q" || arg == "--quiet") {
+    opt.quiet = true;
+  } else {
+    const std::optional<bool> taken = ParseValueOption(arg, args, opt);
+    if (!taken) return args.Fail("unknown option " + std::string(arg));
+    return *taken;
+  }
+  return true;
 }
 
 }  // namespace
 
-void Say(FILE* to, std::string_view text) { WriteToStream(to, text); }
+std::string_view UsageText() { return kUsage; }
 
-void Error(std::string_view text) {
-  Say(stderr, "q527-cli: ");
-  Say(stderr, text);
-  Say(stderr, "\n");
-}
-
-Parsed ParseOptions(int argc, char** argv, std::string_view version) {
-  Parsed p;
-  Options& opt = p.opt;
-  auto stop = [&](int code) {
-    p.exitNow = code;
-    return p;
-  };
+CommandLine ParseCommandLine(int argc, char** argv) {
+  CommandLine line;
   bool haveInput = false;
   bool optionsEnd = false;
-  for (Arguments args{argc, argv}; args.i < argc; ++args.i) {
-    const std::string_view arg = argv[args.i];
-    if (optionsEnd || arg.empty() || arg[0] != '-' || arg == "-") {
-      if (haveInput) return stop(UsageError("more than one FILE given"));
-      opt.input = std::string(arg);
-      haveInput = true;
-    } else if (arg == "--") {
-      optionsEnd = true;
-    } else if (arg == "-h" || arg == "--help") {
-      Say(stdout, kUsage);
-      return stop(0);
-    } else if (arg == "--version") {
-      Say(stdout, "q527-cli " + std::string(version) + "\n");
-      return stop(0);
-    } else if (arg == "--counts") {
-      opt.counts = true;
-    } else if (arg == "--cancel") {
-      opt.cancel = true;
-    } else if (arg == "-q" || arg == "--quiet") {
-      opt.quiet = true;
-    } else {
-      const int code = ParseValueOption(arg, args, opt);
-      if (code == -1) return stop(UsageError("unknown option " + std::string(arg)));
-      if (code != 0) return stop(code);
-    }
+  Arguments args{argc, argv, 1, {}};
+  for (; args.i < argc; ++args.i) {
+    if (!ParseArgument(argv[args.i], args, line, haveInput, optionsEnd)) break;
   }
-  return stop(CheckOptions(opt));
+  if (line.action != CommandLine::Action::kRun) return line;
+  if (args.error.empty()) args.error = ConflictIn(line.options);
+  if (!args.error.empty()) {
+    line.action = CommandLine::Action::kUsageError;
+    line.error = std::move(args.error);
+  }
+  return line;
 }
 
 }  // namespace q527

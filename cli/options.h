@@ -1,8 +1,7 @@
-// The driver's command line: what it asks for, the usage text, and the
-// driver's messages on the standard streams.
+// The driver's command line: what it asks for and the usage text. Reading
+// it prints nothing; the driver says what is to be said.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -25,20 +24,18 @@ struct Options {
   PolygonPolicy policy;  // planned when any of the polygon options is given
 };
 
-// What the command line asks for, or the exit status to end with at once
-// (help, version, a usage error).
-struct Parsed {
-  Options opt;
-  int exitNow = -1;
+// What the command line asks for: a run with its options, the help or the
+// version, or nothing because of a usage error (said in `error`, one line).
+struct CommandLine {
+  enum class Action { kRun, kHelp, kVersion, kUsageError };
+  Action action = Action::kRun;
+  Options options;
+  std::string error;
 };
 
-// Reads the arguments; help and version are written to stdout, usage errors
-// (with the usage text) to stderr. version is the text after "q527-cli ".
-Parsed ParseOptions(int argc, char** argv, std::string_view version);
+CommandLine ParseCommandLine(int argc, char** argv);
 
-// Writes the bytes to the stream as the console layer does.
-void Say(FILE* to, std::string_view text);
-// "q527-cli: " text, one line on stderr.
-void Error(std::string_view text);
+// The help text, also shown after a usage error.
+std::string_view UsageText();
 
 }  // namespace q527

@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "cli/console.h"
-#include "cli/number_texts.h"
 #include "cli/options.h"
 #include "cli/svg_document.h"
 #include "cli/utf8_paths.h"
-#include "dialog/conversion.h"
-#include "dialog/settings.h"
+#include "common/number_texts.h"
+#include "conversion/counts_text.h"
+#include "conversion/run.h"
+#include "conversion/settings.h"
 #include "exchange/reader.h"
 #include "exchange/store.h"
 #include "exchange/writer.h"
@@ -31,8 +32,9 @@ namespace q527 {
 namespace {
 
 // Status texts of the run go to a terminal only, overwriting each other on
-// one line, so that pipes and redirected stderr stay clean.
-struct ConsoleUi final : DialogUi {
+// one line, so that pipes and redirected stderr stay clean. The driver says
+// itself why a run failed.
+struct ConsoleUi final : RunUi {
   explicit ConsoleUi(bool show) : show(show) {}
   void ShowNow(std::string_view utf8) override {
     if (!show) return;
@@ -70,18 +72,44 @@ bool InputWasOpened(JwwReadStatus status, const std::string& name) {
 }
 
 // Writes the output line list as the dialog's close does ("hq" when empty).
-bool WriteResult(Store& s, const std::string& output) {
-  if (output != "-") return JwwWriteFile(s, PathFromUtf8(output));
-  const std::string_view bytes = s.out.count == 0 ? std::string_view("hq\r\n") : s.out.bytes;
+bool WriteResult(TJwwOutLines& out, const std::string& output) {
+  if (output != "-") return JwwWriteFile(out, PathFromUtf8(output));
+  const std::string_view bytes = out.count == 0 ? std::string_view("hq\r\n") : out.bytes;
   Say(stdout, bytes);
   return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
 }
 
+// What the run is asked for, and the settings fields OK would save with it:
+// the options, or the settings file's values where an option is not given.
+struct Job {
+  FormSettings fields;
+  ConversionRequest request;
+};
+
+Job JobOf(const Options& opt) {
+  Job job;
+  FormSettings& fields = job.fields;
+  if (!opt.settings.empty()) LoadSettings(fields, PathFromUtf8(opt.settings));
+  if (opt.haveDivisions) fields.DivisionCount = DivisionCountOf(opt.divisions);
+  if (opt.haveKinds) {
+    fields.TargetCircle = opt.circle;
+    fields.TargetArc = opt.arc;
+    fields.TargetSolid = opt.solid;
+  }
+  job.request.circles = fields.TargetCircle;
+  job.request.arcs = fields.TargetArc;
+  job.request.solids = fields.TargetSolid;
+  job.request.policy = opt.policy;
+  job.request.policy.segments = fields.DivisionCount;
+  return job;
+}
+
 // How a conversion run ended, for the report: the exit status and, when it
 // succeeded, what was made.
-struct RunResult {
+struct RunReport {
   int status = 0;
   std::string made;
+  bool settingsKept = false;  // the settings file could not be saved
   // For the picture: the figures taken before the run, the policy it used
   // and what it made; drawn only when it converted.
   bool converted = false;
@@ -89,19 +117,6 @@ struct RunResult {
   PolygonPolicy plan;
   PolygonSummary summary;
 };
-
-// What the dialog would read off its controls: the options, or the
-// settings file's values where an option is not given.
-DialogState StateOf(const Options& opt, const FormSettings& fields) {
-  DialogState state;
-  state.left = fields.FormLeft;
-  state.top = fields.FormTop;
-  state.edit1 = opt.haveDivisions ? opt.divisions : IntegerText(fields.DivisionCount);
-  state.checkCircle = opt.haveKinds ? opt.circle : fields.TargetCircle;
-  state.checkArc = opt.haveKinds ? opt.arc : fields.TargetArc;
-  state.checkSolid = opt.haveKinds ? opt.solid : fields.TargetSolid;
-  return state;
-}
 
 // The summary's account of a conversion, after the count of lines.
 std::string MadeText(const PolygonSummary& summary, const PolygonPolicy& plan, long long circles,
@@ -117,48 +132,13 @@ std::string MadeText(const PolygonSummary& summary, const PolygonPolicy& plan, l
          IntegerText(arcs) + " arcs, " + IntegerText(solids) + " circular solids)";
 }
 
-// Converts (or cancels) on a store that has been read, as OK (or Cancel)
-// would; the output line list holds what is to be written.
-RunResult RunJob(Store& s, const Options& opt, const std::string& output, bool readComplete) {
-  RunResult r;
-  const std::string notRead = opt.input + ": could not be read to its end; nothing converted";
-  if (opt.cancel) {
-    if (!readComplete) {
-      Error(notRead);
-      r.status = 1;
-    }
-    return r;
-  }
-  FormSettings fields;
-  if (!opt.settings.empty()) LoadSettings(fields, PathFromUtf8(opt.settings));
-  const DialogState state = StateOf(opt, fields);
-  const long long circles = state.checkCircle ? JwwCircleCount(s) : 0;
-  const long long arcs = state.checkArc ? JwwArcCount(s) : 0;
-  const long long solids = state.checkSolid ? JwwSolidCircleCount(s) : 0;
-  // The conversion frees the figures it replaces: the picture takes its
-  // copies first.
-  if (!opt.svg.empty()) {
-    r.sources = TakeSvgSources(s, state.checkCircle, state.checkArc, state.checkSolid);
-  }
-
-  // A large result goes into the output file's temporary file while the
-  // pass runs, instead of being held whole until the end.
-  if (output != "-") JwwSpillOutTo(s, PathFromUtf8(output));
-  ConsoleUi ui(!opt.quiet && IsStatusTerminal(stderr));
-  PolygonSummary& summary = r.summary;
-  const RunOutcome outcome = RunConversion(s, fields, state, PathFromUtf8(opt.settings),
-                                           readComplete, ui, &opt.policy, &summary);
-  ui.Finish();
-  r.plan = opt.policy;
-  r.plan.segments = fields.DivisionCount;
+// The outcome of a run as the report tells it.
+void TellOutcome(RunOutcome outcome, const Options& opt, const std::string& output, RunReport& r) {
   switch (outcome) {
-    case RunOutcome::kConverted:
-      r.converted = true;
-      r.made = MadeText(summary, r.plan, circles, arcs, solids);
-      break;
+    case RunOutcome::kConverted: r.converted = true; break;
     case RunOutcome::kAborted: r.made = "; output pass aborted"; break;
     case RunOutcome::kRefused:
-      Error(notRead);
+      Error(opt.input + ": could not be read to its end; nothing converted");
       r.status = 1;
       break;
     case RunOutcome::kFailed:
@@ -170,12 +150,49 @@ RunResult RunJob(Store& s, const Options& opt, const std::string& output, bool r
       r.status = 1;
       break;
   }
+}
+
+// Converts (or cancels) on a store that has been read, as OK (or Cancel)
+// would; the writer's lines hold what is to be written.
+RunReport RunJob(Store& s, TJwwWriter& w, const Options& opt, const std::string& output,
+                 bool readComplete) {
+  RunReport r;
+  if (opt.cancel) {
+    if (!readComplete) {
+      Error(opt.input + ": could not be read to its end; nothing converted");
+      r.status = 1;
+    }
+    return r;
+  }
+  const Job job = JobOf(opt);
+  const ConversionRequest& request = job.request;
+  // Saved before the run, as OK saves them.
+  if (!opt.settings.empty()) r.settingsKept = !SaveSettings(job.fields, PathFromUtf8(opt.settings));
+  const long long circles = request.circles ? JwwCircleCount(s) : 0;
+  const long long arcs = request.arcs ? JwwArcCount(s) : 0;
+  const long long solids = request.solids ? JwwSolidCircleCount(s) : 0;
+  // The conversion frees the figures it replaces: the picture takes its
+  // copies first.
+  if (!opt.svg.empty()) {
+    r.sources = TakeSvgSources(s, request.circles, request.arcs, request.solids);
+  }
+
+  // A large result goes into the output file's temporary file while the
+  // pass runs, instead of being held whole until the end.
+  if (output != "-") JwwSpillOutTo(w.lines, PathFromUtf8(output));
+  ConsoleUi ui(!opt.quiet && IsStatusTerminal(stderr));
+  const RunResult result = RunConversion(s, w, request, readComplete, ui);
+  ui.Finish();
+  r.plan = request.policy;
+  r.summary = result.summary;
+  TellOutcome(result.outcome, opt, output, r);
+  if (r.converted) r.made = MadeText(r.summary, r.plan, circles, arcs, solids);
   return r;
 }
 
 // Draws the picture of a finished conversion into its file; false, said in
 // one line, when it cannot be made or written.
-bool WritePicture(const std::string& name, const RunResult& r) {
+bool WritePicture(const std::string& name, const RunReport& r) {
   try {
     SvgPicture picture = DrawConversion(r.sources, r.plan);
     picture.caption = SvgCaption(r.summary, r.plan, picture.figures, picture.drawn);
@@ -190,23 +207,43 @@ bool WritePicture(const std::string& name, const RunResult& r) {
 // Writes the result and says what was done in one line. The picture comes
 // after the exchange file: the host waits for that file, and a picture that
 // cannot be written must not cost the user the conversion.
-int Report(Store& s, const Options& opt, const std::string& output, const RunResult& r) {
-  const long long lines = s.out.count == 0 ? 1 : static_cast<long long>(s.out.count);
+int Report(TJwwOutLines& out, const Options& opt, const std::string& output, const RunReport& r) {
+  const long long lines = out.count == 0 ? 1 : static_cast<long long>(out.count);
   const std::string where = output == "-" ? std::string("standard output") : output;
-  if (!WriteResult(s, output)) {
+  if (!WriteResult(out, output)) {
     Error(where + ": cannot write");
     return 1;
   }
-  if (r.status == 0 && !opt.quiet)
+  if (r.status == 0 && !opt.quiet) {
     Error(IntegerText(lines) + " lines written to " + where + r.made);
-  if (r.converted && !opt.svg.empty() && !WritePicture(opt.svg, r)) return 1;
-  return r.status;
+  }
+  int status = r.status;
+  if (r.settingsKept) {
+    Error(opt.settings + ": cannot save the settings; the exchange file is written");
+    status = 1;
+  }
+  if (r.converted && !opt.svg.empty() && !WritePicture(opt.svg, r)) status = 1;
+  return status;
+}
+
+// What a command line that asks for no run asks for.
+int Answer(const CommandLine& line) {
+  switch (line.action) {
+    case CommandLine::Action::kHelp: Say(stdout, UsageText()); return 0;
+    case CommandLine::Action::kVersion: Say(stdout, "q527-cli " Q527_VERSION "\n"); return 0;
+    case CommandLine::Action::kUsageError:
+      Error(line.error);
+      Say(stderr, UsageText());
+      return 2;
+    case CommandLine::Action::kRun: break;
+  }
+  return 0;
 }
 
 int Run(int argc, char** argv) {
-  const Parsed parsed = ParseOptions(argc, argv, Q527_VERSION);
-  if (parsed.exitNow >= 0) return parsed.exitNow;
-  const Options& opt = parsed.opt;
+  const CommandLine line = ParseCommandLine(argc, argv);
+  if (line.action != CommandLine::Action::kRun) return Answer(line);
+  const Options& opt = line.options;
   const std::string output = opt.output.empty() ? opt.input : opt.output;
 
   Store s;
@@ -214,7 +251,8 @@ int Run(int argc, char** argv) {
   const JwwReadStatus read = JwwReadFile(s, PathFromUtf8(opt.input));
   if (!InputWasOpened(read, opt.input)) return 1;
   const bool readComplete = read == JwwReadStatus::kComplete;
-  JwwWriteStart(s);
+  TJwwWriter w(s);
+  JwwWriteStart(w);
 
   if (opt.counts) {
     if (!readComplete) {
@@ -225,7 +263,8 @@ int Run(int argc, char** argv) {
     Say(stdout, "\n");
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
-  return Report(s, opt, output, RunJob(s, opt, output, readComplete));
+  const RunReport report = RunJob(s, w, opt, output, readComplete);
+  return Report(w.lines, opt, output, report);
 }
 
 }  // namespace
@@ -246,10 +285,14 @@ int main(int argc, char** argv) {
   try {
     return q527::Run(argc, argv);
 #endif
-  } catch (const std::exception& e) {
+  } catch (const std::bad_alloc&) {
     // Memory running out outside the run itself (reading is guarded by the
-    // reader, the run by RunConversion): report it rather than abort.
-    q527::Error(std::string("stopped: ") + e.what());
+    // reader, the run by RunConversion): said rather than aborted.
+    q527::Error("stopped: out of memory; nothing written");
+    return 1;
+  } catch (const std::exception& e) {
+    // Anything else is a fault of the program: said as one.
+    q527::Error(std::string("internal error: ") + e.what() + "; nothing written");
     return 1;
   }
 }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/extended_trig.h"
 #include "common/geometry.h"
 #include "exchange/file_io.h"
 
@@ -49,20 +50,23 @@ bool Finite(const SvgCurve& c) {
 // the whole ellipse.
 bool DrawnClosed(const SvgCurve& c) { return c.closed || std::fabs(c.sweepDeg) >= 360; }
 
+// The curve as the picture draws it: its semi-axes, and its points by the
+// one ellipse formula of the project (common/geometry.h).
 struct Ellipse {
-  long double cx, cy, a, b, tiltCos, tiltSin;
+  const SvgCurve& c;
+  long double cx, cy, a, b;
+  ExtendedSinCos tilt;
   explicit Ellipse(const SvgCurve& c)
-      : cx(c.cx), cy(c.cy), a(c.radius), b(static_cast<long double>(c.radius) * c.flat) {
-    const long double t = Radians(TurnOf(c.tiltDeg));
-    tiltCos = std::cos(t);
-    tiltSin = std::sin(t);
-  }
-  // The point at the parameter angle, as the host's ellipse formula puts it.
+      : c(c),
+        cx(c.cx),
+        cy(c.cy),
+        a(c.radius),
+        b(static_cast<long double>(c.radius) * c.flat),
+        tilt(SinCosExtended(static_cast<double>(Radians(TurnOf(c.tiltDeg))))) {}
+  // The point at the parameter angle.
   void At(long double degrees, long double& x, long double& y) const {
-    const long double th = Radians(degrees);
-    const long double u = a * std::cos(th), v = b * std::sin(th);
-    x = cx + u * tiltCos - v * tiltSin;
-    y = cy + u * tiltSin + v * tiltCos;
+    const ExtendedSinCos th = SinCosExtended(static_cast<double>(Radians(TurnOf(degrees))));
+    EllipsePointAt(x, y, c.cx, c.cy, c.radius, c.flat, tilt.cos, tilt.sin, th.cos, th.sin);
   }
 };
 
@@ -91,8 +95,8 @@ void AddCurve(Bounds& b, const SvgCurve& c) {
   if (!Finite(c)) return;
   const Ellipse e(c);
   if (DrawnClosed(c)) {
-    const long double hx = std::hypot(e.a * e.tiltCos, e.b * e.tiltSin);
-    const long double hy = std::hypot(e.a * e.tiltSin, e.b * e.tiltCos);
+    const long double hx = std::hypot(e.a * e.tilt.cos, e.b * e.tilt.sin);
+    const long double hy = std::hypot(e.a * e.tilt.sin, e.b * e.tilt.cos);
     b.Add(e.cx - hx, e.cy - hy);
     b.Add(e.cx + hx, e.cy + hy);
     return;
@@ -103,8 +107,8 @@ void AddCurve(Bounds& b, const SvgCurve& c) {
   e.At(static_cast<long double>(c.startDeg) + c.sweepDeg, x, y);
   b.Add(x, y);
   const long double toDeg = 180 / kPi;
-  const long double turns[2] = {std::atan2(-e.b * e.tiltSin, e.a * e.tiltCos) * toDeg,
-                                std::atan2(e.b * e.tiltCos, e.a * e.tiltSin) * toDeg};
+  const long double turns[2] = {std::atan2(-e.b * e.tilt.sin, e.a * e.tilt.cos) * toDeg,
+                                std::atan2(e.b * e.tilt.cos, e.a * e.tilt.sin) * toDeg};
   for (const long double t : turns) {
     for (const long double at : {t, t + 180}) {
       if (!OnPiece(c, at)) continue;

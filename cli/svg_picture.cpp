@@ -4,9 +4,10 @@
 #include <charconv>
 #include <cmath>
 
-#include "cli/number_texts.h"
 #include "common/fpu_precision.h"
 #include "common/geometry.h"
+#include "common/number_texts.h"
+#include "conversion/figures.h"
 
 namespace q527 {
 
@@ -20,10 +21,8 @@ SvgCurve CurveOf(const TJwwEntArc& a) {
 }
 
 SvgCurve CurveOf(const TJwwEntSe& se) {
-  // Radians in the record; the conversion takes a sweep this close to a
-  // full turn as closed.
+  // Radians in the record.
   const long double toDeg = 180 / kPi;
-  const bool closed = std::fabs(std::fabs(static_cast<long double>(se.v[6])) - 2 * kPi) <= 1.0E-8L;
   return {se.v[0],
           se.v[1],
           se.v[2],
@@ -31,21 +30,16 @@ SvgCurve CurveOf(const TJwwEntSe& se) {
           static_cast<double>(se.v[4] * toDeg),
           static_cast<double>(se.v[5] * toDeg),
           static_cast<double>(se.v[6] * toDeg),
-          closed};
+          true};
 }
 
-// The polygon's vertex walks from the segments the conversion made: a
-// segment that does not start where the one before ended starts a new walk.
-template <typename Segment>
-void AddWalks(std::vector<std::vector<SvgPoint>>& into, const std::vector<Segment>& segments) {
-  std::vector<SvgPoint>* walk = nullptr;
-  for (const Segment& s : segments) {
-    if (walk == nullptr || walk->back().x != s.x1 || walk->back().y != s.y1) {
-      walk = &into.emplace_back();
-      walk->push_back({s.x1, s.y1});
-    }
-    walk->push_back({s.x2, s.y2});
-  }
+// A source with the curve drawn closed exactly when the conversion takes
+// the figure as closed.
+template <typename Record>
+SvgSource SourceOf(const Record& r) {
+  SvgSource source{r.attr.lg, r.attr.ly, CurveOf(r), FigureOf(r)};
+  source.curve.closed = source.figure.shape.closed;
+  return source;
 }
 
 }  // namespace
@@ -57,22 +51,15 @@ SvgSources TakeSvgSources(const Store& s, bool circles, bool arcs, bool solids) 
                         (e.kind == kJwwSe && solids);
     if (!chosen) continue;
     ++src.total;
-    if (static_cast<long long>(src.order.size()) >= kSvgMaxFigures) continue;
+    if (static_cast<long long>(src.figures.size()) >= kSvgMaxFigures) continue;
     const auto i = static_cast<std::size_t>(e.index);
-    std::size_t at = 0;
     if (e.kind == kJwwCircle && i < s.circles.size()) {
-      at = src.circles.size();
-      src.circles.push_back(s.circles[i]);
+      src.figures.push_back(SourceOf(s.circles[i]));
     } else if (e.kind == kJwwArc && i < s.arcs.size()) {
-      at = src.arcs.size();
-      src.arcs.push_back(s.arcs[i]);
+      src.figures.push_back(SourceOf(s.arcs[i]));
     } else if (e.kind == kJwwSe && i < s.ses.size()) {
-      at = src.ses.size();
-      src.ses.push_back(s.ses[i]);
-    } else {
-      continue;
+      src.figures.push_back(SourceOf(s.ses[i]));
     }
-    src.order.push_back({e.kind, static_cast<std::int32_t>(at)});
   }
   return src;
 }
@@ -82,36 +69,16 @@ SvgPicture DrawConversion(const SvgSources& sources, const PolygonPolicy& policy
   const ExtendedPrecisionScope precision;
   SvgPicture picture;
   picture.figures = sources.total;
-  Store scratch;
-  for (const TJwwOrder& e : sources.order) {
-    scratch.lines.clear();
-    scratch.solid2s.clear();
-    scratch.order.clear();
-    const auto i = static_cast<std::size_t>(e.index);
-    TJwwAttr attr;
-    SvgCurve curve;
-    if (e.kind == kJwwCircle) {
-      attr = sources.circles[i].attr;
-      curve = CurveOf(sources.circles[i]);
-      scratch.circles.push_back(sources.circles[i]);
-      ConvertCircles(scratch, policy);
-    } else if (e.kind == kJwwArc) {
-      attr = sources.arcs[i].attr;
-      curve = CurveOf(sources.arcs[i]);
-      scratch.arcs.push_back(sources.arcs[i]);
-      ConvertArcs(scratch, policy);
-    } else {
-      attr = sources.ses[i].attr;
-      curve = CurveOf(sources.ses[i]);
-      scratch.ses.push_back(sources.ses[i]);
-      ConvertSolidCircles(scratch, policy);
-    }
-    const auto segments = static_cast<long long>(scratch.lines.size() + scratch.solid2s.size());
+  PolygonWalker walker;
+  std::vector<Vertex> vertices;
+  for (const SvgSource& source : sources.figures) {
+    walker.Walk(source.figure, policy, vertices);
+    const auto segments = static_cast<long long>(vertices.size()) - 1;
     if (picture.segments + segments > kSvgMaxSegments) break;
-    SvgLayer& layer = picture.layers[{attr.lg, attr.ly}];
-    layer.curves.push_back(curve);
-    AddWalks(layer.polygons, scratch.lines);
-    AddWalks(layer.polygons, scratch.solid2s);
+    SvgLayer& layer = picture.layers[{source.lg, source.ly}];
+    layer.curves.push_back(source.curve);
+    std::vector<SvgPoint>& walk = layer.polygons.emplace_back();
+    for (const Vertex& v : vertices) walk.push_back({v.x, v.y});
     picture.segments += segments;
     ++picture.drawn;
   }
@@ -128,8 +95,8 @@ std::string SvgCaption(const PolygonSummary& summary, const PolygonPolicy& polic
            ShortRealText(summary.largestDeviation);
     if (summary.capped > 0) text += " (" + IntegerText(summary.capped) + " at the maximum count)";
   } else {
-    text = IntegerText(figures) + " polygons of " +
-           IntegerText(std::clamp(policy.segments, 3, 999)) + " segments";
+    text = IntegerText(figures) + " polygons of " + IntegerText(ClampSegments(policy.segments)) +
+           " segments";
   }
   if (drawn < figures) text += "; the first " + IntegerText(drawn) + " drawn";
   return text;

@@ -11,8 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "conversion/polygons.h"
 #include "exchange/store.h"
-#include "polygon/convert.h"
+#include "polygon/walk.h"
 
 namespace q527 {
 
@@ -50,21 +51,26 @@ struct SvgPicture {
   std::string caption;  // ASCII or UTF-8
 };
 
+// A figure a conversion will replace: its layer, the curve drawn, and the
+// figure as the polygon walk sees it.
+struct SvgSource {
+  std::int32_t lg = 0, ly = 0;
+  SvgCurve curve;
+  PolygonFigure figure;
+};
+
 // The figures a conversion of the chosen kinds will replace, taken before it
 // runs (the conversion frees their tables): the first kSvgMaxFigures of them
 // in the file's order, and the count of all.
 struct SvgSources {
-  std::vector<TJwwEntCircle> circles;
-  std::vector<TJwwEntArc> arcs;
-  std::vector<TJwwEntSe> ses;
-  std::vector<TJwwOrder> order;  // kind and index into the three tables above
+  std::vector<SvgSource> figures;
   long long total = 0;
 };
 
 SvgSources TakeSvgSources(const Store& s, bool circles, bool arcs, bool solids);
 
-// Draws the sources and the polygons the conversion made of them, by the
-// same conversion routines and the same policy (the run's division count in
+// Draws the sources and the polygons the conversion makes of them, walked
+// by the same routine and the same policy (the run's division count in
 // `segments`), so the polygons drawn are those written.
 SvgPicture DrawConversion(const SvgSources& sources, const PolygonPolicy& policy);
 

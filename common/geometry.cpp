@@ -42,20 +42,6 @@ void RotatePoint(double& X, double& Y, double x, double y, double cx, double cy,
   Y = static_cast<double>(cy + s * dx + c * dy);
 }
 
-void EllipsePointAt(double& X, double& Y, double cx, double cy, double radius, double flatness,
-                    long double tiltCos, long double tiltSin, long double angleCos,
-                    long double angleSin) {
-  const double u = static_cast<double>(angleCos * radius);
-  const double v = static_cast<double>(angleSin * (static_cast<long double>(radius) * flatness));
-  // RotatePoint about the origin, step by step as it rounds.
-  const long double dx = static_cast<long double>(u) - 0.0;
-  const long double dy = static_cast<long double>(v) - 0.0;
-  X = static_cast<double>(0.0 + tiltCos * dx - tiltSin * dy);
-  Y = static_cast<double>(0.0 + tiltSin * dx + tiltCos * dy);
-  X += cx;
-  Y += cy;
-}
-
 void EllipsePoint(double& X, double& Y, double cx, double cy, double radius, double flatness,
                   double tilt, double angle) {
   const ExtendedSinCos a = SinCosExtended(angle);

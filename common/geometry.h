@@ -23,9 +23,24 @@ void EllipsePoint(double& X, double& Y, double cx, double cy, double radius, dou
 // As EllipsePoint, from the cosine and sine of the tilt and of the angle:
 // the conversions find the tilt's once per figure and the angle's in tables,
 // and get EllipsePoint's vertices to the last bit.
-void EllipsePointAt(double& X, double& Y, double cx, double cy, double radius, double flatness,
+//
+// The one ellipse formula of the project. Real is the type the steps round
+// to: double gives the written vertices; long double keeps points far past
+// a double's range finite, for a picture's frame.
+template <typename Real>
+void EllipsePointAt(Real& X, Real& Y, double cx, double cy, double radius, double flatness,
                     long double tiltCos, long double tiltSin, long double angleCos,
-                    long double angleSin);
+                    long double angleSin) {
+  const Real u = static_cast<Real>(angleCos * radius);
+  const Real v = static_cast<Real>(angleSin * (static_cast<long double>(radius) * flatness));
+  // RotatePoint about the origin, step by step as it rounds.
+  const long double dx = static_cast<long double>(u) - 0.0;
+  const long double dy = static_cast<long double>(v) - 0.0;
+  X = static_cast<Real>(0.0 + tiltCos * dx - tiltSin * dy);
+  Y = static_cast<Real>(0.0 + tiltSin * dx + tiltCos * dy);
+  X += cx;
+  Y += cy;
+}
 // As EllipsePoint, with tilt and angle in degrees.
 void EllipsePointDeg(double& X, double& Y, double cx, double cy, double radius, double flatness,
                      double tilt, double angle);

@@ -1,8 +1,9 @@
 #include "dialog/form.h"
 
-#include <charconv>
 #include <utility>
 
+#include "common/number_texts.h"
+#include "conversion/counts_text.h"
 #include "exchange/reader.h"
 #include "exchange/writer.h"
 
@@ -12,13 +13,15 @@ namespace {
 
 constexpr std::string_view kWriteFailedMessage =
     "交換ファイル JWC_TEMP.TXT を書き込めませんでした。";
+constexpr std::string_view kInternalErrorMessage =
+    "内部エラーのため変換を完了できませんでした。図形は変更されません。";
 
 // The handlers run inside the window's message handling, where nothing may
 // escape: an exception leaving a window procedure ends the program without
 // the exchange file being written. Each step of a handler runs in this
-// shield, which keeps whatever it throws (memory running out, in practice)
-// inside; false tells the handler the step did not finish, so that it can
-// leave a state whose close still writes a whole exchange file.
+// shield, which keeps whatever it throws inside; false tells the handler
+// the step did not finish, so that it can leave a state whose close still
+// writes a whole exchange file.
 template <typename Step>
 bool ShieldMessageLoop(Step&& step) noexcept {
   try {
@@ -30,6 +33,26 @@ bool ShieldMessageLoop(Step&& step) noexcept {
 }
 
 }  // namespace
+
+FormSettings SettingsOf(const DialogState& state) {
+  FormSettings fields;
+  fields.FormLeft = state.left;
+  fields.FormTop = state.top;
+  fields.DivisionCount = DivisionCountOf(state.edit1);
+  fields.TargetCircle = state.checkCircle;
+  fields.TargetArc = state.checkArc;
+  fields.TargetSolid = state.checkSolid;
+  return fields;
+}
+
+ConversionRequest RequestOf(const FormSettings& fields) {
+  ConversionRequest request;
+  request.circles = fields.TargetCircle;
+  request.arcs = fields.TargetArc;
+  request.solids = fields.TargetSolid;
+  request.policy.segments = fields.DivisionCount;
+  return request;
+}
 
 TForm1::TForm1(FormPlatform& platform, std::filesystem::path exchangeFile,
                std::filesystem::path settingsFile)
@@ -43,8 +66,8 @@ void TForm1::FormShow() {
     readComplete_ = JwwReadFile(store_, exchangeFile_) == JwwReadStatus::kComplete;
     // A large conversion's output goes into the exchange file's temporary
     // file while the pass runs; the close completes and moves it.
-    JwwSpillOutTo(store_, exchangeFile_);
-    JwwWriteStart(store_);
+    JwwSpillOutTo(writer_.lines, exchangeFile_);
+    JwwWriteStart(writer_);
   });
   if (!read) readComplete_ = false;  // OK will then convert nothing
   if (!ShieldMessageLoop([this] { LoadSettings(fields_, settingsFile_); })) {
@@ -53,42 +76,57 @@ void TForm1::FormShow() {
   // A dialog that could not be placed or filled in still works.
   ShieldMessageLoop([this] {
     platform_.MoveTo(fields_.FormLeft, fields_.FormTop);
-    char buf[16];
-    const auto res = std::to_chars(buf, buf + sizeof buf, fields_.DivisionCount);
-    platform_.SetEdit1(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+    platform_.SetEdit1(IntegerText(fields_.DivisionCount));
     platform_.SetChecks(fields_.TargetCircle, fields_.TargetArc, fields_.TargetSolid);
     platform_.ShowNow(CountsText(store_));
   });
 }
 
 void TForm1::Button1Click(const DialogState& state) {
+  if (!IsOpen()) return;
   const bool ran = ShieldMessageLoop([&] {
-    writeFailureReported_ = RunConversion(store_, fields_, state, settingsFile_, readComplete_,
-                                          platform_) == RunOutcome::kWriteFailed;
+    fields_ = SettingsOf(state);
+    // A settings file that cannot be replaced keeps its old content, and
+    // the run goes on: the user asked for the conversion, not for the file.
+    if (!settingsFile_.empty()) static_cast<void>(SaveSettings(fields_, settingsFile_));
+    const RunResult result =
+        RunConversion(store_, writer_, RequestOf(fields_), readComplete_, platform_);
+    writeFailureReported_ = result.outcome == RunOutcome::kWriteFailed;
   });
-  // Only the failure report itself can fail here; whatever was queued may
-  // be incomplete, so the close writes "hq".
-  if (!ran) JwwClearOut(store_);
+  if (!ran) {
+    // A fault of the program itself: whatever was queued may be
+    // incomplete, so the close writes "hq", and the user hears that the
+    // drawing stays as it was.
+    JwwClearOut(writer_.lines);
+    ShieldMessageLoop([this] { platform_.ReportFailure(kInternalErrorMessage); });
+  }
+  RequestClose();
+}
+
+void TForm1::Button2Click() {
+  if (IsOpen()) RequestClose();
+}
+
+void TForm1::RequestClose() {
+  stage_ = Stage::kClosing;
   platform_.Close();
 }
 
-void TForm1::Button2Click() { platform_.Close(); }
-
 void TForm1::FormClose() {
-  // Every way of closing ends here; the exchange file is written once.
-  if (closed_) return;
-  closed_ = true;
+  if (stage_ == Stage::kClosed) return;
+  stage_ = Stage::kClosed;
   // The host reads the file back after we end: a file that could not be
   // replaced still holds the host's own figures, so the user must hear that
   // the conversion did not arrive.
   bool written = false;
-  ShieldMessageLoop([this, &written] { written = JwwWriteFile(store_, exchangeFile_); });
+  ShieldMessageLoop([this, &written] { written = JwwWriteFile(writer_.lines, exchangeFile_); });
   // When the run already said the exchange file could not be written, the
   // user has heard it: the drawing stays as it was either way.
   if (!written && !writeFailureReported_) {
     ShieldMessageLoop([this] { platform_.ReportFailure(kWriteFailedMessage); });
   }
   JwwFree(store_);
+  writer_.lines = TJwwOutLines{};
 }
 
 }  // namespace q527

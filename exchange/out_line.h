@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "exchange/number_text.h"
-#include "exchange/store.h"
+#include "exchange/writer.h"
 
 namespace q527 {
 
@@ -41,11 +41,11 @@ class OutLine {
   }
   std::string_view View() const { return {buf_, static_cast<std::size_t>(p_ - buf_)}; }
   // Appends the line with its CR LF to the output in one piece.
-  void AddTo(Store& s) {
+  void AddTo(TJwwOutLines& out) {
     p_[0] = '\r';
     p_[1] = '\n';
-    s.out.bytes.append(buf_, static_cast<std::size_t>(p_ + 2 - buf_));
-    ++s.out.count;
+    out.bytes.append(buf_, static_cast<std::size_t>(p_ + 2 - buf_));
+    ++out.count;
   }
 
  private:
@@ -55,6 +55,6 @@ class OutLine {
   char* p_ = buf_;
 };
 
-inline void AddLine(Store& s, OutLine& line) { line.AddTo(s); }
+inline void AddLine(TJwwWriter& w, OutLine& line) { line.AddTo(w.lines); }
 
 }  // namespace q527

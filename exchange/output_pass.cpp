@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+#include "common/number_texts.h"
 #include "exchange/writer.h"
 
 namespace q527 {
@@ -27,68 +28,68 @@ std::int32_t Lwidth(const TJwwOverrides& o, const TJwwAttr& a) {
 
 // Most figures repeat the attributes last written, and then the emitters
 // write nothing; the same test made here saves the call.
-void Layers(Store& s, const TJwwOverrides& o, const TJwwAttr& a) {
-  const TJwwWritten& w = s.written;
+void Layers(TJwwWriter& w, const TJwwOverrides& o, const TJwwAttr& a) {
+  const TJwwWritten& mem = w.written;
   const std::int32_t lg = Lg(o, a);
-  if (w.first.lg || lg != w.lg) JwwOutLg(s, lg);
+  if (mem.first.lg || lg != mem.lg) JwwOutLg(w, lg);
   const std::int32_t ly = Ly(o, a);
-  if (w.first.ly || ly != w.ly) JwwOutLy(s, ly);
+  if (mem.first.ly || ly != mem.ly) JwwOutLy(w, ly);
 }
 
 // Colour, line type and width of the line-like kinds.
-void LineAttrs(Store& s, const TJwwOverrides& o, const TJwwAttr& a) {
-  const TJwwWritten& w = s.written;
+void LineAttrs(TJwwWriter& w, const TJwwOverrides& o, const TJwwAttr& a) {
+  const TJwwWritten& mem = w.written;
   const std::int32_t color = Color(o, a);
-  if (w.first.color || color != w.color) JwwOutLc(s, color);
+  if (mem.first.color || color != mem.color) JwwOutLc(w, color);
   const std::int32_t ltype = Ltype(o, a);
-  if (w.first.ltype || ltype != w.ltype) JwwOutLt(s, ltype);
-  JwwOutLw(s, Lwidth(o, a));
+  if (mem.first.ltype || ltype != mem.ltype) JwwOutLt(w, ltype);
+  JwwOutLw(w, Lwidth(o, a));
 }
 
 // Solids carry colour 10 with a separate solid colour ("lc10 n").
-void SolidColor(Store& s, const TJwwOverrides& o, const TJwwAttr& a, std::int32_t scolor) {
+void SolidColor(TJwwWriter& w, const TJwwOverrides& o, const TJwwAttr& a, std::int32_t scolor) {
   if (o.color == -1) {
     if (a.color == 10) {
-      JwwOutLc10(s, scolor);
+      JwwOutLc10(w, scolor);
     } else {
-      JwwOutLc(s, a.color);
+      JwwOutLc(w, a.color);
     }
   } else if (o.color == 10) {
-    JwwOutLc10(s, o.solidColor);
+    JwwOutLc10(w, o.solidColor);
   } else {
-    JwwOutLc(s, o.color);
+    JwwOutLc(w, o.color);
   }
 }
 
 // Character kind, cc and font of a text; a text-colour override turns the
 // text into a free-size text of that colour.
-void TextAttrs(Store& s, const TJwwOverrides& o, const TJwwEntText& t) {
+void TextAttrs(TJwwWriter& w, const TJwwOverrides& o, const TJwwEntText& t) {
   if (o.textColor != -1) {
-    JwwOutCn(s, 0, o.textColor, t.width, t.height, t.spacing);
+    JwwOutCn(w, 0, o.textColor, t.width, t.height, t.spacing);
   } else {
-    JwwOutCn(s, t.ckind, t.attr.color, t.width, t.height, t.spacing);
+    JwwOutCn(w, t.ckind, t.attr.color, t.width, t.height, t.spacing);
   }
-  JwwOutCc(s, o.cc != -1 ? o.cc : t.cc);
-  JwwOutFont(s, t.font);
+  JwwOutCc(w, o.cc != -1 ? o.cc : t.cc);
+  JwwOutFont(w, t.font);
 }
 
 // The z-flags, then the figure. The flags belong to the next figure the
 // reader meets, so when the emitter drops this figure its flags are taken
 // back; left standing they would pass to whatever figure follows.
 template <typename Emit>
-void WithZ(Store& s, std::int32_t zflags, Emit emit) {
+void WithZ(TJwwWriter& w, std::int32_t zflags, Emit emit) {
   if ((zflags & 31) == 0) {
     emit();
     return;
   }
-  const std::size_t bytes = s.out.bytes.size();
-  const std::size_t count = s.out.count;
-  JwwOutZ(s, zflags);
-  const std::size_t withFlags = s.out.count;
+  const std::size_t bytes = w.lines.bytes.size();
+  const std::size_t count = w.lines.count;
+  JwwOutZ(w, zflags);
+  const std::size_t withFlags = w.lines.count;
   emit();
-  if (s.out.count == withFlags) {
-    s.out.bytes.resize(bytes);
-    s.out.count = count;
+  if (w.lines.count == withFlags) {
+    w.lines.bytes.resize(bytes);
+    w.lines.count = count;
   }
 }
 
@@ -100,126 +101,130 @@ struct Row;
 
 struct LineRow {
   template <typename R>
-  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
-    LineAttrs(s, o, r.attr);
+  static void Attrs(TJwwWriter& w, const TJwwOverrides& o, const R& r) {
+    LineAttrs(w, o, r.attr);
   }
 };
 struct PointRow {
   template <typename R>
-  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
-    JwwOutPn(s, Color(o, r.attr));
-    JwwOutLw(s, Lwidth(o, r.attr));
+  static void Attrs(TJwwWriter& w, const TJwwOverrides& o, const R& r) {
+    JwwOutPn(w, Color(o, r.attr));
+    JwwOutLw(w, Lwidth(o, r.attr));
   }
 };
 struct SolidRow {
   template <typename R>
-  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
-    SolidColor(s, o, r.attr, r.scolor);
+  static void Attrs(TJwwWriter& w, const TJwwOverrides& o, const R& r) {
+    SolidColor(w, o, r.attr, r.scolor);
   }
 };
 // The linear and the circular solid also carry a line width.
 struct SolidWidthRow {
   template <typename R>
-  static void Attrs(Store& s, const TJwwOverrides& o, const R& r) {
-    SolidColor(s, o, r.attr, r.scolor);
-    JwwOutLw(s, Lwidth(o, r.attr));
+  static void Attrs(TJwwWriter& w, const TJwwOverrides& o, const R& r) {
+    SolidColor(w, o, r.attr, r.scolor);
+    JwwOutLw(w, Lwidth(o, r.attr));
   }
 };
 
 template <>
 struct Row<kJwwLine> : LineRow {
-  static void Figure(Store& s, const TJwwEntLine& r) { JwwOutLine(s, r.x1, r.y1, r.x2, r.y2); }
+  static void Figure(TJwwWriter& w, const TJwwEntLine& r) { JwwOutLine(w, r.x1, r.y1, r.x2, r.y2); }
 };
 template <>
 struct Row<kJwwCircle> : LineRow {
-  static void Figure(Store& s, const TJwwEntCircle& r) { JwwOutCircle(s, r.cx, r.cy, r.r); }
+  static void Figure(TJwwWriter& w, const TJwwEntCircle& r) { JwwOutCircle(w, r.cx, r.cy, r.r); }
 };
 template <>
 struct Row<kJwwArc> : LineRow {
-  static void Figure(Store& s, const TJwwEntArc& r) {
-    JwwOutArc(s, r.cx, r.cy, r.r, r.start, r.end, r.flat, r.tilt);
+  static void Figure(TJwwWriter& w, const TJwwEntArc& r) {
+    JwwOutArc(w, r.cx, r.cy, r.r, r.start, r.end, r.flat, r.tilt);
   }
 };
 template <>
 struct Row<kJwwText> {
-  static void Attrs(Store& s, const TJwwOverrides& o, const TJwwEntText& r) { TextAttrs(s, o, r); }
-  static void Figure(Store& s, const TJwwEntText& r) {
-    JwwOutText(s, r.code, r.text, r.x, r.y, r.dx, r.dy);
+  static void Attrs(TJwwWriter& w, const TJwwOverrides& o, const TJwwEntText& r) {
+    TextAttrs(w, o, r);
+  }
+  static void Figure(TJwwWriter& w, const TJwwEntText& r) {
+    JwwOutText(w, r.code, r.text, r.x, r.y, r.dx, r.dy);
   }
 };
 template <>
 struct Row<kJwwPoint> : PointRow {
-  static void Figure(Store& s, const TJwwEntPoint& r) { JwwOutPoint(s, r.x, r.y); }
+  static void Figure(TJwwWriter& w, const TJwwEntPoint& r) { JwwOutPoint(w, r.x, r.y); }
 };
 template <>
 struct Row<kJwwPointEx> : PointRow {
-  static void Figure(Store& s, const TJwwEntPointEx& r) {
-    JwwOutPointEx(s, r.x, r.y, r.v1, r.v2, r.code);
+  static void Figure(TJwwWriter& w, const TJwwEntPointEx& r) {
+    JwwOutPointEx(w, r.x, r.y, r.v1, r.v2, r.code);
   }
 };
 // Layers and z-flags from the message itself, line attributes from its line,
 // text attributes from its text.
 template <>
 struct Row<kJwwMsg> {
-  static void Attrs(Store& s, const TJwwOverrides& o, const TJwwEntMsg& r) {
-    LineAttrs(s, o, r.line.attr);
-    TextAttrs(s, o, r.text);
+  static void Attrs(TJwwWriter& w, const TJwwOverrides& o, const TJwwEntMsg& r) {
+    LineAttrs(w, o, r.line.attr);
+    TextAttrs(w, o, r.text);
   }
-  static void Figure(Store& s, const TJwwEntMsg& r) {
-    JwwOutMsg(s, r.text.text, r.line.x1, r.line.y1, r.line.x2, r.line.y2, r.text.x, r.text.y,
+  static void Figure(TJwwWriter& w, const TJwwEntMsg& r) {
+    JwwOutMsg(w, r.text.text, r.line.x1, r.line.y1, r.line.x2, r.line.y2, r.text.x, r.text.y,
               r.text.dx, r.text.dy);
   }
 };
 template <>
 struct Row<kJwwSolid2> : SolidWidthRow {
-  static void Figure(Store& s, const TJwwEntSolid2& r) { JwwOutSolid2(s, r.x1, r.y1, r.x2, r.y2); }
+  static void Figure(TJwwWriter& w, const TJwwEntSolid2& r) {
+    JwwOutSolid2(w, r.x1, r.y1, r.x2, r.y2);
+  }
 };
 template <>
 struct Row<kJwwSolid3> : SolidRow {
-  static void Figure(Store& s, const TJwwEntSolid3& r) {
-    JwwOutSolid3(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
+  static void Figure(TJwwWriter& w, const TJwwEntSolid3& r) {
+    JwwOutSolid3(w, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3);
   }
 };
 template <>
 struct Row<kJwwSolid4> : SolidRow {
-  static void Figure(Store& s, const TJwwEntSolid4& r) {
-    JwwOutSolid4(s, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x4, r.y4);
+  static void Figure(TJwwWriter& w, const TJwwEntSolid4& r) {
+    JwwOutSolid4(w, r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x4, r.y4);
   }
 };
 template <>
 struct Row<kJwwSc> : SolidRow {
-  static void Figure(Store& s, const TJwwEntSc& r) { JwwOutSc(s, r.v, r.code); }
+  static void Figure(TJwwWriter& w, const TJwwEntSc& r) { JwwOutSc(w, r.v, r.code); }
 };
 template <>
 struct Row<kJwwSe> : SolidWidthRow {
-  static void Figure(Store& s, const TJwwEntSe& r) { JwwOutSe(s, r.v, r.code); }
+  static void Figure(TJwwWriter& w, const TJwwEntSe& r) { JwwOutSe(w, r.v, r.code); }
 };
 template <>
 struct Row<kJwwSo> : SolidRow {
-  static void Figure(Store& s, const TJwwEntSo& r) { JwwOutSo(s, r.v); }
+  static void Figure(TJwwWriter& w, const TJwwEntSo& r) { JwwOutSo(w, r.v); }
 };
 template <>
 struct Row<kJwwSg> : SolidRow {
-  static void Figure(Store& s, const TJwwEntSg& r) { JwwOutSg(s, r.v); }
+  static void Figure(TJwwWriter& w, const TJwwEntSg& r) { JwwOutSg(w, r.v); }
 };
 
 // The steps every figure shares: its layers, its row's attributes, then its
 // z-flags and the figure.
 template <std::int32_t Kind, typename Record>
-void WriteFigure(Store& s, const TJwwOverrides& o, const Record& r) {
-  Layers(s, o, r.attr);
-  Row<Kind>::Attrs(s, o, r);
-  WithZ(s, r.attr.zflags, [&] { Row<Kind>::Figure(s, r); });
+void WriteFigure(TJwwWriter& w, const TJwwOverrides& o, const Record& r) {
+  Layers(w, o, r.attr);
+  Row<Kind>::Attrs(w, o, r);
+  WithZ(w, r.attr.zflags, [&] { Row<Kind>::Figure(w, r); });
 }
 
 // An entry that points past its table, a removed entry and an unknown kind
 // write nothing.
-void WriteEntry(Store& s, const TJwwOverrides& o, const TJwwOrder& e) {
+void WriteEntry(const Store& s, TJwwWriter& w, const TJwwOverrides& o, const TJwwOrder& e) {
   JwwVisitTable(s, e.kind, [&](auto kind, const auto& table) {
     constexpr std::int32_t kKind = decltype(kind)::value;
     if constexpr (kKind != kJwwBlock) {
       if (e.index < 0 || static_cast<std::size_t>(e.index) >= table.size()) return;
-      WriteFigure<kKind>(s, o, table[static_cast<std::size_t>(e.index)]);
+      WriteFigure<kKind>(w, o, table[static_cast<std::size_t>(e.index)]);
     }
   });
 }
@@ -230,9 +235,9 @@ void ShowProgress(ProgressDisplay& progress, std::size_t i, std::size_t n) {
       "\xE5\x87\xA6\xE7\x90\x86\xE4\xB8\xAD(ESC:\xE4\xB8\xAD\xE6\x96\xAD)\xEF\xBC\x9A";
   static constexpr char kSlash[] = "\xEF\xBC\x8F";
   std::string text(kLabel);
-  text += std::to_string(i + 1);
+  AppendIntegerText(text, static_cast<long long>(i + 1));
   text += kSlash;
-  text += std::to_string(n);
+  AppendIntegerText(text, static_cast<long long>(n));
   progress.ShowNow(text);
 }
 
@@ -248,30 +253,31 @@ constexpr std::size_t kSpillSlack = std::size_t{64} << 10;
 
 }  // namespace
 
-void JwwWriteAll(Store& s, const TJwwOverrides& o, ProgressDisplay* progress, EscapeKey* escape) {
-  if (s.bz) JwwAddOut(s, "bz");
+void JwwWriteAll(const Store& s, TJwwWriter& w, const TJwwOverrides& o, ProgressDisplay* progress,
+                 EscapeKey* escape) {
+  if (s.bz) JwwAddOut(w, "bz");
 
   const std::size_t n = s.order.size();
   std::size_t room = n < kReserveCap / kBytesPerEntry ? n * kBytesPerEntry : kReserveCap;
-  if (s.out.spill && room > s.out.spillAt) room = s.out.spillAt + kSpillSlack;
-  s.out.bytes.reserve(s.out.bytes.size() + room + 64);
+  if (w.lines.spill && room > w.lines.spillAt) room = w.lines.spillAt + kSpillSlack;
+  w.lines.bytes.reserve(w.lines.bytes.size() + room + 64);
   for (std::size_t i = 0; i < n; ++i) {
     if (i % 100 == 0) {
       if (progress != nullptr) ShowProgress(*progress, i, n);
       if (escape != nullptr && escape->IsDown()) {
-        JwwClearOut(s);
+        JwwClearOut(w.lines);
         break;
       }
     }
-    WriteEntry(s, o, s.order[i]);
+    WriteEntry(s, w, o, s.order[i]);
     // Only between figures: a figure's z-flag lines may still be taken back
     // while its own line is written.
-    if (s.out.spill && s.out.bytes.size() >= s.out.spillAt) JwwSpillOut(s);
+    if (w.lines.spill && w.lines.bytes.size() >= w.lines.spillAt) JwwSpillOut(w.lines);
   }
 
   // The file ends by naming again the first layer group and layer it had.
-  JwwOutLg(s, s.initial.lg);
-  JwwOutLy(s, s.initial.ly);
+  JwwOutLg(w, s.initial.lg);
+  JwwOutLy(w, s.initial.ly);
 }
 
 }  // namespace q527

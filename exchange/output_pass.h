@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "exchange/store.h"
+#include "exchange/writer.h"
 
 namespace q527 {
 
@@ -39,7 +40,7 @@ struct TJwwOverrides {
 // Writes every figure, in reading order, into the output line list, then the
 // first layer group and layer again. progress may be null; escape may be null
 // (never down). When escape goes down the list is cleared and the pass ends.
-void JwwWriteAll(Store& s, const TJwwOverrides& overrides = {}, ProgressDisplay* progress = nullptr,
-                 EscapeKey* escape = nullptr);
+void JwwWriteAll(const Store& s, TJwwWriter& w, const TJwwOverrides& overrides = {},
+                 ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr);
 
 }  // namespace q527

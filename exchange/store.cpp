@@ -12,13 +12,7 @@ void Release(T& table) {
 
 }  // namespace
 
-void JwwInit(Store& s) {
-  // The pending replacement of a spill goes with the old content.
-  JwwClearOut(s);
-  const std::size_t spillAt = s.out.spillAt;
-  s = Store{};
-  s.out.spillAt = spillAt;
-}
+void JwwInit(Store& s) { s = Store{}; }
 
 void JwwFree(Store& s) {
   Release(s.groupNames);
@@ -28,19 +22,10 @@ void JwwFree(Store& s) {
   Release(s.hp);
   Release(s.order);
   JwwVisitTables(s, [](auto, auto& table) { Release(table); });
-  JwwClearOut(s);
-  s.out.spill.reset();
 }
 
 void JwwAddOrder(Store& s, std::int32_t kind, std::int32_t index) {
   s.order.push_back(TJwwOrder{kind, index});
-}
-
-void JwwClearOut(Store& s) {
-  std::string().swap(s.out.bytes);
-  s.out.count = 0;
-  s.out.spilled = 0;
-  if (s.out.spill) s.out.spill->Discard();
 }
 
 std::size_t JwwTableCount(const Store& s, std::int32_t kind) {

@@ -1,10 +1,10 @@
 // The figure store: the whole in-memory model of one exchange file.
 //
 // Header values, layer tables, numbered reference points, one table per figure
-// kind, the order table that remembers reading order, the reader's current
-// attribute state, the writer's memory of what it last wrote, and the
-// output line list the writer builds. A default-constructed store is the
-// store of a fresh file, ready for the reader.
+// kind, the order table that remembers reading order, and the reader's
+// attribute state. A default-constructed store is the store of a fresh file,
+// ready for the reader. The writer keeps its own state (writer.h): the store
+// is only the model, and an output pass only reads it.
 //
 // Records are plain structs with their fields in the order of the file format;
 // tables are std::vector, so they grow geometrically and a table's count is
@@ -14,15 +14,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
-
-#include "exchange/file_io.h"
 
 namespace q527 {
 
@@ -167,47 +163,6 @@ struct TJwwCharKind {
   std::int32_t color = 2;
 };
 
-// The output line list: finished physical lines, each stored with its CR LF,
-// in one growing byte buffer. A line costs its own bytes and nothing more.
-//
-// When the list knows the file it is meant for (spill), the output pass moves
-// the gathered lines into that file's pending replacement each time they pass
-// spillAt bytes, so a large output is never held whole: bytes then holds only
-// the lines gathered since, and spilled counts the lines moved out.
-//
-// A spill belongs to one store: a copy of the store has none (and cannot
-// save lines its original had moved out).
-class TJwwSpill {
- public:
-  TJwwSpill() = default;
-  TJwwSpill(const TJwwSpill&) {}
-  TJwwSpill(TJwwSpill&&) noexcept = default;
-  TJwwSpill& operator=(const TJwwSpill& other) {
-    if (this != &other) file_.reset();
-    return *this;
-  }
-  TJwwSpill& operator=(TJwwSpill&&) noexcept = default;
-  ~TJwwSpill() = default;
-
-  explicit operator bool() const { return file_ != nullptr; }
-  FileReplacement* operator->() const { return file_.get(); }
-  void Start(const std::filesystem::path& target) {
-    file_ = std::make_unique<FileReplacement>(target);
-  }
-  void reset() { file_.reset(); }
-
- private:
-  std::unique_ptr<FileReplacement> file_;
-};
-
-struct TJwwOutLines {
-  std::string bytes;        // every line followed by "\r\n"
-  std::size_t count = 0;    // number of physical lines, moved ones included
-  std::size_t spilled = 0;  // lines already in the spill's temporary file
-  TJwwSpill spill;
-  std::size_t spillAt = std::size_t{1} << 20;
-};
-
 // "<ＭＳ ゴシック>" in Shift-JIS: the font every text starts with.
 inline constexpr std::string_view kJwwDefaultFont =
     "<\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e>";
@@ -247,12 +202,6 @@ struct TJwwState : TJwwAttrValues {
 struct TJwwFirst {
   bool lg = true, ly = true, color = true, ltype = true, lwidth = true, ckind = true;
   bool cc = true, font = true, pointColor = true, solidColor = true;
-};
-
-// The writer's memory: each attribute as last written, so that an attribute
-// line is written only when the value changes.
-struct TJwwWritten : TJwwAttrValues {
-  TJwwFirst first;
 };
 
 struct Store {
@@ -303,15 +252,9 @@ struct Store {
   TJwwFirst unmet;
   // The line a message text takes when no line came before it in the file.
   TJwwEntLine pendingMsgLine{.attr = {.color = 1, .ltype = 1}, .x2 = 1.0};
-
-  // The writer's, reset by JwwWriteStart.
-  TJwwWritten written;
-
-  TJwwOutLines out;
 };
 
-// Resets the whole store to the values of a fresh file, as constructed. The
-// output list's spill threshold stays.
+// Resets the whole store to the values of a fresh file, as constructed.
 void JwwInit(Store& s);
 // Releases every table; JwwInit must run before the store is used again.
 void JwwFree(Store& s);
@@ -328,10 +271,6 @@ inline void JwwSetAttr(const Store& s, TJwwAttr& attr) {
   attr.lwidth = s.cur.lwidth;
   attr.zflags = s.cur.zflags;
 }
-// Empties the output line list, the lines already moved to its spill
-// included (their temporary file is removed); the spill's target stays.
-void JwwClearOut(Store& s);
-
 // The number of records in the table of a figure kind (0 for kind 0 and
 // unknown kinds).
 std::size_t JwwTableCount(const Store& s, std::int32_t kind);

@@ -5,7 +5,6 @@
 
 #include "common/geometry.h"
 #include "common/myfunc.h"
-#include "exchange/file_io.h"
 #include "exchange/number_text.h"
 #include "exchange/out_line.h"
 
@@ -74,11 +73,11 @@ bool IsBlankText(std::string_view text) {
 }
 
 // The command of a text: keyword, position and direction, blank and quote.
-void AddTextLine(Store& s, std::string_view keyword, std::string_view text, double x, double y,
+void AddTextLine(TJwwWriter& w, std::string_view keyword, std::string_view text, double x, double y,
                  double dx, double dy) {
   OutLine line;
   line.Word(keyword).Real(x).Real(y).Real(dx).Real(dy).Word(" \"");
-  JwwAddOutJoined(s, line.View(), text);
+  JwwAddOutJoined(w, line.View(), text);
 }
 
 bool SameOrTooClose(const double* p, int a, int b) {
@@ -95,105 +94,74 @@ bool RingIsDegenerate(const std::array<double, 8>& v) {
 
 }  // namespace
 
-void JwwWriteStart(Store& s) { s.written = TJwwWritten{}; }
+void JwwWriteStart(TJwwWriter& w) { w.written = TJwwWritten{}; }
 
-void JwwAddOut(Store& s, std::string_view line) {
-  std::string& out = s.out.bytes;
+void JwwAddOut(TJwwWriter& w, std::string_view line) {
+  std::string& out = w.lines.bytes;
   out.append(line);
   out.append("\r\n", 2);
-  ++s.out.count;
+  ++w.lines.count;
 }
 
-void JwwAddOutJoined(Store& s, std::string_view command, std::string_view text) {
-  std::string& out = s.out.bytes;
+void JwwAddOutJoined(TJwwWriter& w, std::string_view command, std::string_view text) {
+  std::string& out = w.lines.bytes;
   out.append(command);
   AppendWithoutLineBreaks(out, text);
   out.append("\r\n", 2);
-  ++s.out.count;
-}
-
-bool JwwWriteFile(Store& s, const std::filesystem::path& path) {
-  TJwwOutLines& out = s.out;
-  const std::string_view rest =
-      out.count == 0 ? std::string_view("hq\r\n") : std::string_view(out.bytes);
-  if (out.spill && out.spill->Target() == path) {
-    // Lines moved out earlier but no longer pending (committed already, or
-    // lost to a failed append) cannot be written again.
-    if (out.spilled != 0 && !out.spill->Started()) return false;
-    const bool ok = out.spill->Append(rest) && out.spill->Commit();
-    if (!ok) out.spill->Discard();
-    return ok;
-  }
-  if (out.spilled != 0) return false;
-  return ReplaceFileAtomically(path, {rest});
-}
-
-void JwwSpillOutTo(Store& s, const std::filesystem::path& path) {
-  JwwClearOut(s);
-  s.out.spill.Start(path);
-}
-
-void JwwSpillOut(Store& s) {
-  TJwwOutLines& out = s.out;
-  if (!out.spill || out.bytes.size() < out.spillAt) return;
-  if (!out.spill->Append(out.bytes)) {
-    throw JwwSpillError("the output could not be written to its temporary file");
-  }
-  out.spilled = out.count;
-  out.bytes.clear();  // the capacity stays for the next lines
+  ++w.lines.count;
 }
 
 // ---------------------------------------------------------------------------
 // Figure emitters
 
-void JwwOutLine(Store& s, double x1, double y1, double x2, double y2) {
+void JwwOutLine(TJwwWriter& w, double x1, double y1, double x2, double y2) {
   if (!AllFinite(x1, y1, x2, y2) || Coincide(x1, y1, x2, y2)) return;
   OutLine line;
   line.First(x1).Real(y1).Real(x2).Real(y2);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutPoint(Store& s, double x, double y) {
+void JwwOutPoint(TJwwWriter& w, double x, double y) {
   if (!AllFinite(x, y)) return;
   OutLine line;
   line.Word("pt").Real(x).Real(y);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutPointEx(Store& s, double x, double y, double v1, double v2, std::int32_t code) {
+void JwwOutPointEx(TJwwWriter& w, double x, double y, double v1, double v2, std::int32_t code) {
   if (!AllFinite(x, y, v1, v2)) return;
   if (AtMostTolerance(v1)) v1 = 1.0;
   if (code < -7 || code > 11) code = -3;
   OutLine line;
   line.Word("pt").Real(x).Real(y).Real(v1).Real(v2).Int(code);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutCircle(Store& s, double cx, double cy, double r) {
+void JwwOutCircle(TJwwWriter& w, double cx, double cy, double r) {
   if (!AllFinite(cx, cy, r) || static_cast<long double>(r) <= kTolerance) return;
   OutLine line;
   line.Word("ci").Real(cx).Real(cy).Real(r);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutArc(Store& s, double cx, double cy, double r, double start, double end, double flat,
+void JwwOutArc(TJwwWriter& w, double cx, double cy, double r, double start, double end, double flat,
                double tilt) {
   if (!AllFinite(cx, cy, r, start, end, flat, tilt)) return;
   if (static_cast<long double>(r) <= kTolerance || AtMostTolerance(flat)) return;
   OutLine line;
   line.Word("ci").Real(cx).Real(cy).Real(r).Real(start).Real(end).Real(flat).Real(tilt);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutText(Store& s, std::int32_t code, std::string_view text, double x, double y, double dx,
-                double dy) {
+void JwwOutText(TJwwWriter& w, std::int32_t code, std::string_view text, double x, double y,
+                double dx, double dy) {
   if (!AllFinite(x, y, dx, dy)) return;
   if (AtMostTolerance(dx) && AtMostTolerance(dy)) return;
   if (IsBlankText(text)) return;
-  AddTextLine(s, JwwTextKeyword(code), text, x, y, dx, dy);
+  AddTextLine(w, JwwTextKeyword(code), text, x, y, dx, dy);
 }
 
-void JwwOutMsg(Store& s, std::string_view text, double x1, double y1, double x2, double y2,
+void JwwOutMsg(TJwwWriter& w, std::string_view text, double x1, double y1, double x2, double y2,
                double x, double y, double dx, double dy) {
   if (!AllFinite(x1, y1, x2, y2, x, y, dx, dy)) return;
   if (Coincide(x1, y1, x2, y2)) return;
@@ -207,74 +175,74 @@ void JwwOutMsg(Store& s, std::string_view text, double x1, double y1, double x2,
     text = std::string_view(lengthText,
                             static_cast<std::size_t>(FormatReal(lengthText, length) - lengthText));
   }
-  JwwAddOut(s, "msg");
+  JwwAddOut(w, "msg");
   OutLine line;
   line.First(x1).Real(y1).Real(x2).Real(y2);
-  AddLine(s, line);
-  AddTextLine(s, "cs", text, x, y, dx, dy);
+  AddLine(w, line);
+  AddTextLine(w, "cs", text, x, y, dx, dy);
 }
 
-void JwwOutSolid2(Store& s, double x1, double y1, double x2, double y2) {
+void JwwOutSolid2(TJwwWriter& w, double x1, double y1, double x2, double y2) {
   if (!AllFinite(x1, y1, x2, y2) || Coincide(x1, y1, x2, y2)) return;
   OutLine line;
   line.Word("sl").Real(x1).Real(y1).Real(x2).Real(y2);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutSolid3(Store& s, double x1, double y1, double x2, double y2, double x3, double y3) {
+void JwwOutSolid3(TJwwWriter& w, double x1, double y1, double x2, double y2, double x3, double y3) {
   const double p[6] = {x1, y1, x2, y2, x3, y3};
   if (!AllFinite(p, 6)) return;
   if (SameOrTooClose(p, 0, 1) || SameOrTooClose(p, 0, 2) || SameOrTooClose(p, 1, 2)) return;
   OutLine line;
   line.Word("sl").Reals(p, 6);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutSolid4(Store& s, double x1, double y1, double x2, double y2, double x3, double y3,
+void JwwOutSolid4(TJwwWriter& w, double x1, double y1, double x2, double y2, double x3, double y3,
                   double x4, double y4) {
   const double p[8] = {x1, y1, x2, y2, x3, y3, x4, y4};
   if (!AllFinite(p, 8)) return;
-  if (SameOrTooClose(p, 0, 1)) return JwwOutSolid3(s, x1, y1, x3, y3, x4, y4);
+  if (SameOrTooClose(p, 0, 1)) return JwwOutSolid3(w, x1, y1, x3, y3, x4, y4);
   if (SameOrTooClose(p, 0, 2)) return;
-  if (SameOrTooClose(p, 0, 3)) return JwwOutSolid3(s, x1, y1, x2, y2, x3, y3);
-  if (SameOrTooClose(p, 1, 2)) return JwwOutSolid3(s, x1, y1, x2, y2, x4, y4);
+  if (SameOrTooClose(p, 0, 3)) return JwwOutSolid3(w, x1, y1, x2, y2, x3, y3);
+  if (SameOrTooClose(p, 1, 2)) return JwwOutSolid3(w, x1, y1, x2, y2, x4, y4);
   if (SameOrTooClose(p, 1, 3)) return;
-  if (SameOrTooClose(p, 2, 3)) return JwwOutSolid3(s, x1, y1, x2, y2, x3, y3);
+  if (SameOrTooClose(p, 2, 3)) return JwwOutSolid3(w, x1, y1, x2, y2, x3, y3);
   OutLine line;
   line.Word("sl").Reals(p, 8);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutSc(Store& s, const std::array<double, 7>& v, std::int32_t code) {
+void JwwOutSc(TJwwWriter& w, const std::array<double, 7>& v, std::int32_t code) {
   if (!AllFinite(v.data(), 7)) return;
   if (static_cast<long double>(v[2]) <= kTolerance || AtMostTolerance(v[3])) return;
   if (code != 100 && code != 5 && code != 0 && code != -1) return;
   OutLine line;
   line.Word("sc").Reals(v.data(), 7).Int(code);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutSe(Store& s, const std::array<double, 7>& v, std::int32_t code) {
+void JwwOutSe(TJwwWriter& w, const std::array<double, 7>& v, std::int32_t code) {
   if (!AllFinite(v.data(), 7)) return;
   if (static_cast<long double>(v[2]) <= kTolerance || AtMostTolerance(v[3])) return;
   if (code != 100 && code != 0) return;
   OutLine line;
   line.Word("se").Reals(v.data(), 7).Int(code);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutSo(Store& s, const std::array<double, 8>& v) {
+void JwwOutSo(TJwwWriter& w, const std::array<double, 8>& v) {
   if (!AllFinite(v.data(), 8) || RingIsDegenerate(v)) return;
   OutLine line;
   line.Word("so").Reals(v.data(), 8);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
-void JwwOutSg(Store& s, const std::array<double, 8>& v) {
+void JwwOutSg(TJwwWriter& w, const std::array<double, 8>& v) {
   if (!AllFinite(v.data(), 8) || RingIsDegenerate(v)) return;
   OutLine line;
   line.Word("sg").Reals(v.data(), 8);
-  AddLine(s, line);
+  AddLine(w, line);
 }
 
 std::string_view JwwTextKeyword(std::int32_t code) {

@@ -31,12 +31,13 @@ std::string Pass(std::string_view input) {
   JwwInit(s);
   JwwReadBuffer(s, input);
   fuzz::CheckReadStore(s);
-  JwwWriteStart(s);
-  JwwAddOut(s, "hd");
-  JwwWriteAll(s);
-  fuzz::CheckOutputLines(s.out.bytes, s.out.count);
-  fuzz::Require(s.out.bytes.rfind("hd\r\n", 0) == 0, "output does not start with hd");
-  return s.out.bytes;
+  TJwwWriter w(s);
+  JwwWriteStart(w);
+  JwwAddOut(w, "hd");
+  JwwWriteAll(s, w);
+  fuzz::CheckOutputLines(w.lines.bytes, w.lines.count);
+  fuzz::Require(w.lines.bytes.rfind("hd\r\n", 0) == 0, "output does not start with hd");
+  return w.lines.bytes;
 }
 
 void ShowDifference(const std::string& a, const std::string& b) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialog/settings.h"
+#include "conversion/settings.h"
 #include "fuzz/store_checks.h"
 
 namespace q527 {

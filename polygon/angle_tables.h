@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/extended_trig.h"
+#include "common/geometry.h"
 
 namespace q527 {
 
@@ -47,6 +48,11 @@ struct AngleTable {
 class AngleTables {
  public:
   explicit AngleTables(double (*toAngle)(double)) : toAngle_(toAngle) {}
+
+  // The two ways the host keeps angles: radians as they are, and degrees
+  // converted as EllipsePointDeg converts them.
+  static double Radians(double radians) { return radians; }
+  static double Degrees(double degrees) { return static_cast<double>(degrees / 180.0L * kPi); }
 
   const AngleTable& For(std::int32_t count, double start, double step) {
     std::uint64_t startBits, stepBits;

@@ -7,6 +7,14 @@
 
 namespace q527 {
 
+// The counts a polygon may have: the dialog's division count and every
+// planned count are clamped to these.
+inline constexpr std::int32_t kFewestSegments = 3;
+inline constexpr std::int32_t kMostSegments = 999;
+constexpr std::int32_t ClampSegments(std::int32_t n) {
+  return n < kFewestSegments ? kFewestSegments : n > kMostSegments ? kMostSegments : n;
+}
+
 enum class PolygonFit {
   kInscribed,      // vertices on the curve
   kCircumscribed,  // every point of the polygon on or outside the curve
@@ -23,8 +31,8 @@ struct PolygonPolicy {
   double maxDeviation = 0;  // drawing units; 0: no bound
   double maxAngle = 0;      // degrees of the figure's parameter; 0: no bound
   double maxLength = 0;     // drawing units; 0: no bound
-  std::int32_t minSegments = 3;
-  std::int32_t maxSegments = 999;
+  std::int32_t minSegments = kFewestSegments;
+  std::int32_t maxSegments = kMostSegments;
 };
 
 // A figure as the plan sees it: semi-axes a (along the tilt) and b, the

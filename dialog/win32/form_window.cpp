@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "common/utf.h"
 #include "dialog/form.h"
 #include "fonts.h"
 #include "layout.h"
 #include "resource.h"
-#include "utf.h"
 
 namespace q527 {
 
@@ -49,10 +49,19 @@ class FormWindow final : public FormPlatform {
   bool CreateOwner();
   bool CreateDialogWindow();
   void CreateControls();
+  // The dialog's messages, each to its handler.
   INT_PTR HandleDialog(UINT msg, WPARAM wp, LPARAM lp);
   HBRUSH ControlColor(HDC dc, HWND control);
+  INT_PTR OnCommand(WPARAM wp);
+  INT_PTR OnSysCommand(WPARAM wp);
+  INT_PTR OnDestroy();
+  void CloseWindow();
+  // The owner's messages, each to its handler.
+  LRESULT HandleOwner(HWND owner, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnOwnerClose();
+  void OnOwnerSize(HWND owner, WPARAM wp);
+  void OnOwnerSetFocus(HWND owner);
   DialogState ReadDialog() const;
-  void CloseOnce();
   HWND Control(Ctl c) const { return controls_[static_cast<int>(c)]; }
 
   HINSTANCE instance_;
@@ -68,8 +77,6 @@ class FormWindow final : public FormPlatform {
   HBRUSH label1Brush_ = nullptr;
   HBRUSH memo1Brush_ = nullptr;
   HBRUSH labelA1Brush_ = nullptr;
-  bool closeRequested_ = false;
-  bool closed_ = false;
 };
 
 FormWindow::~FormWindow() {
@@ -99,7 +106,6 @@ int FormWindow::Run() {
   if (!CreateOwner() || !CreateDialogWindow()) {
     // No window, no choice: the host still gets "hq" back instead of reading
     // its own figures again as the program's answer.
-    closed_ = true;
     form_.FormClose();
     return 1;
   }
@@ -210,46 +216,49 @@ INT_PTR FormWindow::HandleDialog(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
       return reinterpret_cast<INT_PTR>(
           ControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)));
-    case WM_COMMAND:
-      // Enter arrives as IDOK, Esc and the close box (through WM_CLOSE) as
-      // IDCANCEL: every way out goes through Button2Click or Button1Click.
-      if (HIWORD(wp) != BN_CLICKED || closeRequested_) break;
-      if (LOWORD(wp) == IDOK) {
-        form_.Button1Click(ReadDialog());
-        return TRUE;
-      }
-      if (LOWORD(wp) == IDCANCEL) {
-        form_.Button2Click();
-        return TRUE;
-      }
-      break;
-    case WM_SYSCOMMAND:
-      // Minimising the owner hides the dialog with it and keeps the one
-      // task-bar button.
-      if ((wp & 0xFFF0) == SC_MINIMIZE && owner_) {
-        ShowWindow(owner_, SW_MINIMIZE);
-        SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, 0);
-        return TRUE;
-      }
-      break;
-    case kCloseNow: CloseOnce(); return TRUE;
+    case WM_COMMAND: return OnCommand(wp);
+    case WM_SYSCOMMAND: return OnSysCommand(wp);
+    case kCloseNow: CloseWindow(); return TRUE;
     case WM_ENDSESSION:
-      if (wp) CloseOnce();
+      if (wp) CloseWindow();
       return TRUE;
-    case WM_DESTROY:
-      // Destroyed from outside without a close: the host still expects its
-      // file back.
-      if (!closed_) {
-        closed_ = true;
-        form_.FormClose();
-      }
-      dialog_ = nullptr;
-      PostQuitMessage(0);
-      return TRUE;
-    default: break;
+    case WM_DESTROY: return OnDestroy();
+    default: return FALSE;
   }
-  (void)lp;
+}
+
+// Enter arrives as IDOK, Esc and the close box (through WM_CLOSE) as
+// IDCANCEL: every way out goes through Button2Click or Button1Click, and
+// once a close is asked for no click is taken.
+INT_PTR FormWindow::OnCommand(WPARAM wp) {
+  if (HIWORD(wp) != BN_CLICKED || !form_.IsOpen()) return FALSE;
+  if (LOWORD(wp) == IDOK) {
+    form_.Button1Click(ReadDialog());
+    return TRUE;
+  }
+  if (LOWORD(wp) == IDCANCEL) {
+    form_.Button2Click();
+    return TRUE;
+  }
   return FALSE;
+}
+
+// Minimising the owner hides the dialog with it and keeps the one task-bar
+// button.
+INT_PTR FormWindow::OnSysCommand(WPARAM wp) {
+  if ((wp & 0xFFF0) != SC_MINIMIZE || !owner_) return FALSE;
+  ShowWindow(owner_, SW_MINIMIZE);
+  SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, 0);
+  return TRUE;
+}
+
+// Destroyed from outside without a close, the host still expects its file
+// back: FormClose writes it unless the close already did.
+INT_PTR FormWindow::OnDestroy() {
+  form_.FormClose();
+  dialog_ = nullptr;
+  PostQuitMessage(0);
+  return TRUE;
 }
 
 HBRUSH FormWindow::ControlColor(HDC dc, HWND control) {
@@ -290,9 +299,8 @@ DialogState FormWindow::ReadDialog() const {
   return s;
 }
 
-void FormWindow::CloseOnce() {
-  if (closed_ || !dialog_) return;
-  closed_ = true;
+void FormWindow::CloseWindow() {
+  if (!dialog_) return;
   form_.FormClose();
   DestroyWindow(dialog_);
 }
@@ -323,11 +331,7 @@ void FormWindow::SetChecks(bool circle, bool arc, bool solid) {
   SendMessageW(Control(Ctl::CheckBox3), BM_SETCHECK, solid ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void FormWindow::Close() {
-  if (closeRequested_) return;
-  closeRequested_ = true;
-  PostMessageW(dialog_, kCloseNow, 0, 0);
-}
+void FormWindow::Close() { PostMessageW(dialog_, kCloseNow, 0, 0); }
 
 LRESULT CALLBACK FormWindow::OwnerProc(HWND owner, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
@@ -335,35 +339,41 @@ LRESULT CALLBACK FormWindow::OwnerProc(HWND owner, UINT msg, WPARAM wp, LPARAM l
     SetWindowLongPtrW(owner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
   }
   auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(owner, GWLP_USERDATA));
-  HWND dialog = self ? self->dialog_ : nullptr;
+  return self ? self->HandleOwner(owner, msg, wp, lp) : DefWindowProcW(owner, msg, wp, lp);
+}
+
+LRESULT FormWindow::HandleOwner(HWND owner, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SYSCOMMAND:
-      // Closing from the task bar is closing the dialog.
-      if ((wp & 0xFFF0) == SC_CLOSE) {
-        if (dialog) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
-      }
+      if ((wp & 0xFFF0) == SC_CLOSE) return OnOwnerClose();
       break;
-    case WM_CLOSE:
-      if (dialog) PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-      return 0;
-    case WM_SIZE:
-      // Minimised, the owner takes the dialog along, and brings it back;
-      // where the system already did so this changes nothing.
-      if (wp == SIZE_MINIMIZED) ShowOwnedPopups(owner, FALSE);
-      if (wp == SIZE_RESTORED) ShowOwnedPopups(owner, TRUE);
-      break;
-    case WM_SETFOCUS:
-      // Activated through its task-bar button: hand the focus on to the
-      // dialog, or to a message box it shows.
-      if (dialog && !IsIconic(owner)) {
-        HWND popup = GetLastActivePopup(owner);
-        if (popup && popup != owner && IsWindowEnabled(popup)) SetActiveWindow(popup);
-      }
-      return 0;
+    case WM_CLOSE: return OnOwnerClose();
+    case WM_SIZE: OnOwnerSize(owner, wp); break;
+    case WM_SETFOCUS: OnOwnerSetFocus(owner); return 0;
     default: break;
   }
   return DefWindowProcW(owner, msg, wp, lp);
+}
+
+// Closing from the task bar is closing the dialog.
+LRESULT FormWindow::OnOwnerClose() {
+  if (dialog_) PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return 0;
+}
+
+// Minimised, the owner takes the dialog along, and brings it back; where
+// the system already did so this changes nothing.
+void FormWindow::OnOwnerSize(HWND owner, WPARAM wp) {
+  if (wp == SIZE_MINIMIZED) ShowOwnedPopups(owner, FALSE);
+  if (wp == SIZE_RESTORED) ShowOwnedPopups(owner, TRUE);
+}
+
+// Activated through its task-bar button: the focus goes on to the dialog,
+// or to a message box it shows.
+void FormWindow::OnOwnerSetFocus(HWND owner) {
+  if (!dialog_ || IsIconic(owner)) return;
+  HWND popup = GetLastActivePopup(owner);
+  if (popup && popup != owner && IsWindowEnabled(popup)) SetActiveWindow(popup);
 }
 
 }  // namespace

@@ -260,8 +260,9 @@ TEST(DrawConversionTest, DrawsThePolygonsTheConversionWrites) {
     policy.maxDeviation = 0.01;
     Store s = StoreWith(2, 1, 1);
     const SvgSources src = TakeSvgSources(s, true, true, true);
-    ASSERT_TRUE(ConvertCircles(s, policy) && ConvertArcs(s, policy) &&
-                ConvertSolidCircles(s, policy));
+    ASSERT_EQ(ConvertCircles(s, policy), ConvertStatus::kDone);
+    ASSERT_EQ(ConvertArcs(s, policy), ConvertStatus::kDone);
+    ASSERT_EQ(ConvertSolidCircles(s, policy), ConvertStatus::kDone);
     const SvgPicture p = DrawConversion(src, policy);
     EXPECT_EQ(p.figures, 4);
     EXPECT_EQ(p.drawn, 4);
@@ -292,14 +293,17 @@ TEST(DrawConversionTest, TakesOnlyTheChosenKindsUpToTheCaps) {
   const Store s = StoreWith(3, 2, 4);
   const SvgSources some = TakeSvgSources(s, false, true, true);
   EXPECT_EQ(some.total, 6);
-  EXPECT_TRUE(some.circles.empty());
-  EXPECT_EQ(some.arcs.size(), 2u);
-  EXPECT_EQ(some.ses.size(), 4u);
+  // The chosen kinds, in the file's order: the arcs, then the solids.
+  ASSERT_EQ(some.figures.size(), 6u);
+  for (std::size_t k = 0; k < 6; ++k) {
+    EXPECT_EQ(some.figures[k].figure.unit, k < 2 ? AngleUnit::kDegrees : AngleUnit::kRadians);
+    EXPECT_FALSE(some.figures[k].figure.circle);
+  }
 
   const Store many = StoreWith(static_cast<int>(kSvgMaxFigures) + 5, 0, 0);
   const SvgSources first = TakeSvgSources(many, true, true, true);
   EXPECT_EQ(first.total, kSvgMaxFigures + 5);
-  EXPECT_EQ(static_cast<long long>(first.order.size()), kSvgMaxFigures);
+  EXPECT_EQ(static_cast<long long>(first.figures.size()), kSvgMaxFigures);
 
   // 999 segments a figure: the segment cap ends the picture first.
   const Store big = StoreWith(2100, 0, 0);

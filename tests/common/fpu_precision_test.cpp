@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "common/extended_trig.h"
-#include "dialog/conversion.h"
+#include "conversion/run.h"
 #include "exchange/reader.h"
 #include "exchange/writer.h"
 
@@ -18,7 +18,7 @@ namespace q527 {
 
 namespace {
 
-struct QuietUi final : DialogUi {
+struct QuietUi final : RunUi {
   void ShowNow(std::string_view) override {}
   bool IsDown() override { return false; }
   void ReportFailure(std::string_view) override {}
@@ -37,13 +37,13 @@ std::string ConvertedBytes(std::int32_t n) {
   Store s;
   JwwInit(s);
   JwwReadBuffer(s, kDrawing);
-  JwwWriteStart(s);
-  FormSettings fields;
-  DialogState state;
-  state.edit1 = std::to_string(n);
+  TJwwWriter w(s);
+  JwwWriteStart(w);
+  ConversionRequest request;
+  request.policy.segments = n;
   QuietUi ui;
-  EXPECT_EQ(RunConversion(s, fields, state, {}, true, ui), RunOutcome::kConverted);
-  return s.out.bytes;
+  EXPECT_EQ(RunConversion(s, w, request, true, ui).outcome, RunOutcome::kConverted);
+  return w.lines.bytes;
 }
 
 // Runs body with the control word set to word, and gives back the word

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exchange/file_io.h"
@@ -131,6 +133,49 @@ TEST_F(FormTest, OkConvertsSavesAndClosesOnce) {
   WriteFileBytes(exchange_, "changed\r\n");
   form.FormClose();
   EXPECT_EQ(ReadFileBytes(exchange_), "changed\r\n");
+}
+
+// OK takes the division text as the edit field reads it, clamped, and
+// saves the six lines before the run.
+TEST_F(FormTest, OkSavesTheDivisionCountClamped) {
+  const std::pair<std::string, int> cases[] = {{"2", 3},   {"abc", 3},  {"-5", 3}, {"999", 999},
+                                               {"24", 24}, {"$1F", 31}, {"", 3},   {"1000", 999}};
+  for (const auto& [text, n] : cases) {
+    SCOPED_TRACE(text);
+    WriteFileBytes(exchange_, "ci 0 0 10\r\n");
+    FakePlatform p;
+    TForm1& form = Open(p);
+    form.FormShow();
+    DialogState st;
+    st.left = 120;
+    st.top = -5;
+    st.edit1 = text;
+    st.checkArc = false;
+    form.Button1Click(st);
+    EXPECT_EQ(ReadFileBytes(settings_),
+              "120\r\n-5\r\n" + std::to_string(n) + "\r\n1\r\n0\r\n1\r\n");
+  }
+}
+
+// A fault of the program inside the run (anything but memory, a count limit
+// or a file) is no "out of memory": it is said as an internal error, and the
+// close writes "hq".
+TEST_F(FormTest, AFaultInsideTheRunIsAnInternalError) {
+  struct FaultyPlatform : FakePlatform {
+    void ShowNow(std::string_view utf8) override {
+      if (utf8 == "円データ参照中です") throw std::logic_error("fault");
+      FakePlatform::ShowNow(utf8);
+    }
+  };
+  WriteFileBytes(exchange_, "ci 0 0 10\r\n");
+  FaultyPlatform p;
+  TForm1& form = Open(p);
+  form.FormShow();
+  form.Button1Click(DialogState{});
+  ASSERT_EQ(p.failures.size(), 1u);
+  EXPECT_NE(p.failures[0].find("内部エラー"), std::string::npos) << p.failures[0];
+  EXPECT_EQ(p.closes, 1);
+  EXPECT_EQ(ReadFileBytes(exchange_), "hq\r\n");
 }
 
 TEST_F(FormTest, PartialReadRefusesOkWithOneMessage) {

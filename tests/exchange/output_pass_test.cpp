@@ -13,9 +13,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines Out(const Store& s) {
+Lines Out(const TJwwWriter& w) {
   Lines lines;
-  const std::string& b = s.out.bytes;
+  const std::string& b = w.lines.bytes;
   for (std::size_t start = 0; start < b.size();) {
     const std::size_t end = b.find("\r\n", start);
     if (end == std::string::npos) {
@@ -25,7 +25,7 @@ Lines Out(const Store& s) {
     lines.push_back(b.substr(start, end - start));
     start = end + 2;
   }
-  EXPECT_EQ(lines.size(), s.out.count);
+  EXPECT_EQ(lines.size(), w.lines.count);
   return lines;
 }
 
@@ -37,9 +37,10 @@ TJwwAttr Attr(std::int32_t lg, std::int32_t ly, std::int32_t color, std::int32_t
 // Adds records the way the reader does: order entry, then the record.
 struct Builder {
   Store s;
+  TJwwWriter w{s};
   Builder() {
     JwwInit(s);
-    JwwWriteStart(s);
+    JwwWriteStart(w);
   }
   template <typename T>
   void Add(std::vector<T>& table, TJwwKind kind, const T& record) {
@@ -80,8 +81,8 @@ struct Builder {
   }
 };
 
-void WriteAll(Store& s, ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr) {
-  JwwWriteAll(s, {}, progress, escape);
+void WriteAll(Builder& b, ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr) {
+  JwwWriteAll(b.s, b.w, {}, progress, escape);
 }
 
 struct RecordingDisplay : ProgressDisplay {
@@ -107,8 +108,8 @@ TEST(OutputPassTest, EmptyOrderTable) {
     b.s.bz = bz;
     RecordingDisplay display;
     FakeEscape escape(1);
-    WriteAll(b.s, &display, &escape);
-    EXPECT_EQ(Out(b.s), bz ? (Lines{"bz", "lg0", "ly0"}) : (Lines{"lg0", "ly0"}));
+    WriteAll(b, &display, &escape);
+    EXPECT_EQ(Out(b.w), bz ? (Lines{"bz", "lg0", "ly0"}) : (Lines{"lg0", "ly0"}));
     EXPECT_TRUE(display.texts.empty());
     EXPECT_EQ(escape.polls, 0);
   }
@@ -160,8 +161,8 @@ TEST(OutputPassTest, RecordWritersPerKind) {
     b.s.initial.lg = 1;
     b.s.initial.ly = 2;
     c.add(b, a);
-    WriteAll(b.s);
-    EXPECT_EQ(Out(b.s), c.expected) << c.name;
+    WriteAll(b);
+    EXPECT_EQ(Out(b.w), c.expected) << c.name;
   }
 }
 
@@ -176,8 +177,8 @@ TEST(OutputPassTest, SkipsRemovedBlocksAndUnknownEntries) {
   JwwAddOrder(b.s, kJwwLine, 7);   // past the end of its table
   JwwAddOrder(b.s, kJwwCircle, 0);  // the circle table is empty
   RecordingDisplay display;
-  WriteAll(b.s, &display);
-  EXPECT_EQ(Out(b.s), (Lines{"lg0", "ly0", "lc1", "lt1", "0 0 2 0"}));
+  WriteAll(b, &display);
+  EXPECT_EQ(Out(b.w), (Lines{"lg0", "ly0", "lc1", "lt1", "0 0 2 0"}));
   ASSERT_EQ(display.texts.size(), 1u);
   EXPECT_EQ(display.texts[0], "処理中(ESC:中断)：1／6");
 }
@@ -190,8 +191,8 @@ TEST(OutputPassTest, DroppedFigureTakesItsZFlagsAlong) {
   b.Text(Attr(0, 0, 1, 1, 0, 16), 1, "\x81\x40");  // blank text
   b.Line(Attr(0, 1, 2, 1, 0, 0), 0, 0, 1, 0);
   b.Circle(Attr(0, 1, 2, 1, 0, 4), 1);
-  WriteAll(b.s);
-  EXPECT_EQ(Out(b.s), (Lines{"lg0", "ly0", "lc1", "lt1", "cn1", "cc2", kFontLine, "ly1", "lc2", "0 0 1 0",
+  WriteAll(b);
+  EXPECT_EQ(Out(b.w), (Lines{"lg0", "ly0", "lc1", "lt1", "cn1", "cc2", kFontLine, "ly1", "lc2", "0 0 1 0",
                              "z3", "ci 0 0 1", "ly0"}));
 }
 
@@ -204,8 +205,8 @@ TEST(OutputPassTest, AttributesCarryAcrossKinds) {
   b.Line(Attr(0, 0, 5, 2), 0, 0, 3, 0);   // the texts left colour and type alone
   b.Line(Attr(0, 1, 6, 2), 0, 0, 4, 0);
   b.Line(Attr(3, 1, 6, 2), 0, 0, 5, 0);  // a new group brings its layer again
-  WriteAll(b.s);
-  EXPECT_EQ(Out(b.s), (Lines{"lg0", "ly0", "lc5", "lt2", "0 0 1 0", "0 0 2 0", "cn1", "cc2", kFontLine,
+  WriteAll(b);
+  EXPECT_EQ(Out(b.w), (Lines{"lg0", "ly0", "lc5", "lt2", "0 0 1 0", "0 0 2 0", "cn1", "cc2", kFontLine,
                              "ch 0 0 1 0 \"T", "ch 0 0 1 0 \"T", "0 0 3 0", "ly1", "lc6", "0 0 4 0",
                              "lg3", "ly1", "0 0 5 0", "lg0", "ly0"}));
 }
@@ -215,8 +216,8 @@ TEST(OutputPassTest, FirstTextCarriesTheDefaultFont) {
   b.Text(Attr(0, 0, 1), 1);
   b.s.texts[0].font = std::string(kJwwDefaultFont);
   b.s.texts[0].cc = 0;
-  WriteAll(b.s);
-  EXPECT_EQ(Out(b.s), (Lines{"lg0", "ly0", "cn1", "cc0", "cn\"$" + std::string(kJwwDefaultFont),
+  WriteAll(b);
+  EXPECT_EQ(Out(b.w), (Lines{"lg0", "ly0", "cn1", "cc0", "cn\"$" + std::string(kJwwDefaultFont),
                              "ch 0 0 1 0 \"T"}));
 }
 
@@ -229,8 +230,8 @@ TEST(OutputPassTest, SolidColourRule) {
   b.Solid4(Attr(0, 0, 10), 255);
   b.Solid4(Attr(0, 0, 10), 7);
   b.Solid4(Attr(0, 0, 4), 7);
-  WriteAll(b.s);
-  EXPECT_EQ(Out(b.s), (Lines{"lg0", "ly0", "lc10 255", "sl 0 0 1 0", "lt1", "0 0 1 0", "lc5", "0 0 2 0",
+  WriteAll(b);
+  EXPECT_EQ(Out(b.w), (Lines{"lg0", "ly0", "lc10 255", "sl 0 0 1 0", "lt1", "0 0 1 0", "lc5", "0 0 2 0",
                              "lc10 255", "sl 0 0 1 0 0 1", "sl 0 0 1 0 1 1 0 1", "lc10 7",
                              "sl 0 0 1 0 1 1 0 1", "lc4", "sl 0 0 1 0 1 1 0 1"}));
 }
@@ -273,8 +274,8 @@ TEST(OutputPassTest, Overrides) {
     b.Point(a);
     b.Text(a, 4);
     b.Solid2(Attr(1, 2, 10, 4, 5), 9);
-    JwwWriteAll(b.s, {c.lg, c.ly, c.color, c.ltype, c.lwidth, c.textColor, c.cc, c.solidColor});
-    EXPECT_EQ(Out(b.s), c.expected) << c.name;
+    JwwWriteAll(b.s, b.w, {c.lg, c.ly, c.color, c.ltype, c.lwidth, c.textColor, c.cc, c.solidColor});
+    EXPECT_EQ(Out(b.w), c.expected) << c.name;
   }
 }
 
@@ -284,11 +285,11 @@ TEST(OutputPassTest, ProgressEveryHundredEntries) {
   b.s.order[120].kind = kJwwRemoved;  // removed entries still count
   RecordingDisplay display;
   FakeEscape escape(0);
-  WriteAll(b.s, &display, &escape);
+  WriteAll(b, &display, &escape);
   EXPECT_EQ(display.texts, (std::vector<std::string>{"処理中(ESC:中断)：1／250", "処理中(ESC:中断)：101／250",
                                                      "処理中(ESC:中断)：201／250"}));
   EXPECT_EQ(escape.polls, 3);
-  EXPECT_EQ(Out(b.s).size(), 2u + 2u + 249u);  // lg, ly, lc, lt and the lines
+  EXPECT_EQ(Out(b.w).size(), 2u + 2u + 249u);  // lg, ly, lc, lt and the lines
 }
 
 TEST(OutputPassTest, EscapeAborts) {
@@ -310,11 +311,11 @@ TEST(OutputPassTest, EscapeAborts) {
     b.s.initial.lg = 10;
     b.s.initial.ly = 3;
     for (int i = 0; i < 150; ++i) b.Line(Attr(10, 3, 1), 0, 0, i + 1, 0);
-    JwwAddOut(b.s, "hd");
+    JwwAddOut(b.w, "hd");
     RecordingDisplay display;
     FakeEscape escape(c.downAt);
-    WriteAll(b.s, &display, &escape);
-    EXPECT_EQ(Out(b.s), c.expected) << "down at poll " << c.downAt;
+    WriteAll(b, &display, &escape);
+    EXPECT_EQ(Out(b.w), c.expected) << "down at poll " << c.downAt;
     EXPECT_EQ(escape.polls, c.downAt);
     EXPECT_EQ(display.texts.size(), static_cast<std::size_t>(c.downAt));
   }

@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <string>
+#include <type_traits>
+#include <utility>
 
+#include "conversion/polygons.h"
 #include "exchange/file_io.h"
 #include "exchange/output_pass.h"
 #include "exchange/reader.h"
 #include "exchange/writer.h"
-#include "polygon/convert.h"
 #include "support/test_files.h"
 
 namespace q527 {
@@ -22,28 +24,31 @@ namespace fs = std::filesystem;
 // The bundled sample (every kind, Shift-JIS texts) and figures whose emitter
 // drops them while they carry z-flags, converted at N = 7 so the pass has a
 // few hundred entries.
-Store ConvertedDrawing() {
-  std::string file = ReadFileBytes(fs::path(Q527_SOURCE_DIR) / "samples/JWC_TEMP.TXT");
-  file += "z3\r\nci 0 0 0\r\nz5\r\n1 1 1 1\r\nz1\r\nci 4 4 2\r\nz2\r\n0 0 5 5\r\n";
+struct ConvertedDrawing {
   Store s;
-  JwwInit(s);
-  JwwReadBuffer(s, file);
-  JwwWriteStart(s);
-  EXPECT_TRUE(ConvertCircles(s, 7));
-  EXPECT_TRUE(ConvertArcs(s, 7));
-  EXPECT_TRUE(ConvertSolidCircles(s, 7));
-  return s;
-}
+  TJwwWriter w{s};
+  TJwwOutLines& out = w.lines;
+  ConvertedDrawing() {
+    std::string file = ReadFileBytes(fs::path(Q527_SOURCE_DIR) / "samples/JWC_TEMP.TXT");
+    file += "z3\r\nci 0 0 0\r\nz5\r\n1 1 1 1\r\nz1\r\nci 4 4 2\r\nz2\r\n0 0 5 5\r\n";
+    JwwInit(s);
+    JwwReadBuffer(s, file);
+    JwwWriteStart(w);
+    EXPECT_EQ(ConvertCircles(s, 7), ConvertStatus::kDone);
+    EXPECT_EQ(ConvertArcs(s, 7), ConvertStatus::kDone);
+    EXPECT_EQ(ConvertSolidCircles(s, 7), ConvertStatus::kDone);
+  }
+};
 
-void Pass(Store& s, EscapeKey* escape = nullptr) {
-  JwwAddOut(s, "hd");
-  JwwWriteAll(s, {}, nullptr, escape);
+void Pass(ConvertedDrawing& d, EscapeKey* escape = nullptr) {
+  JwwAddOut(d.w, "hd");
+  JwwWriteAll(d.s, d.w, {}, nullptr, escape);
 }
 
 std::string HeldWhole() {
-  Store s = ConvertedDrawing();
-  Pass(s);
-  return s.out.bytes;
+  ConvertedDrawing d;
+  Pass(d);
+  return d.out.bytes;
 }
 
 struct EscapeAtPoll : EscapeKey {
@@ -76,17 +81,17 @@ TEST_F(OutputSpill, FileIsByteIdenticalToTheListHeldWhole) {
   // others land between the lines of a polygon or of a text's attributes.
   for (std::size_t spillAt : {std::size_t{1}, std::size_t{97}, std::size_t{4096}, whole.size()}) {
     WriteFileBytes(target_, "old\r\n");
-    Store s = ConvertedDrawing();
-    JwwSpillOutTo(s, target_);
+    ConvertedDrawing s;
+    JwwSpillOutTo(s.out, target_);
     s.out.spillAt = spillAt;
     Pass(s);
     EXPECT_LT(s.out.bytes.size(), spillAt + 512) << spillAt;
     EXPECT_EQ(ReadFileBytes(target_), "old\r\n") << "the target changed before the save";
-    ASSERT_TRUE(JwwWriteFile(s, target_)) << spillAt;
+    ASSERT_TRUE(JwwWriteFile(s.out, target_)) << spillAt;
     EXPECT_EQ(ReadFileBytes(target_), whole) << spillAt;
     EXPECT_EQ(Leftovers(), 0u) << spillAt;
     // The lines moved out are gone: saving again cannot make the same file.
-    EXPECT_EQ(JwwWriteFile(s, target_), spillAt >= whole.size()) << spillAt;
+    EXPECT_EQ(JwwWriteFile(s.out, target_), spillAt >= whole.size()) << spillAt;
     EXPECT_EQ(ReadFileBytes(target_), whole) << spillAt;
   }
 }
@@ -94,29 +99,29 @@ TEST_F(OutputSpill, FileIsByteIdenticalToTheListHeldWhole) {
 TEST_F(OutputSpill, AbortAndClearRemoveWhatWasMovedOut) {
   // Escape at the second poll (entry 100), after lines were moved out: the
   // save holds only the closing layer lines, as without a spill.
-  Store held = ConvertedDrawing();
+  ConvertedDrawing held;
   EscapeAtPoll heldEscape(2);
   Pass(held, &heldEscape);
 
-  Store s = ConvertedDrawing();
-  JwwSpillOutTo(s, target_);
+  ConvertedDrawing s;
+  JwwSpillOutTo(s.out, target_);
   s.out.spillAt = 1;
   EscapeAtPoll escape(2);
   Pass(s, &escape);
   EXPECT_EQ(s.out.bytes, held.out.bytes);
   EXPECT_EQ(s.out.spilled, 0u);
   EXPECT_EQ(Leftovers(), 0u);
-  ASSERT_TRUE(JwwWriteFile(s, target_));
+  ASSERT_TRUE(JwwWriteFile(s.out, target_));
   EXPECT_EQ(ReadFileBytes(target_), held.out.count == 0 ? "hq\r\n" : held.out.bytes);
 
   // Cleared after a full pass (a failure later in the run): "hq".
-  Store t = ConvertedDrawing();
-  JwwSpillOutTo(t, target_);
+  ConvertedDrawing t;
+  JwwSpillOutTo(t.out, target_);
   t.out.spillAt = 1;
   Pass(t);
-  JwwClearOut(t);
+  JwwClearOut(t.out);
   EXPECT_EQ(Leftovers(), 0u);
-  ASSERT_TRUE(JwwWriteFile(t, target_));
+  ASSERT_TRUE(JwwWriteFile(t.out, target_));
   EXPECT_EQ(ReadFileBytes(target_), "hq\r\n");
 }
 
@@ -127,8 +132,8 @@ TEST_F(OutputSpill, FailuresLeaveTheTargetWhole) {
   long long points = 0;
   for (long long k = 1;; ++k) {
     WriteFileBytes(target_, "old\r\n");
-    Store s = ConvertedDrawing();
-    JwwSpillOutTo(s, target_);
+    ConvertedDrawing s;
+    JwwSpillOutTo(s.out, target_);
     s.out.spillAt = 2048;
     FaultArm(k);
     bool thrown = false;
@@ -136,9 +141,9 @@ TEST_F(OutputSpill, FailuresLeaveTheTargetWhole) {
       Pass(s);
     } catch (const JwwSpillError&) {
       thrown = true;
-      JwwClearOut(s);
+      JwwClearOut(s.out);
     }
-    const bool saved = JwwWriteFile(s, target_);
+    const bool saved = JwwWriteFile(s.out, target_);
     const long long calls = FaultCalls();
     FaultArm(0);
     const std::string now = ReadFileBytes(target_);
@@ -156,21 +161,21 @@ TEST_F(OutputSpill, FailuresLeaveTheTargetWhole) {
 }
 
 TEST_F(OutputSpill, OnlyTheSpillsOwnTargetCanTakeTheLines) {
-  Store s = ConvertedDrawing();
-  JwwSpillOutTo(s, target_);
+  ConvertedDrawing s;
+  JwwSpillOutTo(s.out, target_);
   s.out.spillAt = 1;
   Pass(s);
   const fs::path other = dir_ / "other.txt";
-  EXPECT_FALSE(JwwWriteFile(s, other));
+  EXPECT_FALSE(JwwWriteFile(s.out, other));
   EXPECT_FALSE(fs::exists(other));
 
-  // A copy of the store has no spill and cannot save what was moved out.
-  Store copy = s;
-  EXPECT_FALSE(copy.out.spill);
-  EXPECT_FALSE(JwwWriteFile(copy, target_));
+  // The lines own their temporary file: they can be moved, with what was
+  // moved out, but not copied.
+  static_assert(!std::is_copy_constructible_v<TJwwOutLines>);
+  TJwwOutLines moved = std::move(s.out);
   EXPECT_EQ(ReadFileBytes(target_), "old\r\n");
 
-  ASSERT_TRUE(JwwWriteFile(s, target_));
+  ASSERT_TRUE(JwwWriteFile(moved, target_));
   EXPECT_EQ(ReadFileBytes(target_), HeldWhole());
   EXPECT_EQ(Leftovers(), 0u);
 }

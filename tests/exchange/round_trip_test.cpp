@@ -22,10 +22,11 @@ std::string Pass(std::string_view file) {
   Store s;
   JwwInit(s);
   JwwReadBuffer(s, file);
-  JwwWriteStart(s);
-  JwwAddOut(s, "hd");
-  JwwWriteAll(s);
-  return s.out.bytes;
+  TJwwWriter w(s);
+  JwwWriteStart(w);
+  JwwAddOut(w, "hd");
+  JwwWriteAll(s, w);
+  return w.lines.bytes;
 }
 
 std::size_t FiguresRead(std::string_view file) {

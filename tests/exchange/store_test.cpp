@@ -1,4 +1,5 @@
 #include "exchange/store.h"
+#include "exchange/writer.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,6 @@ Store DirtyStore() {
   s.hp[12] = {true, 1, 2, 3};
   s.hpCount = 1;
   s.unmet = TJwwFirst{false, false, false, false, false, false, false, false, false, false};
-  s.written.first = s.unmet;
-  s.written.color = 7;
   s.cur.color = 7;
   s.cur.font = "other";
   s.cur.msgMode = true;
@@ -32,8 +31,6 @@ Store DirtyStore() {
   s.lines.resize(3);
   s.sgs.resize(1);
   JwwAddOrder(s, kJwwLine, 0);
-  s.out.bytes = "hd\r\n";
-  s.out.count = 1;
   return s;
 }
 
@@ -65,13 +62,9 @@ TEST(JwwInit, ResetsEveryPart) {
   EXPECT_FALSE(s.cur.msgMode);
   EXPECT_TRUE(s.initial.font.empty());
   EXPECT_EQ(s.initial.ltype, 1);
-  // The reader's six flags are set; the writer's memory is that of a fresh
-  // output pass.
+  // The reader's six flags are set.
   EXPECT_TRUE(s.unmet.lg && s.unmet.ly && s.unmet.color && s.unmet.ltype && s.unmet.lwidth &&
               s.unmet.ckind);
-  EXPECT_TRUE(s.written.first.cc && s.written.first.font && s.written.first.solidColor);
-  EXPECT_EQ(s.written.color, 1);
-  EXPECT_EQ(s.written.font, kJwwDefaultFont);
 
   const TJwwEntLine& m = s.pendingMsgLine;
   EXPECT_EQ(std::vector<std::int32_t>({m.attr.hhp, m.attr.lg, m.attr.ly, m.attr.color, m.attr.ltype,
@@ -80,8 +73,6 @@ TEST(JwwInit, ResetsEveryPart) {
   EXPECT_EQ(std::vector<double>({m.x1, m.y1, m.x2, m.y2}), std::vector<double>({0, 0, 1, 0}));
 
   EXPECT_TRUE(s.order.empty() && s.lines.empty() && s.sgs.empty());
-  EXPECT_TRUE(s.out.bytes.empty());
-  EXPECT_EQ(s.out.count, 0u);
 }
 
 // A store is ready for the reader as constructed: JwwInit only brings a used
@@ -99,14 +90,33 @@ TEST(Store, ConstructedAsJwwInitLeavesIt) {
   EXPECT_EQ(fresh.pendingMsgLine.attr.color, 1);
   EXPECT_EQ(fresh.pendingMsgLine.attr.ltype, 1);
   EXPECT_EQ(fresh.pendingMsgLine.x2, 1.0);
-  EXPECT_TRUE(fresh.unmet.lg && fresh.written.first.lg);
+  EXPECT_TRUE(fresh.unmet.lg);
 }
 
-TEST(JwwInit, KeepsTheSpillThreshold) {
+// The store is the model only: resetting it leaves the writer's memory and
+// lines, and their spill threshold, to the writer.
+TEST(JwwInit, LeavesTheWriterAlone) {
   Store s = DirtyStore();
-  s.out.spillAt = 97;
+  TJwwWriter w(s);
+  JwwWriteStart(w);
+  w.lines.spillAt = 97;
+  JwwOutLc(w, 7);
   JwwInit(s);
-  EXPECT_EQ(s.out.spillAt, 97u);
+  EXPECT_EQ(w.lines.spillAt, 97u);
+  EXPECT_EQ(w.lines.count, 1u);
+  EXPECT_EQ(w.written.color, 7);
+}
+
+// The writer's memory after JwwWriteStart is that of a fresh output pass.
+TEST(JwwWriteStart, GivesTheMemoryOfAFreshPass) {
+  Store s = DirtyStore();
+  TJwwWriter w(s);
+  w.written.first = s.unmet;
+  w.written.color = 7;
+  JwwWriteStart(w);
+  EXPECT_TRUE(w.written.first.cc && w.written.first.font && w.written.first.solidColor);
+  EXPECT_EQ(w.written.color, 1);
+  EXPECT_EQ(w.written.font, kJwwDefaultFont);
 }
 
 // Every kind reaches its own table, and only the kinds 1..15 reach one.
@@ -138,8 +148,7 @@ TEST(JwwVisitTable, PairsEachKindWithItsTable) {
 TEST(JwwFree, ReleasesTablesAndKeepsHeaderValues) {
   Store s = DirtyStore();
   JwwFree(s);
-  EXPECT_EQ(s.layerNames.capacity() + s.hp.capacity() + s.order.capacity() + s.lines.capacity() +
-                s.out.bytes.size(),
+  EXPECT_EQ(s.layerNames.capacity() + s.hp.capacity() + s.order.capacity() + s.lines.capacity(),
             0u);
   EXPECT_EQ(s.hk, 5);
   EXPECT_EQ(s.cur.font, "other");
@@ -173,13 +182,12 @@ TEST(JwwSetAttr, CopiesTheSevenCurrentValues) {
 }
 
 TEST(JwwClearOut, EmptiesAndReleasesTheOutputList) {
-  Store s;
-  JwwInit(s);
-  s.out.bytes.assign(100000, 'x');
-  s.out.count = 5;
-  JwwClearOut(s);
-  EXPECT_EQ(s.out.count, 0u);
-  EXPECT_LT(s.out.bytes.capacity(), 100u);
+  TJwwOutLines out;
+  out.bytes.assign(100000, 'x');
+  out.count = 5;
+  JwwClearOut(out);
+  EXPECT_EQ(out.count, 0u);
+  EXPECT_LT(out.bytes.capacity(), 100u);
 }
 
 }  // namespace

@@ -22,18 +22,21 @@ using Lines = std::vector<std::string>;
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-Store Fresh() {
-  Store s;
-  JwwInit(s);
-  JwwWriteStart(s);
-  return s;
-}
+// A fresh store and its writer, started.
+struct Fresh {
+  Store store;
+  TJwwWriter w{store};
+  Fresh() {
+    JwwInit(store);
+    JwwWriteStart(w);
+  }
+};
 
 // The output bytes split at CR LF; every line must end with one and the
 // count must match.
-Lines Out(const Store& s) {
+Lines Out(const TJwwWriter& s) {
   Lines lines;
-  const std::string& b = s.out.bytes;
+  const std::string& b = s.lines.bytes;
   std::size_t start = 0;
   while (start < b.size()) {
     const std::size_t end = b.find("\r\n", start);
@@ -44,22 +47,22 @@ Lines Out(const Store& s) {
     lines.push_back(b.substr(start, end - start));
     start = end + 2;
   }
-  EXPECT_EQ(lines.size(), s.out.count);
+  EXPECT_EQ(lines.size(), s.lines.count);
   return lines;
 }
 
 struct Case {
   const char* name;
-  std::function<void(Store&)> run;
+  std::function<void(TJwwWriter&)> run;
   Lines expected;
 };
 
 void RunCases(const std::vector<Case>& cases, const std::function<void(Store&)>& setup = {}) {
   for (const Case& c : cases) {
-    Store s = Fresh();
-    if (setup) setup(s);
-    c.run(s);
-    EXPECT_EQ(Out(s), c.expected) << c.name;
+    Fresh f;
+    if (setup) setup(f.store);
+    c.run(f.w);
+    EXPECT_EQ(Out(f.w), c.expected) << c.name;
   }
 }
 
@@ -68,25 +71,25 @@ const std::string kDefaultFontLine = "cn\"$" + std::string(kJwwDefaultFont);
 
 TEST(WriterAttributeTest, WritesOnlyChangesAfterStart) {
   RunCases({
-      {"lg0 is written once after the start", [](Store& s) { JwwOutLg(s, 0); JwwOutLg(s, 0); },
+      {"lg0 is written once after the start", [](TJwwWriter& s) { JwwOutLg(s, 0); JwwOutLg(s, 0); },
        {"lg0"}},
-      {"hexadecimal layer group", [](Store& s) { JwwOutLg(s, 12); }, {"lgC"}},
+      {"hexadecimal layer group", [](TJwwWriter& s) { JwwOutLg(s, 12); }, {"lgC"}},
       {"a layer line follows every layer-group line",
-       [](Store& s) {
+       [](TJwwWriter& s) {
          JwwOutLg(s, 1); JwwOutLy(s, 2); JwwOutLg(s, 1); JwwOutLy(s, 2);
          JwwOutLg(s, 3); JwwOutLy(s, 2); JwwOutLy(s, 15);
        },
        {"lg1", "ly2", "lg3", "ly2", "lyF"}},
-      {"negative layer as its 32-bit pattern", [](Store& s) { JwwOutLy(s, -1); }, {"lyFFFFFFFF"}},
-      {"colour and line type", [](Store& s) {
+      {"negative layer as its 32-bit pattern", [](TJwwWriter& s) { JwwOutLy(s, -1); }, {"lyFFFFFFFF"}},
+      {"colour and line type", [](TJwwWriter& s) {
          JwwOutLc(s, 1); JwwOutLc(s, 1); JwwOutLc(s, -2); JwwOutLt(s, 1); JwwOutLt(s, 1); JwwOutLt(s, 7);
        },
        {"lc1", "lc-2", "lt1", "lt7"}},
-      {"cc outside 0..8 is 0", [](Store& s) { JwwOutCc(s, 9); JwwOutCc(s, -1); JwwOutCc(s, 8); },
+      {"cc outside 0..8 is 0", [](TJwwWriter& s) { JwwOutCc(s, 9); JwwOutCc(s, -1); JwwOutCc(s, 8); },
        {"cc0", "cc8"}},
-      {"point colour", [](Store& s) { JwwOutPn(s, 1); JwwOutPn(s, 1); JwwOutPn(s, 4); },
+      {"point colour", [](TJwwWriter& s) { JwwOutPn(s, 1); JwwOutPn(s, 1); JwwOutPn(s, 4); },
        {"pn1", "pn4"}},
-      {"z-flags: z4 only without z5", [](Store& s) {
+      {"z-flags: z4 only without z5", [](TJwwWriter& s) {
          JwwOutZ(s, 24); JwwOutZ(s, 31); JwwOutZ(s, 8); JwwOutZ(s, 0); JwwOutZ(s, 24);
        },
        {"z5", "z1", "z2", "z3", "z5", "z4", "z5"}},
@@ -94,12 +97,12 @@ TEST(WriterAttributeTest, WritesOnlyChangesAfterStart) {
 }
 
 TEST(WriterAttributeTest, LineWidthOnlyForFilesThatHadOne) {
-  RunCases({{"no lw in the file read", [](Store& s) { JwwOutLw(s, 3); JwwOutLw(s, -1); }, {}}});
+  RunCases({{"no lw in the file read", [](TJwwWriter& s) { JwwOutLw(s, 3); JwwOutLw(s, -1); }, {}}});
   RunCases(
       {
-          {"out of range is 0", [](Store& s) { JwwOutLw(s, 40000); JwwOutLw(s, -5); }, {"lw0"}},
-          {"-1 is the initial width", [](Store& s) { JwwOutLw(s, -1); JwwOutLw(s, 7); }, {"lw7"}},
-          {"30000 is kept", [](Store& s) { JwwOutLw(s, 30000); JwwOutLw(s, 30001); },
+          {"out of range is 0", [](TJwwWriter& s) { JwwOutLw(s, 40000); JwwOutLw(s, -5); }, {"lw0"}},
+          {"-1 is the initial width", [](TJwwWriter& s) { JwwOutLw(s, -1); JwwOutLw(s, 7); }, {"lw7"}},
+          {"30000 is kept", [](TJwwWriter& s) { JwwOutLw(s, 30000); JwwOutLw(s, 30001); },
            {"lw30000", "lw0"}},
       },
       [](Store& s) {
@@ -111,7 +114,7 @@ TEST(WriterAttributeTest, LineWidthOnlyForFilesThatHadOne) {
 TEST(WriterAttributeTest, CharacterKind) {
   RunCases({
       {"free sizes compared exactly, colour included",
-       [](Store& s) {
+       [](TJwwWriter& s) {
          JwwOutCn(s, 0, 1, 2.5, 2.5, 0);
          JwwOutCn(s, 0, 1, 2.5, 2.5, 0);
          JwwOutCn(s, 0, 2, 2.5, 2.5, 0);
@@ -120,17 +123,17 @@ TEST(WriterAttributeTest, CharacterKind) {
        // The last differs beyond the 15 digits written: still a change.
        {"cn0 2.5 2.5 0 1", "cn0 2.5 2.5 0 2", "cn0 2.5 2.5 0 2"}},
       {"numbered kinds ignore the sizes",
-       [](Store& s) { JwwOutCn(s, 3, 1, 1, 1, 1); JwwOutCn(s, 3, 5, 9, 9, 9); JwwOutCn(s, 10, 0, 0, 0, 0); },
+       [](TJwwWriter& s) { JwwOutCn(s, 3, 1, 1, 1, 1); JwwOutCn(s, 3, 5, 9, 9, 9); JwwOutCn(s, 10, 0, 0, 0, 0); },
        {"cn3", "cn10"}},
       {"out of range takes the initial kind",
-       [](Store& s) { JwwOutCn(s, 11, 1, 1, 1, 1); JwwOutCn(s, -1, 1, 1, 1, 1); JwwOutCn(s, 1, 1, 1, 1, 1); },
+       [](TJwwWriter& s) { JwwOutCn(s, 11, 1, 1, 1, 1); JwwOutCn(s, -1, 1, 1, 1, 1); JwwOutCn(s, 1, 1, 1, 1, 1); },
        {"cn1"}},
       {"sizes that are no number keep the last written ones",
-       [](Store& s) { JwwOutCn(s, 0, 3, kInf, kNaN, -kInf); JwwOutCn(s, 0, 3, 4, kNaN, 0); },
+       [](TJwwWriter& s) { JwwOutCn(s, 0, 3, kInf, kNaN, -kInf); JwwOutCn(s, 0, 3, 4, kNaN, 0); },
        {"cn0 2 2 0 3", "cn0 4 2 0 3"}},
   });
   // An initial free-size kind brings its sizes and colour along.
-  RunCases({{"initial kind 0", [](Store& s) { JwwOutCn(s, 12, 9, 9, 9, 9); JwwOutCn(s, 0, 6, 4, 5, 0.5); },
+  RunCases({{"initial kind 0", [](TJwwWriter& s) { JwwOutCn(s, 12, 9, 9, 9, 9); JwwOutCn(s, 0, 6, 4, 5, 0.5); },
              {"cn0 4 5 0.5 6"}}},
            [](Store& s) {
              s.initial.ckind = 0;
@@ -144,82 +147,83 @@ TEST(WriterAttributeTest, CharacterKind) {
 TEST(WriterAttributeTest, Font) {
   RunCases({
       {"empty and <> mean the initial font, which is empty here",
-       [](Store& s) { JwwOutFont(s, ""); JwwOutFont(s, "<>"); JwwOutFont(s, "x y"); },
+       [](TJwwWriter& s) { JwwOutFont(s, ""); JwwOutFont(s, "<>"); JwwOutFont(s, "x y"); },
        {"cn\"$", "cn\"$x y"}},
-      {"same bytes write once", [](Store& s) { JwwOutFont(s, kJwwDefaultFont); JwwOutFont(s, kJwwDefaultFont); },
+      {"same bytes write once", [](TJwwWriter& s) { JwwOutFont(s, kJwwDefaultFont); JwwOutFont(s, kJwwDefaultFont); },
        {kDefaultFontLine}},
       {"a name ending in a quote does not swallow the next line",
-       [](Store& s) { JwwOutFont(s, "ab\""); JwwOutLg(s, 0); }, {"cn\"$ab\"", "lg0"}},
+       [](TJwwWriter& s) { JwwOutFont(s, "ab\""); JwwOutLg(s, 0); }, {"cn\"$ab\"", "lg0"}},
   });
-  RunCases({{"initial font", [](Store& s) { JwwOutFont(s, "<>"); JwwOutFont(s, "F"); }, {"cn\"$F"}}},
+  RunCases({{"initial font", [](TJwwWriter& s) { JwwOutFont(s, "<>"); JwwOutFont(s, "F"); }, {"cn\"$F"}}},
            [](Store& s) { s.initial.font = "F"; });
 }
 
 TEST(WriterAttributeTest, SolidColour) {
   RunCases({
-      {"lc10 then the same solid colour", [](Store& s) { JwwOutLc(s, 10); JwwOutLc10(s, 0); }, {"lc10"}},
-      {"lc10 then another solid colour", [](Store& s) { JwwOutLc(s, 10); JwwOutLc10(s, 5); },
+      {"lc10 then the same solid colour", [](TJwwWriter& s) { JwwOutLc(s, 10); JwwOutLc10(s, 0); }, {"lc10"}},
+      {"lc10 then another solid colour", [](TJwwWriter& s) { JwwOutLc(s, 10); JwwOutLc10(s, 5); },
        {"lc10", "lc10 5"}},
-      {"another colour first", [](Store& s) { JwwOutLc(s, 3); JwwOutLc10(s, 5); JwwOutLc10(s, 5); },
+      {"another colour first", [](TJwwWriter& s) { JwwOutLc(s, 3); JwwOutLc10(s, 5); JwwOutLc10(s, 5); },
        {"lc3", "lc10 5"}},
-      {"right after the start", [](Store& s) { JwwOutLc10(s, 0); JwwOutLc(s, 10); }, {"lc10 0"}},
+      {"right after the start", [](TJwwWriter& s) { JwwOutLc10(s, 0); JwwOutLc(s, 10); }, {"lc10 0"}},
       {"out of range is 0",
-       [](Store& s) { JwwOutLc10(s, 0x1000000); JwwOutLc10(s, -1); JwwOutLc10(s, 0xFFFFFF); },
+       [](TJwwWriter& s) { JwwOutLc10(s, 0x1000000); JwwOutLc10(s, -1); JwwOutLc10(s, 0xFFFFFF); },
        {"lc10 0", "lc10 16777215"}},
-      {"a colour line between", [](Store& s) { JwwOutLc10(s, 7); JwwOutLc(s, 2); JwwOutLc10(s, 7); },
+      {"a colour line between", [](TJwwWriter& s) { JwwOutLc10(s, 7); JwwOutLc(s, 2); JwwOutLc10(s, 7); },
        {"lc10 7", "lc2", "lc10 7"}},
   });
 }
 
 TEST(WriterAttributeTest, StartResetsTheMemory) {
-  Store s = Fresh();
+  Fresh f;
+  TJwwWriter& s = f.w;
   JwwOutLg(s, 0);
   JwwOutLc(s, 1);
   JwwOutFont(s, kJwwDefaultFont);
-  s.cur.zflags = 5;
-  s.cur.lwGiven = true;
+  f.store.cur.zflags = 5;
+  f.store.cur.lwGiven = true;
   JwwWriteStart(s);
-  JwwClearOut(s);
+  JwwClearOut(s.lines);
   JwwOutLg(s, 0);
   JwwOutLc(s, 1);
   JwwOutFont(s, kJwwDefaultFont);
   EXPECT_EQ(Out(s), (Lines{"lg0", "lc1", kDefaultFontLine}));
-  EXPECT_EQ(s.cur.zflags, 5);  // left to the reader's state
-  EXPECT_TRUE(s.cur.lwGiven);
+  EXPECT_EQ(f.store.cur.zflags, 5);  // left to the reader's state
+  EXPECT_TRUE(f.store.cur.lwGiven);
 }
 
 TEST(WriterFigureTest, LinesAndPoints) {
   RunCases({
-      {"line", [](Store& s) { JwwOutLine(s, 0, -1.5, 2e20, 0.1 + 0.2); }, {"0 -1.5 2E20 0.3"}},
-      {"zero length", [](Store& s) { JwwOutLine(s, 1, 1, 1, 1); }, {}},
-      {"shorter than 1e-8 both ways", [](Store& s) { JwwOutLine(s, 0, 0, 9e-9, -9e-9); }, {}},
-      {"1e-8 in one direction", [](Store& s) { JwwOutLine(s, 0, 0, 0, 2e-8); }, {"0 0 0 2E-8"}},
-      {"non-finite line", [](Store& s) { JwwOutLine(s, 0, 0, kInf, 1); JwwOutLine(s, kNaN, 0, 1, 1); }, {}},
-      {"point", [](Store& s) { JwwOutPoint(s, 0, 0); JwwOutPoint(s, -3, 4.25); }, {"pt 0 0", "pt -3 4.25"}},
-      {"non-finite point", [](Store& s) { JwwOutPoint(s, kNaN, 0); }, {}},
+      {"line", [](TJwwWriter& s) { JwwOutLine(s, 0, -1.5, 2e20, 0.1 + 0.2); }, {"0 -1.5 2E20 0.3"}},
+      {"zero length", [](TJwwWriter& s) { JwwOutLine(s, 1, 1, 1, 1); }, {}},
+      {"shorter than 1e-8 both ways", [](TJwwWriter& s) { JwwOutLine(s, 0, 0, 9e-9, -9e-9); }, {}},
+      {"1e-8 in one direction", [](TJwwWriter& s) { JwwOutLine(s, 0, 0, 0, 2e-8); }, {"0 0 0 2E-8"}},
+      {"non-finite line", [](TJwwWriter& s) { JwwOutLine(s, 0, 0, kInf, 1); JwwOutLine(s, kNaN, 0, 1, 1); }, {}},
+      {"point", [](TJwwWriter& s) { JwwOutPoint(s, 0, 0); JwwOutPoint(s, -3, 4.25); }, {"pt 0 0", "pt -3 4.25"}},
+      {"non-finite point", [](TJwwWriter& s) { JwwOutPoint(s, kNaN, 0); }, {}},
       {"extended point replacements",
-       [](Store& s) {
+       [](TJwwWriter& s) {
          JwwOutPointEx(s, 0, 0, 0, 5, 12);
          JwwOutPointEx(s, 1, 2, -1e-9, 4, -8);
          JwwOutPointEx(s, 1, 2, 3, 4, -7);
          JwwOutPointEx(s, 1, 2, 3, 4, 11);
        },
        {"pt 0 0 1 5 -3", "pt 1 2 1 4 -3", "pt 1 2 3 4 -7", "pt 1 2 3 4 11"}},
-      {"non-finite extended point", [](Store& s) { JwwOutPointEx(s, 0, 0, 1, kInf, 0); }, {}},
+      {"non-finite extended point", [](TJwwWriter& s) { JwwOutPointEx(s, 0, 0, 1, kInf, 0); }, {}},
   });
 }
 
 TEST(WriterFigureTest, CirclesAndArcs) {
   RunCases({
-      {"circle", [](Store& s) { JwwOutCircle(s, 1, 2, 3); }, {"ci 1 2 3"}},
-      {"zero and negative radius", [](Store& s) { JwwOutCircle(s, 0, 0, 0); JwwOutCircle(s, 0, 0, -5); }, {}},
-      {"radius just under the tolerance", [](Store& s) { JwwOutCircle(s, 0, 0, 9.99e-9); }, {}},
-      {"non-finite circle", [](Store& s) { JwwOutCircle(s, 0, kInf, 1); JwwOutCircle(s, 0, 0, kNaN); }, {}},
-      {"arc", [](Store& s) { JwwOutArc(s, 0, 0, 10, 0, 90, 1, 0); }, {"ci 0 0 10 0 90 1 0"}},
-      {"negative flatness is kept", [](Store& s) { JwwOutArc(s, 0, 0, 10, 0, 90, -0.5, 30); },
+      {"circle", [](TJwwWriter& s) { JwwOutCircle(s, 1, 2, 3); }, {"ci 1 2 3"}},
+      {"zero and negative radius", [](TJwwWriter& s) { JwwOutCircle(s, 0, 0, 0); JwwOutCircle(s, 0, 0, -5); }, {}},
+      {"radius just under the tolerance", [](TJwwWriter& s) { JwwOutCircle(s, 0, 0, 9.99e-9); }, {}},
+      {"non-finite circle", [](TJwwWriter& s) { JwwOutCircle(s, 0, kInf, 1); JwwOutCircle(s, 0, 0, kNaN); }, {}},
+      {"arc", [](TJwwWriter& s) { JwwOutArc(s, 0, 0, 10, 0, 90, 1, 0); }, {"ci 0 0 10 0 90 1 0"}},
+      {"negative flatness is kept", [](TJwwWriter& s) { JwwOutArc(s, 0, 0, 10, 0, 90, -0.5, 30); },
        {"ci 0 0 10 0 90 -0.5 30"}},
       {"flat or pointless arcs",
-       [](Store& s) {
+       [](TJwwWriter& s) {
          JwwOutArc(s, 0, 0, 10, 0, 90, 0, 0);
          JwwOutArc(s, 0, 0, 10, 0, 90, -1e-9, 0);
          JwwOutArc(s, 0, 0, 0, 0, 90, 1, 0);
@@ -230,38 +234,38 @@ TEST(WriterFigureTest, CirclesAndArcs) {
   // The tolerance is held at extended precision, where it lies below the
   // double nearest to 1e-8.
   if (std::numeric_limits<long double>::digits > 53) {
-    RunCases({{"radius of the double 1e-8", [](Store& s) { JwwOutCircle(s, 0, 0, 1e-8); }, {"ci 0 0 1E-8"}}});
+    RunCases({{"radius of the double 1e-8", [](TJwwWriter& s) { JwwOutCircle(s, 0, 0, 1e-8); }, {"ci 0 0 1E-8"}}});
   }
 }
 
 TEST(WriterFigureTest, Texts) {
   const std::string fullWidthBlanks = "\x81\x40\x81\x40";
   RunCases({
-      {"text and command form one line", [](Store& s) { JwwOutText(s, 0, "a b  c", 0, 0, 1, 0); },
+      {"text and command form one line", [](TJwwWriter& s) { JwwOutText(s, 0, "a b  c", 0, 0, 1, 0); },
        {"ch 0 0 1 0 \"a b  c"}},
-      {"keyword codes", [](Store& s) {
+      {"keyword codes", [](TJwwWriter& s) {
          JwwOutText(s, 1, "t", 1, 2, 0, 1);
          JwwOutText(s, 9, "t", 1, 2, 0, 1);
          JwwOutText(s, 10, "t", 1, 2, 0, 1);
          JwwOutText(s, -1, "t", 1, 2, 0, 1);
        },
        {"cv 1 2 0 1 \"t", "c2 1 2 0 1 \"t", "ch 1 2 0 1 \"t", "ch 1 2 0 1 \"t"}},
-      {"leading blank and quote kept", [](Store& s) { JwwOutText(s, 2, " \"q\"", 0, 0, 1, 0); },
+      {"leading blank and quote kept", [](TJwwWriter& s) { JwwOutText(s, 2, " \"q\"", 0, 0, 1, 0); },
        {"cs 0 0 1 0 \" \"q\""}},
-      {"blank texts", [&](Store& s) {
+      {"blank texts", [&](TJwwWriter& s) {
          JwwOutText(s, 0, fullWidthBlanks, 0, 0, 1, 0);
          JwwOutText(s, 0, " \t ", 0, 0, 1, 0);
          JwwOutText(s, 0, "", 0, 0, 1, 0);
        },
        {}},
-      {"no direction", [](Store& s) { JwwOutText(s, 0, "t", 0, 0, 9e-9, -9e-9); }, {}},
-      {"non-finite position", [](Store& s) { JwwOutText(s, 0, "t", kNaN, 0, 1, 0); }, {}},
-      {"long text whole", [](Store& s) { JwwOutText(s, 0, std::string(300, 'x'), 0, 0, 1, 0); },
+      {"no direction", [](TJwwWriter& s) { JwwOutText(s, 0, "t", 0, 0, 9e-9, -9e-9); }, {}},
+      {"non-finite position", [](TJwwWriter& s) { JwwOutText(s, 0, "t", kNaN, 0, 1, 0); }, {}},
+      {"long text whole", [](TJwwWriter& s) { JwwOutText(s, 0, std::string(300, 'x'), 0, 0, 1, 0); },
        {"ch 0 0 1 0 \"" + std::string(300, 'x')}},
       {"line breaks inside a text are dropped",
-       [](Store& s) { JwwOutText(s, 0, "a\r\nb\x1A" "c", 0, 0, 1, 0); }, {"ch 0 0 1 0 \"abc"}},
+       [](TJwwWriter& s) { JwwOutText(s, 0, "a\r\nb\x1A" "c", 0, 0, 1, 0); }, {"ch 0 0 1 0 \"abc"}},
       {"a text ending in a quote does not swallow the next line",
-       [](Store& s) { JwwOutText(s, 0, "q\"", 0, 0, 1, 0); JwwOutLine(s, 0, 0, 1, 1); },
+       [](TJwwWriter& s) { JwwOutText(s, 0, "q\"", 0, 0, 1, 0); JwwOutLine(s, 0, 0, 1, 1); },
        {"ch 0 0 1 0 \"q\"", "0 0 1 1"}},
   });
 }
@@ -274,47 +278,48 @@ TEST(WriterFigureTest, BlankTextAgreesWithStripBlanks) {
     std::string text;
     const int n = static_cast<int>(rng() % 6);
     for (int j = 0; j < n; ++j) text += static_cast<char>(alphabet[rng() % sizeof alphabet]);
-    Store s = Fresh();
+    Fresh f;
+  TJwwWriter& s = f.w;
     JwwOutText(s, 0, text, 0, 0, 1, 0);
-    ASSERT_EQ(s.out.count == 1, !StripBlanks(text).empty()) << "text of " << text.size() << " bytes";
+    ASSERT_EQ(s.lines.count == 1, !StripBlanks(text).empty()) << "text of " << text.size() << " bytes";
   }
 }
 
 TEST(WriterFigureTest, MessageTexts) {
   RunCases({
-      {"blank text shows the length", [](Store& s) { JwwOutMsg(s, "\x81\x40", 0, 0, 3, 4, 1, 1, 1, 0); },
+      {"blank text shows the length", [](TJwwWriter& s) { JwwOutMsg(s, "\x81\x40", 0, 0, 3, 4, 1, 1, 1, 0); },
        {"msg", "0 0 3 4", "cs 1 1 1 0 \"5"}},
-      {"length to 1e-8", [](Store& s) { JwwOutMsg(s, "", 0, 0, 1, 1, 0, 0, 0, 1); },
+      {"length to 1e-8", [](TJwwWriter& s) { JwwOutMsg(s, "", 0, 0, 1, 1, 0, 0, 0, 1); },
        {"msg", "0 0 1 1", "cs 0 0 0 1 \"1.41421356"}},
-      {"length rounds half up", [](Store& s) { JwwOutMsg(s, "", 0, 0, 2.0 / 3.0, 0, 0, 0, 0, 1); },
+      {"length rounds half up", [](TJwwWriter& s) { JwwOutMsg(s, "", 0, 0, 2.0 / 3.0, 0, 0, 0, 0, 1); },
        {"msg", "0 0 0.666666666666667 0", "cs 0 0 0 1 \"0.66666667"}},
-      {"own text", [](Store& s) { JwwOutMsg(s, "abc", 0, 0, 3, 4, 1, 1, 1, 0); },
+      {"own text", [](TJwwWriter& s) { JwwOutMsg(s, "abc", 0, 0, 3, 4, 1, 1, 1, 0); },
        {"msg", "0 0 3 4", "cs 1 1 1 0 \"abc"}},
       {"degenerate line or direction",
-       [](Store& s) {
+       [](TJwwWriter& s) {
          JwwOutMsg(s, "abc", 1, 1, 1, 1, 1, 1, 1, 0);
          JwwOutMsg(s, "abc", 0, 0, 3, 4, 1, 1, 0, 0);
          JwwOutMsg(s, "abc", 0, 0, 3, kInf, 1, 1, 1, 0);
        },
        {}},
-      {"a line longer than a double holds", [](Store& s) { JwwOutMsg(s, "", -1e308, 0, 1e308, 0, 0, 0, 1, 0); },
+      {"a line longer than a double holds", [](TJwwWriter& s) { JwwOutMsg(s, "", -1e308, 0, 1e308, 0, 0, 0, 1, 0); },
        {}},
   });
 }
 
 TEST(WriterFigureTest, LinearAndTriangleSolids) {
   RunCases({
-      {"linear", [](Store& s) { JwwOutSolid2(s, 0, 0, 5, 5); }, {"sl 0 0 5 5"}},
-      {"linear collapsed", [](Store& s) { JwwOutSolid2(s, 5, 5, 5, 5 + 5e-9); }, {}},
-      {"triangle", [](Store& s) { JwwOutSolid3(s, 0, 0, 1, 0, 1, 1); }, {"sl 0 0 1 0 1 1"}},
+      {"linear", [](TJwwWriter& s) { JwwOutSolid2(s, 0, 0, 5, 5); }, {"sl 0 0 5 5"}},
+      {"linear collapsed", [](TJwwWriter& s) { JwwOutSolid2(s, 5, 5, 5, 5 + 5e-9); }, {}},
+      {"triangle", [](TJwwWriter& s) { JwwOutSolid3(s, 0, 0, 1, 0, 1, 1); }, {"sl 0 0 1 0 1 1"}},
       {"triangle with two equal corners",
-       [](Store& s) {
+       [](TJwwWriter& s) {
          JwwOutSolid3(s, 0, 0, 0, 0, 1, 1);
          JwwOutSolid3(s, 0, 0, 1, 1, 0, 0);
          JwwOutSolid3(s, 0, 0, 1, 1, 1, 1);
        },
        {}},
-      {"non-finite solids", [](Store& s) { JwwOutSolid2(s, 0, 0, kNaN, 1); JwwOutSolid3(s, 0, 0, 1, 0, kInf, 1); },
+      {"non-finite solids", [](TJwwWriter& s) { JwwOutSolid2(s, 0, 0, kNaN, 1); JwwOutSolid3(s, 0, 0, 1, 0, kInf, 1); },
        {}},
   });
 }
@@ -323,33 +328,33 @@ TEST(WriterFigureTest, QuadrilateralSolidCases) {
   // Corners: A (0,0), B (1,0), C (1,1), D (0,1); a corner equal to another
   // is given as that one.
   RunCases({
-      {"four distinct", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 0, 1); }, {"sl 0 0 1 0 1 1 0 1"}},
-      {"P1 = P2: P1 P3 P4", [](Store& s) { JwwOutSolid4(s, 0, 0, 0, 0, 1, 1, 0, 1); }, {"sl 0 0 1 1 0 1"}},
-      {"P1 = P3: nothing", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 0, 0, 0, 1); }, {}},
-      {"P1 = P4: P1 P2 P3", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 0, 0); }, {"sl 0 0 1 0 1 1"}},
-      {"P2 = P3: P1 P2 P4", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 0, 0, 1); }, {"sl 0 0 1 0 0 1"}},
-      {"P2 = P4: nothing", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 1, 0); }, {}},
-      {"P3 = P4: P1 P2 P3", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 1, 1); }, {"sl 0 0 1 0 1 1"}},
-      {"all equal", [](Store& s) { JwwOutSolid4(s, 2, 2, 2, 2, 2, 2, 2, 2); }, {}},
-      {"P1 = P2 and P3 = P4 collapse further", [](Store& s) { JwwOutSolid4(s, 0, 0, 0, 0, 1, 1, 1, 1); }, {}},
-      {"corners within 1e-8 count as equal", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 1 + 5e-9, 1); },
+      {"four distinct", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 0, 1); }, {"sl 0 0 1 0 1 1 0 1"}},
+      {"P1 = P2: P1 P3 P4", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 0, 0, 1, 1, 0, 1); }, {"sl 0 0 1 1 0 1"}},
+      {"P1 = P3: nothing", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 0, 0, 0, 1); }, {}},
+      {"P1 = P4: P1 P2 P3", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 0, 0); }, {"sl 0 0 1 0 1 1"}},
+      {"P2 = P3: P1 P2 P4", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 0, 0, 1); }, {"sl 0 0 1 0 0 1"}},
+      {"P2 = P4: nothing", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 1, 0); }, {}},
+      {"P3 = P4: P1 P2 P3", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 1, 1); }, {"sl 0 0 1 0 1 1"}},
+      {"all equal", [](TJwwWriter& s) { JwwOutSolid4(s, 2, 2, 2, 2, 2, 2, 2, 2); }, {}},
+      {"P1 = P2 and P3 = P4 collapse further", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 0, 0, 1, 1, 1, 1); }, {}},
+      {"corners within 1e-8 count as equal", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, 1 + 5e-9, 1); },
        {"sl 0 0 1 0 1 1"}},
-      {"non-finite corner", [](Store& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, kNaN, 1); }, {}},
+      {"non-finite corner", [](TJwwWriter& s) { JwwOutSolid4(s, 0, 0, 1, 0, 1, 1, kNaN, 1); }, {}},
   });
 }
 
 TEST(WriterFigureTest, ArcSolids) {
   const std::array<double, 7> ok7 = {0, 0, 10, 1, 0, 0, 3.5};
   RunCases({
-      {"sc codes", [&](Store& s) {
+      {"sc codes", [&](TJwwWriter& s) {
          for (int code : {100, 5, 0, -1, 7, 1}) JwwOutSc(s, ok7, code);
        },
        {"sc 0 0 10 1 0 0 3.5 100", "sc 0 0 10 1 0 0 3.5 5", "sc 0 0 10 1 0 0 3.5 0", "sc 0 0 10 1 0 0 3.5 -1"}},
-      {"se codes", [&](Store& s) {
+      {"se codes", [&](TJwwWriter& s) {
          for (int code : {100, 0, 5, -1}) JwwOutSe(s, ok7, code);
        },
        {"se 0 0 10 1 0 0 3.5 100", "se 0 0 10 1 0 0 3.5 0"}},
-      {"sc/se radius and flatness", [](Store& s) {
+      {"sc/se radius and flatness", [](TJwwWriter& s) {
          const std::array<double, 7> noRadius = {0, 0, 1e-9, 1, 0, 0, 1};
          const std::array<double, 7> flat = {0, 0, 1, -1e-9, 0, 0, 1};
          const std::array<double, 7> inf = {0, 0, 1, 1, 0, kInf, 1};
@@ -358,13 +363,13 @@ TEST(WriterFigureTest, ArcSolids) {
          JwwOutSc(s, inf, 0); JwwOutSe(s, inf, 0);
        },
        {}},
-      {"so and sg", [](Store& s) {
+      {"so and sg", [](TJwwWriter& s) {
          const std::array<double, 8> ring = {0, 0, 10, 1, 0, 0, 1, 5};
          JwwOutSo(s, ring);
          JwwOutSg(s, ring);
        },
        {"so 0 0 10 1 0 0 1 5", "sg 0 0 10 1 0 0 1 5"}},
-      {"so/sg degenerate rings", [](Store& s) {
+      {"so/sg degenerate rings", [](TJwwWriter& s) {
          const std::array<double, 8> rings[] = {
              {{0, 0, 10, 1, 0, 0, 1, 10 - 5e-9}},  // inner not smaller by more than 1e-8
              {{0, 0, 10, 1, 0, 0, 1, 10}},
@@ -421,18 +426,20 @@ class WriteFileTest : public ::testing::Test {
 };
 
 TEST_F(WriteFileTest, EmptyListIsHq) {
-  Store s = Fresh();
-  ASSERT_TRUE(JwwWriteFile(s, target_));
+  Fresh f;
+  TJwwWriter& s = f.w;
+  ASSERT_TRUE(JwwWriteFile(s.lines, target_));
   EXPECT_EQ(ReadTarget(), "hq\r\n");
 }
 
 TEST_F(WriteFileTest, WritesTheLinesAsBuilt) {
-  Store s = Fresh();
+  Fresh f;
+  TJwwWriter& s = f.w;
   JwwAddOut(s, "hd");
   JwwOutLg(s, 0);
   JwwOutText(s, 0, "\x83\x5C\x83\x74\x83\x67 x\"", 1, 2, 1, 0);  // a quote at the end
   JwwOutLine(s, 0, 0, 1, 1);
-  ASSERT_TRUE(JwwWriteFile(s, target_));
+  ASSERT_TRUE(JwwWriteFile(s.lines, target_));
   EXPECT_EQ(ReadTarget(), "hd\r\nlg0\r\nch 1 2 1 0 \"\x83\x5C\x83\x74\x83\x67 x\"\r\n0 0 1 1\r\n");
   EXPECT_EQ(FilesInDir(), std::vector<std::string>{"JWC_TEMP.TXT"});
 }
@@ -440,14 +447,15 @@ TEST_F(WriteFileTest, WritesTheLinesAsBuilt) {
 // Whichever file operation fails, the previous file stays whole, no
 // temporary file is left, and the failure is reported.
 TEST_F(WriteFileTest, AFailureLeavesThePreviousFile) {
-  Store s = Fresh();
+  Fresh f;
+  TJwwWriter& s = f.w;
   for (int i = 0; i < 50; ++i) JwwOutLine(s, i, 0, i, 1);
 
   const std::string previous = "hd\r\n1 2 3 4\r\n";
   FaultArm(0);
   ASSERT_TRUE(ReplaceFileAtomically(target_, {previous}));
   FaultArm(1000000);
-  ASSERT_TRUE(JwwWriteFile(s, target_));
+  ASSERT_TRUE(JwwWriteFile(s.lines, target_));
   const long long operations = FaultCalls();
   ASSERT_GT(operations, 2);
   const std::string written = ReadTarget();
@@ -456,19 +464,20 @@ TEST_F(WriteFileTest, AFailureLeavesThePreviousFile) {
     FaultArm(0);
     ASSERT_TRUE(ReplaceFileAtomically(target_, {previous}));
     FaultArm(k);
-    EXPECT_FALSE(JwwWriteFile(s, target_)) << "failing operation " << k;
+    EXPECT_FALSE(JwwWriteFile(s.lines, target_)) << "failing operation " << k;
     FaultArm(0);
     EXPECT_EQ(ReadTarget(), previous) << "failing operation " << k;
     EXPECT_EQ(FilesInDir(), std::vector<std::string>{"JWC_TEMP.TXT"}) << "failing operation " << k;
   }
   FaultArm(0);
-  ASSERT_TRUE(JwwWriteFile(s, target_));
+  ASSERT_TRUE(JwwWriteFile(s.lines, target_));
   EXPECT_EQ(ReadTarget(), written);
 }
 
 TEST_F(WriteFileTest, MissingFolderIsReportedQuietly) {
-  Store s = Fresh();
-  EXPECT_FALSE(JwwWriteFile(s, dir_ / "missing" / "JWC_TEMP.TXT"));
+  Fresh f;
+  TJwwWriter& s = f.w;
+  EXPECT_FALSE(JwwWriteFile(s.lines, dir_ / "missing" / "JWC_TEMP.TXT"));
   EXPECT_EQ(FilesInDir(), std::vector<std::string>{});
 }
 

@@ -318,13 +318,15 @@ TEST_F(BadInput, HundredMegabyteLines) {
               "ab \x82\xa0"
               "ab \x82\xa0");
     // What goes back to the host holds the text whole, on one line.
-    JwwWriteStart(s);
-    JwwAddOut(s, "hd");
-    JwwWriteAll(s);
-    const std::size_t at = s.out.bytes.find("ch 0 0 1 0 \"");
+    TJwwWriter w(s);
+    JwwWriteStart(w);
+    JwwAddOut(w, "hd");
+    JwwWriteAll(s, w);
+    const std::string& out = w.lines.bytes;
+    const std::size_t at = out.find("ch 0 0 1 0 \"");
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(s.out.bytes.find("\r\n", at), at + 12 + textSize);
-    EXPECT_NE(s.out.bytes.find("ci 1 1 2\r\n"), std::string::npos);
+    EXPECT_EQ(out.find("\r\n", at), at + 12 + textSize);
+    EXPECT_NE(out.find("ci 1 1 2\r\n"), std::string::npos);
   }
   // A number of 100 MB digits is beyond every range and reads as 0.
   bytes.assign("lc");

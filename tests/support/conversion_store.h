@@ -1,6 +1,7 @@
 // Stores for the tests of the conversions and of the run around them: one
-// read from exchange-file bytes and ready for output, as the drivers hold it
-// when they convert, and the attributes of the figures the tests add by hand.
+// read from exchange-file bytes, a read store with its started writer as
+// the drivers hold them when they convert, and the attributes of the
+// figures the tests add by hand.
 #pragma once
 
 #include <string_view>
@@ -19,8 +20,16 @@ inline Store ReadStore(std::string_view file) {
   Store s;
   JwwInit(s);
   JwwReadBuffer(s, file);
-  JwwWriteStart(s);
   return s;
 }
+
+// A store read from exchange-file bytes and its writer, ready for a run.
+struct ReadJob {
+  Store s;
+  TJwwWriter w{s};
+  explicit ReadJob(std::string_view file) : s(ReadStore(file)) { JwwWriteStart(w); }
+  ReadJob(const ReadJob&) = delete;
+  ReadJob& operator=(const ReadJob&) = delete;
+};
 
 }  // namespace q527

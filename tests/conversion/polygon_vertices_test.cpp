@@ -13,8 +13,9 @@
 
 #include "common/extended_trig.h"
 #include "common/geometry.h"
+#include "conversion/polygons.h"
 #include "exchange/store.h"
-#include "polygon/convert.h"
+#include "polygon/walk.h"
 
 namespace q527 {
 
@@ -71,7 +72,7 @@ TEST(ConversionVertices, CirclesAreThoseOfTheCircleFormula) {
       s.order.push_back({kJwwCircle, i});
     }
     const std::vector<TJwwEntCircle> circles = s.circles;
-    ASSERT_TRUE(ConvertCircles(s, n));
+    ASSERT_EQ(ConvertCircles(s, n), ConvertStatus::kDone);
     const double step = static_cast<double>(kTwoPi / n);
     for (std::size_t i = 0; i < circles.size(); ++i) {
       std::vector<Vertex> want;
@@ -114,7 +115,7 @@ TEST(ConversionVertices, ArcsAreThoseOfEllipsePointDeg) {
       s.order.push_back({kJwwArc, i});
     }
     const std::vector<TJwwEntArc> arcs = s.arcs;
-    ASSERT_TRUE(ConvertArcs(s, n));
+    ASSERT_EQ(ConvertArcs(s, n), ConvertStatus::kDone);
     for (std::size_t i = 0; i < arcs.size(); ++i) {
       const TJwwEntArc& a = arcs[i];
       const double step =
@@ -154,7 +155,7 @@ TEST(ConversionVertices, CircularSolidsAreThoseOfEllipsePoint) {
       s.order.push_back({kJwwSe, i});
     }
     const std::vector<TJwwEntSe> ses = s.ses;
-    ASSERT_TRUE(ConvertSolidCircles(s, n));
+    ASSERT_EQ(ConvertSolidCircles(s, n), ConvertStatus::kDone);
     for (std::size_t i = 0; i < ses.size(); ++i) {
       const auto& v = ses[i].v;
       const double step = static_cast<double>(static_cast<long double>(v[6]) / n);

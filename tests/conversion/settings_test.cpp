@@ -1,4 +1,4 @@
-#include "dialog/settings.h"
+#include "conversion/settings.h"
 
 #include <gtest/gtest.h>
 

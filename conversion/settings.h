@@ -25,9 +25,6 @@ void ParseSettings(FormSettings& form, std::string_view bytes);
 // The six lines as written.
 std::string FormatSettings(const FormSettings& form);
 // Writes the six lines atomically; false when the old file was kept.
-bool SaveSettings(const FormSettings& form, const std::filesystem::path& path);
-
-// Clamps a division count to 3..999.
-std::int32_t ClampDivisionCount(std::int32_t n);
+[[nodiscard]] bool SaveSettings(const FormSettings& form, const std::filesystem::path& path);
 
 }  // namespace q527

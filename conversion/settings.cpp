@@ -1,10 +1,11 @@
-#include "dialog/settings.h"
+#include "conversion/settings.h"
 
 #include <array>
 
 #include "common/myfunc.h"
+#include "common/number_texts.h"
 #include "exchange/file_io.h"
-#include "exchange/number_text.h"
+#include "polygon/plan.h"
 
 namespace q527 {
 
@@ -30,23 +31,17 @@ std::array<std::string, kSettingsLines> SplitSettingsLines(std::string_view byte
 
 // A settings line: the number and its CR LF.
 void AppendIntLine(std::string& out, std::int32_t value) {
-  AppendInt(out, value);
+  AppendIntegerText(out, value);
   out.append("\r\n");
 }
 
 }  // namespace
 
-std::int32_t ClampDivisionCount(std::int32_t n) {
-  if (n < 3) return 3;
-  if (n > 999) return 999;
-  return n;
-}
-
 void ParseSettings(FormSettings& form, std::string_view bytes) {
   const auto lines = SplitSettingsLines(bytes);
   form.FormLeft = TextToInt(lines[0]);
   form.FormTop = TextToInt(lines[1]);
-  form.DivisionCount = ClampDivisionCount(TextToInt(lines[2]));
+  form.DivisionCount = ClampSegments(TextToInt(lines[2]));
   form.TargetCircle = TextToBool(lines[3]);
   form.TargetArc = TextToBool(lines[4]);
   form.TargetSolid = TextToBool(lines[5]);

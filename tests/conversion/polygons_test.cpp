@@ -1,7 +1,8 @@
 // The conversions of the store's figures by the dialog's rule: where the
 // vertices lie, which attributes and colours the segments carry, where the
 // new records go in the order table, and the count limit.
-#include "polygon/convert.h"
+#include "conversion/polygons.h"
+#include "polygon/walk.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,7 @@ TEST(ArcSweepDegrees, NormalisesAndAlwaysEnds) {
 TEST(ConvertCircles, UnitCircleInFourSegments) {
   Store s = ReadStore("");
   AddCircle(s, 0, 1);
-  ASSERT_TRUE(ConvertCircles(s, 4));
+  ASSERT_EQ(ConvertCircles(s, 4), ConvertStatus::kDone);
   ASSERT_EQ(s.lines.size(), 4u);
   ExpectPolygon(s.lines, 0, 4, {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 0}});
   EXPECT_EQ(s.lines[0].x1, 1.0);  // starts exactly at (cx + r, cy)
@@ -119,7 +120,7 @@ TEST(ConvertArcs, VerticesRunFromTheStartByTheNormalisedSweep) {
     Store s = ReadStore("");
     JwwAddOrder(s, kJwwArc, 0);
     s.arcs.push_back({kFigureAttr, 1, 2, 2, c.start, c.end, c.flat, c.tilt});
-    ASSERT_TRUE(ConvertArcs(s, c.n));
+    ASSERT_EQ(ConvertArcs(s, c.n), ConvertStatus::kDone);
     ASSERT_EQ(s.lines.size(), static_cast<std::size_t>(c.n));
     std::vector<std::pair<double, double>> want;
     const double t = c.tilt * kPi / 180;
@@ -144,7 +145,7 @@ TEST(ConvertSolidCircles, SweepIsTakenAsStoredAndSolidColourCarries) {
   JwwAddOrder(s, kJwwSe, 1);
   s.ses.push_back(se);
 
-  ASSERT_TRUE(ConvertSolidCircles(s, 3));
+  ASSERT_EQ(ConvertSolidCircles(s, 3), ConvertStatus::kDone);
   ASSERT_EQ(s.solid2s.size(), 6u);
   ExpectPolygon(s.solid2s, 0, 3,
                 {{1, 0}, {std::cos(kPi / 6), -0.5}, {0.5, -std::cos(kPi / 6)}, {0, -1}});
@@ -167,7 +168,7 @@ TEST(ConversionFrame, NewSegmentsFollowTheExistingOnesInSourceOrder) {
   AddCircle(s, 100, 2);
   AddLine(s);
 
-  ASSERT_TRUE(ConvertCircles(s, 5));
+  ASSERT_EQ(ConvertCircles(s, 5), ConvertStatus::kDone);
   ASSERT_EQ(s.lines.size(), 17u);
   ASSERT_EQ(s.order.size(), 19u);
   EXPECT_EQ(s.lines[7].x1, 1.0);     // first circle: entries 7..11
@@ -188,7 +189,7 @@ TEST(ConversionFrame, CountPastTheIntegerLimitIsRefusedBeforeAnythingChanges) {
   Store s = ReadStore("");
   s.circles.resize(2149643, TJwwEntCircle{kFigureAttr, 0, 0, 1});
   JwwAddOrder(s, kJwwCircle, 0);
-  EXPECT_FALSE(ConvertCircles(s, 999));
+  EXPECT_EQ(ConvertCircles(s, 999), ConvertStatus::kCountLimit);
   EXPECT_EQ(s.circles.size(), 2149643u);
   EXPECT_TRUE(s.lines.empty());
   EXPECT_EQ(s.order[0].kind, kJwwCircle);

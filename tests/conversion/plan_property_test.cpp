@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "polygon/convert.h"
+#include "conversion/polygons.h"
 
 namespace q527 {
 
@@ -99,13 +99,13 @@ std::vector<Pt> Convert(const Figure& f, const PolygonPolicy& p, PolygonSummary*
   if (f.kind == Kind::kCircle) {
     s.circles.push_back({{}, f.cx, f.cy, f.a});
     s.order.push_back({kJwwCircle, 0});
-    if (!ConvertCircles(s, p, sum)) return {};
+    if (ConvertCircles(s, p, sum) != ConvertStatus::kDone) return {};
   } else if (f.kind == Kind::kSolid) {
     TJwwEntSe se;
     se.v = {f.cx, f.cy, f.a, f.flat, f.tilt, f.start, f.sweep};
     s.ses.push_back(se);
     s.order.push_back({kJwwSe, 0});
-    if (!ConvertSolidCircles(s, p, sum)) return {};
+    if (ConvertSolidCircles(s, p, sum) != ConvertStatus::kDone) return {};
     return ChainOf(s.solid2s);
   } else {
     TJwwEntArc arc;
@@ -115,7 +115,7 @@ std::vector<Pt> Convert(const Figure& f, const PolygonPolicy& p, PolygonSummary*
     arc.end = f.closed ? arc.start + 360 : (f.start + f.sweep) * 180 / kPi;
     s.arcs.push_back(arc);
     s.order.push_back({kJwwArc, 0});
-    if (!ConvertArcs(s, p, sum)) return {};
+    if (ConvertArcs(s, p, sum) != ConvertStatus::kDone) return {};
   }
   return ChainOf(s.lines);
 }

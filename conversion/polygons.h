@@ -1,5 +1,5 @@
-// The conversions: circles, arcs/ellipses and circular solids of the store
-// replaced by polygons (line records, linear solids) with the same
+// The conversions of the store: its circles, arcs/ellipses and circular
+// solids replaced by polygons (line records, linear solids) with the same
 // attributes, appended after the existing records in source order.
 #pragma once
 
@@ -18,6 +18,9 @@ struct PolygonSummary {
   std::int32_t most = 0;
   double largestDeviation = 0;  // over the figures that are not degenerate
   long long capped = 0;         // figures converted at maxSegments
+
+  // Adds what another conversion made.
+  void Add(const PolygonSummary& other);
 };
 
 // The counts (and, mid fit, the scales) a planned conversion gives one
@@ -33,28 +36,33 @@ PolygonCounts PlanCircles(const Store& s, const PolygonPolicy& policy);
 PolygonCounts PlanArcs(const Store& s, const PolygonPolicy& policy);
 PolygonCounts PlanSolidCircles(const Store& s, const PolygonPolicy& policy);
 
+enum class ConvertStatus {
+  kDone,
+  // A table or the order table would pass 2147483647 entries (or the counts
+  // given are not the store's): nothing changed.
+  kCountLimit,
+};
+
 // Converts the circles of the store into polygons by the policy, with the
-// counts given or, when none are, planned here. False, with the store
-// untouched, when a table count would pass 2147483647 (or the counts are
-// not the store's); std::bad_alloc when memory runs out while growing.
-// summary, when given, gathers what a planned conversion made.
-bool ConvertCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr,
-                    const PolygonCounts* counts = nullptr);
+// counts given or, when none are, planned here; std::bad_alloc when memory
+// runs out while growing. summary, when given, gathers what a planned
+// conversion made.
+[[nodiscard]] ConvertStatus ConvertCircles(Store& s, const PolygonPolicy& policy,
+                                           PolygonSummary* summary = nullptr,
+                                           const PolygonCounts* counts = nullptr);
 // Converts arcs, ellipses and elliptic arcs into polygons.
-bool ConvertArcs(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr,
-                 const PolygonCounts* counts = nullptr);
+[[nodiscard]] ConvertStatus ConvertArcs(Store& s, const PolygonPolicy& policy,
+                                        PolygonSummary* summary = nullptr,
+                                        const PolygonCounts* counts = nullptr);
 // Converts circular solids into linear solids, one per segment.
-bool ConvertSolidCircles(Store& s, const PolygonPolicy& policy, PolygonSummary* summary = nullptr,
-                         const PolygonCounts* counts = nullptr);
+[[nodiscard]] ConvertStatus ConvertSolidCircles(Store& s, const PolygonPolicy& policy,
+                                                PolygonSummary* summary = nullptr,
+                                                const PolygonCounts* counts = nullptr);
 
 // The dialog's rule: n (clamped to 3..999) segments for every figure.
-bool ConvertCircles(Store& s, std::int32_t n);
-bool ConvertArcs(Store& s, std::int32_t n);
-bool ConvertSolidCircles(Store& s, std::int32_t n);
-
-// The arc's sweep in degrees, in (0, 360]; a closed ellipse gives 360, and so
-// does a sweep that is not a finite number.
-double ArcSweepDegrees(double start, double end);
+[[nodiscard]] ConvertStatus ConvertCircles(Store& s, std::int32_t n);
+[[nodiscard]] ConvertStatus ConvertArcs(Store& s, std::int32_t n);
+[[nodiscard]] ConvertStatus ConvertSolidCircles(Store& s, std::int32_t n);
 
 // Reserves, once for all the chosen kinds, the tables the dialog's rule with
 // n segments will fill (capacity only; nothing when a count would pass the

@@ -1,9 +1,8 @@
 // The OK run around the conversions: the division count and the settings,
 // which kinds are converted, the status texts, and every way the run fails.
-#include "dialog/conversion.h"
+#include "conversion/run.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/counts_text.h"
 #include "exchange/store.h"
 #include "exchange/writer.h"
 #include "support/conversion_store.h"
@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 // Records what the run shows and reports; can press Escape, or run out of
 // memory when a status text with the given beginning is shown.
-struct RecordingUi : DialogUi {
+struct RecordingUi : RunUi {
   void ShowNow(std::string_view utf8) override {
     shown.emplace_back(utf8);
     if (!throwAt.empty() && utf8.starts_with(throwAt)) throw std::bad_alloc();
@@ -36,62 +36,55 @@ struct RecordingUi : DialogUi {
   bool escape = false;
 };
 
-DialogState Checks(bool circle, bool arc, bool solid, std::string edit1 = "24") {
-  DialogState st;
-  st.edit1 = std::move(edit1);
-  st.checkCircle = circle;
-  st.checkArc = arc;
-  st.checkSolid = solid;
-  return st;
+// The dialog's rule for the kinds checked, with the division count typed.
+ConversionRequest Checks(bool circle, bool arc, bool solid, std::string_view edit1 = "24") {
+  ConversionRequest r;
+  r.circles = circle;
+  r.arcs = arc;
+  r.solids = solid;
+  r.policy.segments = DivisionCountOf(edit1);
+  return r;
+}
+
+RunOutcome RunJob(ReadJob& j, const ConversionRequest& r, RunUi& ui, bool readComplete = true) {
+  return RunConversion(j.s, j.w, r, readComplete, ui).outcome;
 }
 
 // Refused by the conversion with the store untouched, the run is a failure
 // that is reported once and queues nothing.
 TEST(RunConversion, CountPastTheIntegerLimitFailsWithOneReportAndNothingQueued) {
   // 2149643 circles of 999 segments would need 2147493357 line entries.
-  Store s = ReadStore("");
-  s.circles.resize(2149643, TJwwEntCircle{kFigureAttr, 0, 0, 1});
-  JwwAddOrder(s, kJwwCircle, 0);
+  ReadJob j("");
+  j.s.circles.resize(2149643, TJwwEntCircle{kFigureAttr, 0, 0, 1});
+  JwwAddOrder(j.s, kJwwCircle, 0);
 
   RecordingUi ui;
-  FormSettings fields;
-  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true, "999"), {}, true, ui),
-            RunOutcome::kFailed);
+  EXPECT_EQ(RunJob(j, Checks(true, true, true, "999"), ui), RunOutcome::kFailed);
   EXPECT_EQ(ui.failures.size(), 1u);
-  EXPECT_TRUE(s.out.bytes.empty());
+  EXPECT_TRUE(j.w.lines.bytes.empty());
 }
 
-TEST(RunConversion, DivisionTextIsClampedAndSaved) {
-  const fs::path dat =
-      fs::temp_directory_path() / ("q527-run-" + std::to_string(::getpid()) + ".dat");
+TEST(RunConversion, DivisionTextIsClamped) {
   const std::pair<std::string, int> cases[] = {{"2", 3},   {"abc", 3},  {"-5", 3}, {"999", 999},
                                                {"24", 24}, {"$1F", 31}, {"", 3},   {"1000", 999}};
   for (const auto& [text, n] : cases) {
     SCOPED_TRACE(text);
-    Store s = ReadStore("ci 0 0 10\r\n");
-    FormSettings fields;
+    ReadJob j("ci 0 0 10\r\n");
     RecordingUi ui;
-    DialogState st = Checks(true, false, true, text);
-    st.left = 120;
-    st.top = -5;
-    ASSERT_EQ(RunConversion(s, fields, st, dat, true, ui), RunOutcome::kConverted);
-    EXPECT_EQ(s.lines.size(), static_cast<std::size_t>(n));
-    EXPECT_EQ(ReadFileBytes(dat), "120\r\n-5\r\n" + std::to_string(n) + "\r\n1\r\n0\r\n1\r\n");
+    ASSERT_EQ(RunJob(j, Checks(true, false, true, text), ui), RunOutcome::kConverted);
+    EXPECT_EQ(j.s.lines.size(), static_cast<std::size_t>(n));
   }
-  fs::remove(dat);
 }
 
 TEST(RunConversion, OnlyCirclesConvertedKeepsArcsAndSolidsInPlace) {
-  Store s = ReadStore(
+  ReadJob j(
       "ci 10 20 5\r\n"
       "ci 0 0 10 0 90 1 0\r\n"
       "se 0 0 3 1 0 0 3.14 100\r\n"
       "1 2 3 4\r\n");
   RecordingUi ui;
-  FormSettings fields;
-  ASSERT_EQ(RunConversion(s, fields, Checks(true, false, false, "4"), {}, true, ui),
-            RunOutcome::kConverted);
-  EXPECT_EQ(s.out.bytes,
+  ASSERT_EQ(RunJob(j, Checks(true, false, false, "4"), ui), RunOutcome::kConverted);
+  EXPECT_EQ(j.w.lines.bytes,
             "hd\r\nlg0\r\nly0\r\nlc1\r\nlt1\r\n"
             "ci 0 0 10 0 90 1 0\r\n"
             "se 0 0 3 1 0 0 3.14 100\r\n"
@@ -108,46 +101,37 @@ TEST(RunConversion, OnlyCirclesConvertedKeepsArcsAndSolidsInPlace) {
 }
 
 TEST(RunConversion, CircleInArcFormIsConvertedOnlyAsAnArc) {
-  FormSettings fields;
   RecordingUi ui;
-  Store circlesOnly = ReadStore("ci 5 5 2 30 30 1 0\r\n");
-  RunConversion(circlesOnly, fields, Checks(true, false, true, "4"), {}, true, ui);
-  EXPECT_NE(circlesOnly.out.bytes.find("ci 5 5 2 30 30 1 0\r\n"), std::string::npos);
+  ReadJob circlesOnly("ci 5 5 2 30 30 1 0\r\n");
+  ASSERT_EQ(RunJob(circlesOnly, Checks(true, false, true, "4"), ui), RunOutcome::kConverted);
+  EXPECT_NE(circlesOnly.w.lines.bytes.find("ci 5 5 2 30 30 1 0\r\n"), std::string::npos);
 
-  Store arcs = ReadStore("ci 5 5 2 30 30 1 0\r\n");
-  RunConversion(arcs, fields, Checks(false, true, false, "4"), {}, true, ui);
-  ASSERT_EQ(arcs.lines.size(), 4u);
-  EXPECT_NEAR(arcs.lines[0].x1, 5 + std::sqrt(3.0), 1e-12);
-  EXPECT_NEAR(arcs.lines[0].y1, 6, 1e-12);
+  ReadJob arcs("ci 5 5 2 30 30 1 0\r\n");
+  ASSERT_EQ(RunJob(arcs, Checks(false, true, false, "4"), ui), RunOutcome::kConverted);
+  ASSERT_EQ(arcs.s.lines.size(), 4u);
+  EXPECT_NEAR(arcs.s.lines[0].x1, 5 + std::sqrt(3.0), 1e-12);
+  EXPECT_NEAR(arcs.s.lines[0].y1, 6, 1e-12);
 }
 
 TEST(RunConversion, PartialReadConvertsAndQueuesNothing) {
-  const fs::path dat =
-      fs::temp_directory_path() / ("q527-partial-" + std::to_string(::getpid()) + ".dat");
-  Store s = ReadStore("ci 0 0 10\r\n");
-  FormSettings fields;
+  ReadJob j("ci 0 0 10\r\n");
   RecordingUi ui;
-  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true, "36"), dat, false, ui),
-            RunOutcome::kRefused);
+  EXPECT_EQ(RunJob(j, Checks(true, true, true, "36"), ui, false), RunOutcome::kRefused);
   EXPECT_EQ(ui.failures.size(), 1u);
   EXPECT_TRUE(ui.shown.empty());
-  EXPECT_EQ(s.circles.size(), 1u);
-  EXPECT_EQ(s.out.count, 0u);
-  EXPECT_EQ(ReadFileBytes(dat), "0\r\n0\r\n36\r\n1\r\n1\r\n1\r\n");  // saved as OK does
-  fs::remove(dat);
+  EXPECT_EQ(j.s.circles.size(), 1u);
+  EXPECT_EQ(j.w.lines.count, 0u);
 }
 
 TEST(RunConversion, FailureAnywhereLeavesAnEmptyOutputAndOneReport) {
   for (const char* at : {"円弧・楕円データ参照中です", "処理中(ESC", "ファイル生成中です"}) {
     SCOPED_TRACE(at);
-    Store s = ReadStore("ci 0 0 10\r\nci 0 0 1 0 90 1 0\r\n");
-    FormSettings fields;
+    ReadJob j("ci 0 0 10\r\nci 0 0 1 0 90 1 0\r\n");
     RecordingUi ui;
     ui.throwAt = at;
-    EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true), {}, true, ui),
-              RunOutcome::kFailed);
+    EXPECT_EQ(RunJob(j, Checks(true, true, true), ui), RunOutcome::kFailed);
     EXPECT_EQ(ui.failures.size(), 1u);
-    EXPECT_EQ(s.out.count, 0u);
+    EXPECT_EQ(j.w.lines.count, 0u);
   }
 }
 
@@ -155,26 +139,23 @@ TEST(RunConversion, FailureAnywhereLeavesAnEmptyOutputAndOneReport) {
 // that cannot be written (here: its folder is missing) the run says so once
 // and queues nothing.
 TEST(RunConversion, OutputThatCannotBeWrittenAsItGrowsIsAWriteFailure) {
-  Store s = ReadStore("ci 0 0 10\r\nci 3 3 1\r\n");
-  JwwSpillOutTo(s, fs::temp_directory_path() / "q527-no-such-folder" / "JWC_TEMP.TXT");
-  s.out.spillAt = 1;
-  FormSettings fields;
+  ReadJob j("ci 0 0 10\r\nci 3 3 1\r\n");
+  JwwSpillOutTo(j.w.lines, fs::temp_directory_path() / "q527-no-such-folder" / "JWC_TEMP.TXT");
+  j.w.lines.spillAt = 1;
   RecordingUi ui;
-  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true), {}, true, ui),
-            RunOutcome::kWriteFailed);
+  EXPECT_EQ(RunJob(j, Checks(true, true, true), ui), RunOutcome::kWriteFailed);
   ASSERT_EQ(ui.failures.size(), 1u);
   EXPECT_NE(ui.failures[0].find("JWC_TEMP.TXT"), std::string::npos);
-  EXPECT_EQ(s.out.count, 0u);
-  EXPECT_EQ(s.out.spilled, 0u);
+  EXPECT_EQ(j.w.lines.count, 0u);
+  EXPECT_EQ(j.w.lines.spilled, 0u);
 }
 
 TEST(RunConversion, EscapeDuringThePassIsAnAbortWithoutHd) {
-  Store s = ReadStore("ci 0 0 10\r\n");
-  FormSettings fields;
+  ReadJob j("ci 0 0 10\r\n");
   RecordingUi ui;
   ui.escape = true;
-  EXPECT_EQ(RunConversion(s, fields, Checks(true, true, true), {}, true, ui), RunOutcome::kAborted);
-  EXPECT_EQ(s.out.bytes.find("hd"), std::string::npos);
+  EXPECT_EQ(RunJob(j, Checks(true, true, true), ui), RunOutcome::kAborted);
+  EXPECT_EQ(j.w.lines.bytes.find("hd"), std::string::npos);
   EXPECT_EQ(ui.shown.back(), "ファイル生成中です");
   EXPECT_TRUE(ui.failures.empty());
 }

@@ -1,0 +1,26 @@
+// What a run is asked to do: which kinds it converts and how many segments
+// each figure gets. The dialog builds one from its controls, q527-cli from
+// its command line.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "polygon/plan.h"
+
+namespace q527 {
+
+struct ConversionRequest {
+  bool circles = true;  // circles
+  bool arcs = true;     // arcs, ellipses and elliptic arcs
+  bool solids = true;   // circular solids
+  // The dialog's rule (policy.segments, the division count, for every
+  // figure) unless policy.planned.
+  PolygonPolicy policy;
+};
+
+// The division count the dialog's edit field gives: its text read as an
+// integer (0 when it is none), clamped to 3..999.
+std::int32_t DivisionCountOf(std::string_view text);
+
+}  // namespace q527
