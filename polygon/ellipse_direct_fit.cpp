@@ -1,0 +1,138 @@
+// The direct ellipse fit: the conic a·x² + b·xy + c·y² + d·x + e·y + f = 0
+// that minimises the algebraic distances under 4ac - b² = 1. Halir and
+// Flusser ("Numerically stable direct least squares fitting of ellipses",
+// 1998) split the scatter matrix so that only a 3×3 eigenproblem M·v = λ·v
+// remains, whose one positive eigenvalue belongs to the ellipse (zero for
+// points exactly on one, and then the largest).
+#include <cmath>
+
+#include "polygon/centred_conic.h"
+
+namespace q527 {
+
+namespace {
+
+using LD = long double;
+using Matrix3 = LD[3][3];
+
+LD Determinant(const Matrix3& m) {
+  return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+         m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+         m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+// The largest real root of λ³ - c2·λ² + c1·λ - c0, whose roots are real:
+// Newton's method from above all of them falls to it monotonically.
+LD LargestRoot(LD c2, LD c1, LD c0, LD bound) {
+  LD x = bound;
+  for (int i = 0; i < 200; ++i) {
+    const LD value = ((x - c2) * x + c1) * x - c0;
+    const LD slope = (3 * x - 2 * c2) * x + c1;
+    if (!(value > 0) || !(slope > 0)) break;
+    const LD next = x - value / slope;
+    if (!(next < x)) break;
+    x = next;
+  }
+  return x;
+}
+
+// A vector spanning the null space of the 3×3 matrix a of rank 2: the
+// longest cross product of two of its rows.
+void NullVector(const Matrix3& a, LD (&v)[3]) {
+  LD best = -1;
+  for (int i = 0; i < 3; ++i) {
+    const LD* p = a[i];
+    const LD* q = a[(i + 1) % 3];
+    const LD c[3] = {p[1] * q[2] - p[2] * q[1], p[2] * q[0] - p[0] * q[2],
+                     p[0] * q[1] - p[1] * q[0]};
+    const LD norm = c[0] * c[0] + c[1] * c[1] + c[2] * c[2];
+    if (norm > best) best = norm, v[0] = c[0], v[1] = c[1], v[2] = c[2];
+  }
+}
+
+// The centred form of a·x² + b·xy + c·y² + d·x + e·y + f = 0; nullopt
+// when it is no real ellipse.
+std::optional<CentredConic> CentredFormOf(LD a, LD b, LD c, LD d, LD e, LD f) {
+  const LD det = 4 * a * c - b * b;
+  if (!(det > 0)) return std::nullopt;
+  const LD cx = (b * e - 2 * c * d) / det, cy = (b * d - 2 * a * e) / det;
+  const LD level = -(f + (d * cx + e * cy) / 2);
+  const CentredConic conic{cx, cy, a / level, b / 2 / level, c / level};
+  if (!(conic.sxx > 0 && conic.syy > 0) || !std::isfinite(conic.cx) || !std::isfinite(conic.cy)) {
+    return std::nullopt;
+  }
+  return conic;
+}
+
+}  // namespace
+
+std::optional<CentredConic> DirectEllipseFit(std::span<const Point2> points,
+                                             const PointFrame& frame) {
+  // Scatter matrices of the quadratic part q = (x², xy, y²) and the linear
+  // part l = (x, y, 1): S1 = Σqqᵀ, S2 = Σqlᵀ, S3 = Σllᵀ.
+  Matrix3 s1 = {}, s2 = {}, s3 = {};
+  for (const Point2& p : points) {
+    const Vec2 v = ToFrame(frame, p);
+    const LD q[3] = {v.x * v.x, v.x * v.y, v.y * v.y}, l[3] = {v.x, v.y, 1};
+    for (int i = 0; i < 3; ++i) {
+      for (int j = 0; j < 3; ++j) {
+        s1[i][j] += q[i] * q[j];
+        s2[i][j] += q[i] * l[j];
+        s3[i][j] += l[i] * l[j];
+      }
+    }
+  }
+  // T = -S3⁻¹·S2ᵀ gives the linear part from the quadratic one; S3 is
+  // singular only for points on a line.
+  const LD det3 = Determinant(s3);
+  if (!(det3 > 0)) return std::nullopt;
+  Matrix3 inverse3;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      const int i1 = (j + 1) % 3, i2 = (j + 2) % 3, j1 = (i + 1) % 3, j2 = (i + 2) % 3;
+      inverse3[i][j] = (s3[i1][j1] * s3[i2][j2] - s3[i1][j2] * s3[i2][j1]) / det3;
+    }
+  }
+  Matrix3 t = {};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      for (int k = 0; k < 3; ++k) t[i][j] -= inverse3[i][k] * s2[j][k];
+    }
+  }
+  // The reduced scatter M = S1 + S2·T, premultiplied by the constraint's
+  // inverse: rows M₃/2, -M₂, M₁/2.
+  Matrix3 reduced;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      LD m = s1[i][j];
+      for (int k = 0; k < 3; ++k) m += s2[i][k] * t[k][j];
+      reduced[i][j] = m;
+    }
+  }
+  Matrix3 m;
+  for (int j = 0; j < 3; ++j) {
+    m[0][j] = reduced[2][j] / 2;
+    m[1][j] = -reduced[1][j];
+    m[2][j] = reduced[0][j] / 2;
+  }
+  // The ellipse's eigenvalue: the largest root of the characteristic cubic,
+  // bounded by the largest row sum.
+  const LD c2 = m[0][0] + m[1][1] + m[2][2];
+  const LD c1 = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) + (m[0][0] * m[2][2] - m[0][2] * m[2][0]) +
+                (m[1][1] * m[2][2] - m[1][2] * m[2][1]);
+  LD bound = 0;
+  for (const auto& row : m)
+    bound = std::fmax(bound, std::fabs(row[0]) + std::fabs(row[1]) + std::fabs(row[2]));
+  const LD lambda = LargestRoot(c2, c1, Determinant(m), bound);
+  // Its eigenvector gives the quadratic part, T the linear part.
+  for (int i = 0; i < 3; ++i) m[i][i] -= lambda;
+  LD quadratic[3];
+  NullVector(m, quadratic);
+  LD linear[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    for (int k = 0; k < 3; ++k) linear[i] += t[i][k] * quadratic[k];
+  }
+  return CentredFormOf(quadratic[0], quadratic[1], quadratic[2], linear[0], linear[1], linear[2]);
+}
+
+}  // namespace q527

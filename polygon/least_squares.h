@@ -1,0 +1,150 @@
+// What the geometric fits share: the points moved to a frame where they are
+// of unit size, and a Levenberg-Marquardt minimiser of a sum of squares in a
+// handful of parameters that needs no heap.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <optional>
+#include <span>
+
+#include "polygon/curves.h"
+
+namespace q527 {
+
+struct Vec2 {
+  long double x, y;
+};
+
+// The points' centroid and root-mean-square distance from it. A fit works
+// on (p - centroid)/scale: coordinates far from the origin lose nothing, and
+// the algebra sees numbers near 1.
+struct PointFrame {
+  long double mx, my, scale, inverse;
+};
+
+// Nullopt for a non-finite point or points that are all equal.
+std::optional<PointFrame> FrameOf(std::span<const Point2> points);
+
+inline Vec2 ToFrame(const PointFrame& f, Point2 p) {
+  return {(p.x - f.mx) * f.inverse, (p.y - f.my) * f.inverse};
+}
+
+// JᵀJ, Jᵀr and rᵀr of a least squares problem in P parameters.
+template <int P>
+struct NormalEquations {
+  long double a[P][P];
+  long double g[P];
+  long double cost;
+};
+
+template <int P>
+void ClearNormalEquations(NormalEquations<P>& n) {
+  for (int i = 0; i < P; ++i) {
+    for (int j = 0; j < P; ++j) n.a[i][j] = 0;
+    n.g[i] = 0;
+  }
+  n.cost = 0;
+}
+
+// One residual r with its gradient row.
+template <int P>
+void AddResidual(NormalEquations<P>& n, const long double (&row)[P], long double r) {
+  for (int i = 0; i < P; ++i) {
+    for (int j = 0; j <= i; ++j) n.a[i][j] += row[i] * row[j];
+    n.g[i] += row[i] * r;
+  }
+  n.cost += r * r;
+}
+
+// The step x of (A + λ·diag A)·x = -g by Cholesky's method (A's lower
+// triangle); false when the matrix is not positive definite.
+template <int P>
+bool SolveDamped(const NormalEquations<P>& n, long double lambda, long double (&x)[P]) {
+  long double largest = 0;
+  for (int i = 0; i < P; ++i) largest = std::fmax(largest, n.a[i][i]);
+  long double l[P][P];
+  for (int i = 0; i < P; ++i) {
+    for (int j = 0; j <= i; ++j) {
+      long double sum = n.a[i][j];
+      // A parameter the residuals barely see is damped as if they saw it a
+      // little, so that it stays put instead of running off.
+      if (i == j) sum += lambda * std::fmax(n.a[i][i], 1e-18L * largest);
+      for (int k = 0; k < j; ++k) sum -= l[i][k] * l[j][k];
+      if (i == j) {
+        if (!(sum > 0)) return false;
+        l[i][i] = std::sqrt(sum);
+      } else {
+        l[i][j] = sum / l[j][j];
+      }
+    }
+  }
+  // Forward, then back substitution.
+  for (int i = 0; i < P; ++i) {
+    long double sum = -n.g[i];
+    for (int k = 0; k < i; ++k) sum -= l[i][k] * x[k];
+    x[i] = sum / l[i][i];
+  }
+  for (int i = P - 1; i >= 0; --i) {
+    long double sum = x[i];
+    for (int k = i + 1; k < P; ++k) sum -= l[k][i] * x[k];
+    x[i] = sum / l[i][i];
+  }
+  return true;
+}
+
+// How long the minimiser may work, and when it has converged: a step that
+// moves the residuals by less than `stepTolerance` in root mean square, or
+// three accepted steps in a row that lower the cost by less than a part in
+// 10^10 (both only rounding is left to gain), or steps damped so hard that
+// none of them lowers the cost.
+inline constexpr int kMostEvaluations = 300;
+inline constexpr long double kStepTolerance = 1e-14L;
+
+// Levenberg-Marquardt from `params`: evaluate(params, normal) fills the
+// normal equations there and returns false where the parameters leave the
+// model's domain. `count` is the number of residuals. False when it did not
+// converge within kMostEvaluations.
+template <std::size_t N, typename Evaluate>
+bool MinimizeSumOfSquares(std::array<long double, N>& params, Evaluate&& evaluate,
+                          std::size_t count) {
+  constexpr int P = static_cast<int>(N);
+  NormalEquations<P> current, trial;
+  if (!evaluate(params, current)) return false;
+  const long double smallChange = kStepTolerance * kStepTolerance * static_cast<long double>(count);
+  long double lambda = 1e-4L;
+  int stalls = 0;
+  for (int evaluations = 1; evaluations < kMostEvaluations; ++evaluations) {
+    long double step[P];
+    if (!SolveDamped(current, lambda, step)) {
+      lambda *= 10;
+      if (lambda > 1e20L) return true;
+      continue;
+    }
+    // The change of the residuals the step is expected to make, |J·step|².
+    long double change = 0;
+    for (int i = 0; i < P; ++i) {
+      for (int j = 0; j < P; ++j)
+        change += step[i] * step[j] * current.a[std::max(i, j)][std::min(i, j)];
+    }
+    std::array<long double, N> next = params;
+    for (int i = 0; i < P; ++i) next[i] += step[i];
+    if (evaluate(next, trial) && trial.cost <= current.cost) {
+      const bool slight = trial.cost > current.cost * (1 - 1e-10L);
+      params = next;
+      current = trial;
+      lambda = std::fmax(lambda / 3, 1e-12L);
+      stalls = slight ? stalls + 1 : 0;
+      if (change <= smallChange || stalls >= 3) return true;
+    } else {
+      if (change <= smallChange) return true;
+      lambda *= 10;
+      if (lambda > 1e16L) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace q527
