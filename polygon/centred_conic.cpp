@@ -60,16 +60,22 @@ ConicResidual ResidualOf(Vec2 v, const CentredConic& c, const ConicAxes& axes) {
   return {f.distance, {-gx / g, -gy / g, x * x / (2 * g), x * y / g, y * y / (2 * g)}};
 }
 
-Ellipse EllipseOfConic(const PointFrame& frame, const ConicAxes& axes, const CentredConic& c) {
+std::optional<Ellipse> EllipseOfConic(const PointFrame& frame, const ConicAxes& axes,
+                                      const CentredConic& c) {
   // The long axis' tilt, in [0, π).
   LD tilt = Atan2Extended(axes.uy, axes.ux);
   if (tilt < 0) tilt += kPi;
   double tiltOut = static_cast<double>(tilt);
   if (tiltOut >= static_cast<double>(kPi)) tiltOut = 0;
-  return {static_cast<double>(frame.mx + c.cx * frame.scale),
-          static_cast<double>(frame.my + c.cy * frame.scale),
-          static_cast<double>(axes.a * frame.scale), static_cast<double>(axes.b * frame.scale),
-          tiltOut};
+  const Ellipse e{static_cast<double>(frame.mx + c.cx * frame.scale),
+                  static_cast<double>(frame.my + c.cy * frame.scale),
+                  static_cast<double>(axes.a * frame.scale),
+                  static_cast<double>(axes.b * frame.scale), tiltOut};
+  // A short axis may underflow to zero where the long one is tiny.
+  if (!std::isfinite(e.cx) || !std::isfinite(e.cy) || !std::isfinite(e.a) || !(e.b > 0)) {
+    return std::nullopt;
+  }
+  return e;
 }
 
 }  // namespace q527

@@ -38,8 +38,10 @@ struct ConicResidual {
 };
 ConicResidual ResidualOf(Vec2 v, const CentredConic& c, const ConicAxes& axes);
 
-// The conic in the frame as the drawing's ellipse.
-Ellipse EllipseOfConic(const PointFrame& frame, const ConicAxes& axes, const CentredConic& c);
+// The conic in the frame as the drawing's ellipse; nullopt when it is
+// beyond the doubles' range.
+std::optional<Ellipse> EllipseOfConic(const PointFrame& frame, const ConicAxes& axes,
+                                      const CentredConic& c);
 
 // Fitzgibbon, Pilu and Fisher's direct least squares fit of an ellipse, in
 // the numerically stable form of Halir and Flusser, to the points in the

@@ -65,10 +65,15 @@ std::optional<FrameCircle> TaubinCircle(std::span<const Point2> points, const Po
   return FrameCircle{cx + mx, cy + my, r};
 }
 
-Circle ToWorld(const PointFrame& frame, FrameCircle c) {
-  return {static_cast<double>(frame.mx + c.x * frame.scale),
-          static_cast<double>(frame.my + c.y * frame.scale),
-          static_cast<double>(c.r * frame.scale)};
+// The circle in the drawing; nullopt when it is beyond the doubles' range.
+std::optional<Circle> ToWorld(const PointFrame& frame, FrameCircle c) {
+  const Circle circle{static_cast<double>(frame.mx + c.x * frame.scale),
+                      static_cast<double>(frame.my + c.y * frame.scale),
+                      static_cast<double>(c.r * frame.scale)};
+  if (!std::isfinite(circle.cx) || !std::isfinite(circle.cy) || !std::isfinite(circle.r)) {
+    return std::nullopt;
+  }
+  return circle;
 }
 
 }  // namespace

@@ -95,13 +95,24 @@ bool SolveDamped(const NormalEquations<P>& n, long double lambda, long double (&
   return true;
 }
 
-// How long the minimiser may work, and when it has converged: a step that
-// moves the residuals by less than `stepTolerance` in root mean square, or
-// three accepted steps in a row that lower the cost by less than a part in
-// 10^10 (both only rounding is left to gain), or steps damped so hard that
-// none of them lowers the cost.
+// What the undamped Gauss-Newton step would gain, gᵀA⁻¹g: an upper bound
+// of what is left to gain near the minimum. Infinite when A is singular.
+template <int P>
+long double GaussNewtonGain(const NormalEquations<P>& n) {
+  long double step[P];
+  if (!SolveDamped(n, 0, step)) return HUGE_VALL;
+  long double gain = 0;
+  for (int i = 0; i < P; ++i) gain -= n.g[i] * step[i];
+  return gain;
+}
+
+// How long the minimiser may work, and when it has converged: when what is
+// left to gain is below a part in 10^12 of the cost, or a step moves the
+// residuals by less than kStepTolerance in root mean square (only rounding
+// is left then), or the steps are damped so hard that none lowers the cost.
 inline constexpr int kMostEvaluations = 300;
 inline constexpr long double kStepTolerance = 1e-14L;
+inline constexpr long double kGainTolerance = 1e-12L;
 
 // Levenberg-Marquardt from `params`: evaluate(params, normal) fills the
 // normal equations there and returns false where the parameters leave the
@@ -115,8 +126,13 @@ bool MinimizeSumOfSquares(std::array<long double, N>& params, Evaluate&& evaluat
   if (!evaluate(params, current)) return false;
   const long double smallChange = kStepTolerance * kStepTolerance * static_cast<long double>(count);
   long double lambda = 1e-4L;
-  int stalls = 0;
+  bool moved = true;
   for (int evaluations = 1; evaluations < kMostEvaluations; ++evaluations) {
+    // Converged: nothing worth a step is left.
+    if (moved &&
+        GaussNewtonGain(current) <= std::fmax(kGainTolerance * current.cost, smallChange)) {
+      return true;
+    }
     long double step[P];
     if (!SolveDamped(current, lambda, step)) {
       lambda *= 10;
@@ -126,23 +142,22 @@ bool MinimizeSumOfSquares(std::array<long double, N>& params, Evaluate&& evaluat
     // The change of the residuals the step is expected to make, |J·step|².
     long double change = 0;
     for (int i = 0; i < P; ++i) {
-      for (int j = 0; j < P; ++j)
+      for (int j = 0; j < P; ++j) {
         change += step[i] * step[j] * current.a[std::max(i, j)][std::min(i, j)];
+      }
     }
     std::array<long double, N> next = params;
     for (int i = 0; i < P; ++i) next[i] += step[i];
-    if (evaluate(next, trial) && trial.cost <= current.cost) {
-      const bool slight = trial.cost > current.cost * (1 - 1e-10L);
+    moved = evaluate(next, trial) && trial.cost <= current.cost;
+    if (moved) {
       params = next;
       current = trial;
       lambda = std::fmax(lambda / 3, 1e-12L);
-      stalls = slight ? stalls + 1 : 0;
-      if (change <= smallChange || stalls >= 3) return true;
     } else {
-      if (change <= smallChange) return true;
       lambda *= 10;
       if (lambda > 1e16L) return true;
     }
+    if (change <= smallChange) return true;
   }
   return false;
 }
