@@ -3,6 +3,7 @@
 // unit frame.
 #include <cmath>
 
+#include "common/fpu_precision.h"
 #include "polygon/curve_fit.h"
 #include "polygon/least_squares.h"
 
@@ -79,6 +80,7 @@ std::optional<Circle> ToWorld(const PointFrame& frame, FrameCircle c) {
 }  // namespace
 
 std::optional<Circle> FitCircle(std::span<const Point2> points) {
+  const ExtendedPrecisionScope precision;
   if (points.size() < 3) return std::nullopt;
   const std::optional<PointFrame> frame = FrameOf(points);
   if (!frame) return std::nullopt;
@@ -103,6 +105,7 @@ std::optional<Circle> FitCircle(std::span<const Point2> points) {
 }
 
 std::optional<Circle> FitCircleThroughEnds(std::span<const Point2> points) {
+  const ExtendedPrecisionScope precision;
   if (points.size() < 3) return std::nullopt;
   const std::optional<PointFrame> frame = FrameOf(points);
   if (!frame) return std::nullopt;

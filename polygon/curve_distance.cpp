@@ -6,6 +6,7 @@
 
 #include "common/extended_atan.h"
 #include "common/extended_trig.h"
+#include "common/fpu_precision.h"
 #include "common/geometry.h"
 #include "polygon/ellipse_foot.h"
 
@@ -47,17 +48,20 @@ EllipseFoot FootOf(Point2 p, const EllipseAxes& e) {
 }  // namespace
 
 long double DistanceToCircle(Point2 p, const Circle& c) {
+  const ExtendedPrecisionScope precision;
   if (!(c.r >= 0)) return kNaN;
   const LD dx = p.x - static_cast<LD>(c.cx), dy = p.y - static_cast<LD>(c.cy);
   return std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
 }
 
 long double DistanceToEllipse(Point2 p, const Ellipse& e) {
+  const ExtendedPrecisionScope precision;
   if (!Finite(p) || !Valid(e)) return kNaN;
   return std::fabs(FootOf(p, AxesOf(e)).distance);
 }
 
 long double ParameterOf(Point2 p, const Ellipse& e) {
+  const ExtendedPrecisionScope precision;
   if (!Finite(p) || !Valid(e)) return kNaN;
   const EllipseFoot f = FootOf(p, AxesOf(e));
   LD t = Atan2Extended(f.y / e.b, f.x / e.a);
@@ -70,6 +74,7 @@ long double ParameterOf(Point2 p, const Ellipse& e) {
 }
 
 long double LargestDistance(std::span<const Point2> points, const Circle& c) {
+  const ExtendedPrecisionScope precision;
   LD largest = 0;
   for (const Point2& p : points) {
     const LD d = DistanceToCircle(p, c);
@@ -80,6 +85,7 @@ long double LargestDistance(std::span<const Point2> points, const Circle& c) {
 }
 
 long double LargestDistance(std::span<const Point2> points, const Ellipse& e) {
+  const ExtendedPrecisionScope precision;
   if (points.empty()) return 0;
   if (!Valid(e)) return kInfinity;
   const EllipseAxes axes = AxesOf(e);
@@ -92,6 +98,7 @@ long double LargestDistance(std::span<const Point2> points, const Ellipse& e) {
 }
 
 long double LargestDistanceToLine(std::span<const Point2> points) {
+  const ExtendedPrecisionScope precision;
   if (points.size() < 2) return 0;
   // Centroid.
   LD mx = 0, my = 0;

@@ -69,19 +69,32 @@ std::optional<CentredConic> CentredFormOf(LD a, LD b, LD c, LD d, LD e, LD f) {
 std::optional<CentredConic> DirectEllipseFit(std::span<const Point2> points,
                                              const PointFrame& frame) {
   // Scatter matrices of the quadratic part q = (x², xy, y²) and the linear
-  // part l = (x, y, 1): S1 = Σqqᵀ, S2 = Σqlᵀ, S3 = Σllᵀ.
-  Matrix3 s1 = {}, s2 = {}, s3 = {};
+  // part l = (x, y, 1): S1 = Σqqᵀ, S2 = Σqlᵀ, S3 = Σllᵀ. Their entries are
+  // the 14 moments Σxⁱyʲ of degree 1 to 4 and the count.
+  LD moment[5][5] = {};  // moment[i][j] = Σxⁱyʲ
   for (const Point2& p : points) {
     const Vec2 v = ToFrame(frame, p);
-    const LD q[3] = {v.x * v.x, v.x * v.y, v.y * v.y}, l[3] = {v.x, v.y, 1};
-    for (int i = 0; i < 3; ++i) {
-      for (int j = 0; j < 3; ++j) {
-        s1[i][j] += q[i] * q[j];
-        s2[i][j] += q[i] * l[j];
-        s3[i][j] += l[i] * l[j];
-      }
-    }
+    const LD xx = v.x * v.x, xy = v.x * v.y, yy = v.y * v.y;
+    moment[1][0] += v.x, moment[0][1] += v.y;
+    moment[2][0] += xx, moment[1][1] += xy, moment[0][2] += yy;
+    moment[3][0] += xx * v.x, moment[2][1] += xx * v.y;
+    moment[1][2] += xy * v.y, moment[0][3] += yy * v.y;
+    moment[4][0] += xx * xx, moment[3][1] += xx * xy, moment[2][2] += xx * yy;
+    moment[1][3] += xy * yy, moment[0][4] += yy * yy;
   }
+  moment[0][0] = static_cast<LD>(points.size());
+  // q_i = x^(2-i)·y^i, so q_i·q_j = x^(4-i-j)·y^(i+j), q_i·x = x^(3-i)·y^i,
+  // q_i·y = x^(2-i)·y^(i+1).
+  Matrix3 s1, s2;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) s1[i][j] = moment[4 - i - j][i + j];
+    s2[i][0] = moment[3 - i][i];
+    s2[i][1] = moment[2 - i][i + 1];
+    s2[i][2] = moment[2 - i][i];
+  }
+  const Matrix3 s3 = {{moment[2][0], moment[1][1], moment[1][0]},
+                      {moment[1][1], moment[0][2], moment[0][1]},
+                      {moment[1][0], moment[0][1], moment[0][0]}};
   // T = -S3⁻¹·S2ᵀ gives the linear part from the quadratic one; S3 is
   // singular only for points on a line.
   const LD det3 = Determinant(s3);
@@ -126,7 +139,7 @@ std::optional<CentredConic> DirectEllipseFit(std::span<const Point2> points,
   const LD lambda = LargestRoot(c2, c1, Determinant(m), bound);
   // Its eigenvector gives the quadratic part, T the linear part.
   for (int i = 0; i < 3; ++i) m[i][i] -= lambda;
-  LD quadratic[3];
+  LD quadratic[3] = {};
   NullVector(m, quadratic);
   LD linear[3] = {};
   for (int i = 0; i < 3; ++i) {

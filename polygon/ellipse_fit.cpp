@@ -3,6 +3,7 @@
 // unit frame.
 #include <cmath>
 
+#include "common/fpu_precision.h"
 #include "polygon/centred_conic.h"
 #include "polygon/curve_fit.h"
 
@@ -129,6 +130,7 @@ std::optional<Ellipse> Finish(const PointFrame& frame, const std::optional<Centr
 }  // namespace
 
 std::optional<Ellipse> FitEllipse(std::span<const Point2> points) {
+  const ExtendedPrecisionScope precision;
   if (points.size() < 5) return std::nullopt;
   const std::optional<PointFrame> frame = FrameOf(points);
   if (!frame) return std::nullopt;
@@ -138,6 +140,7 @@ std::optional<Ellipse> FitEllipse(std::span<const Point2> points) {
 }
 
 std::optional<Ellipse> FitEllipseThroughEnds(std::span<const Point2> points) {
+  const ExtendedPrecisionScope precision;
   if (points.size() < 5) return std::nullopt;
   const std::optional<PointFrame> frame = FrameOf(points);
   if (!frame) return std::nullopt;

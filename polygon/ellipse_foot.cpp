@@ -31,14 +31,19 @@ LD SolveFootEquation(LD z0, LD z1, LD r0) {
   // at hi both denominators are at least the point's scaled length.
   LD lo = std::max(z1 - 1, n0 - r0);
   LD hi = std::sqrt(n0 * n0 + z1 * z1) - 1;
+  // A point near the curve has its root near 0: Newton's step from 0 lands
+  // left of the root (G is convex), so it starts there when it beats lo.
+  const LD g = z0 * z0 + z1 * z1 - 1;
+  const LD first = std::min(g, LD{0}) / (2 * (z0 * z0 / r0 + z1 * z1));
+  LD s = std::max(lo, first);
   // Newton from the left.
-  LD s = lo;
   for (int i = 0; i < 64; ++i) {
-    const LD q0 = n0 / (s + r0), q1 = z1 / (s + 1);
-    const LD g = q0 * q0 + q1 * q1 - 1;
-    if (!(g > 0)) return s;
-    const LD fall = 2 * (q0 * q0 / (s + r0) + q1 * q1 / (s + 1));
-    const LD next = std::min(s + g / fall, hi);
+    const LD i0 = 1 / (s + r0), i1 = 1 / (s + 1);
+    const LD q0 = n0 * i0, q1 = z1 * i1;
+    const LD value = q0 * q0 + q1 * q1 - 1;
+    if (!(value > 0)) return s;
+    const LD fall = 2 * (q0 * q0 * i0 + q1 * q1 * i1);
+    const LD next = std::min(s + value / fall, hi);
     if (!(next > s)) return s;
     s = next;
   }
@@ -52,11 +57,11 @@ LD SolveFootEquation(LD z0, LD z1, LD r0) {
   return lo;
 }
 
-// The foot of (y0, y1) >= 0 on the ellipse with semi-axes e0 >= e1 > 0.
-std::pair<LD, LD> FirstQuadrantFoot(LD y0, LD y1, LD e0, LD e1) {
+// The foot of (y0, y1) >= 0 on the ellipse with semi-axes e0 >= e1 > 0,
+// given z_i = y_i/e_i.
+std::pair<LD, LD> FirstQuadrantFoot(LD y0, LD y1, LD e0, LD e1, LD z0, LD z1) {
   if (y1 > 0) {
     if (!(y0 > 0)) return {0, e1};
-    const LD z0 = y0 / e0, z1 = y1 / e1;
     if (z0 * z0 + z1 * z1 == 1) return {y0, y1};
     const LD ratio = e0 / e1;
     const LD r0 = ratio * ratio;
@@ -81,16 +86,18 @@ EllipseFoot NearestOnEllipse(LD u, LD v, LD e0, LD e1) {
     return {f.y, f.x, f.distance, f.ny, f.nx};
   }
   const LD y0 = std::fabs(u), y1 = std::fabs(v);
-  const auto [x0, x1] = FirstQuadrantFoot(y0, y1, e0, e1);
+  const LD i0 = 1 / e0, i1 = 1 / e1;
+  const LD z0 = y0 * i0, z1 = y1 * i1;
+  const auto [x0, x1] = FirstQuadrantFoot(y0, y1, e0, e1, z0, z1);
   // The outward normal is the gradient of (x/e0)² + (y/e1)².
-  const LD g0 = x0 / (e0 * e0), g1 = x1 / (e1 * e1);
-  const LD gradient = std::sqrt(g0 * g0 + g1 * g1);
+  const LD g0 = x0 * i0 * i0, g1 = x1 * i1 * i1;
+  const LD inverseGradient = 1 / std::sqrt(g0 * g0 + g1 * g1);
   const LD d0 = y0 - x0, d1 = y1 - x1;
-  const LD z0 = y0 / e0, z1 = y1 / e1;
   const LD length = std::sqrt(d0 * d0 + d1 * d1);
   const LD distance = z0 * z0 + z1 * z1 < 1 ? -length : length;
-  const LD sx = std::signbit(u) ? -1 : 1, sy = std::signbit(v) ? -1 : 1;
-  return {sx * x0, sy * x1, distance, sx * g0 / gradient, sy * g1 / gradient};
+  const LD sx = std::signbit(u) ? -inverseGradient : inverseGradient;
+  const LD sy = std::signbit(v) ? -inverseGradient : inverseGradient;
+  return {std::copysign(x0, sx), std::copysign(x1, sy), distance, sx * g0, sy * g1};
 }
 
 }  // namespace q527
