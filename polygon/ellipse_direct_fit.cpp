@@ -64,13 +64,14 @@ std::optional<CentredConic> CentredFormOf(LD a, LD b, LD c, LD d, LD e, LD f) {
   return conic;
 }
 
-}  // namespace
+// The scatter matrices of the quadratic part q = (x², xy, y²) and the
+// linear part l = (x, y, 1) of the points: S1 = Σqqᵀ, S2 = Σqlᵀ, S3 = Σllᵀ.
+struct Scatter {
+  Matrix3 s1, s2, s3;
+};
 
-std::optional<CentredConic> DirectEllipseFit(std::span<const Point2> points,
-                                             const PointFrame& frame) {
-  // Scatter matrices of the quadratic part q = (x², xy, y²) and the linear
-  // part l = (x, y, 1): S1 = Σqqᵀ, S2 = Σqlᵀ, S3 = Σllᵀ. Their entries are
-  // the 14 moments Σxⁱyʲ of degree 1 to 4 and the count.
+Scatter ScatterOf(std::span<const Point2> points, const PointFrame& frame) {
+  // Their entries are the 14 moments Σxⁱyʲ of degree 1 to 4 and the count.
   LD moment[5][5] = {};  // moment[i][j] = Σxⁱyʲ
   for (const Point2& p : points) {
     const Vec2 v = ToFrame(frame, p);
@@ -85,57 +86,71 @@ std::optional<CentredConic> DirectEllipseFit(std::span<const Point2> points,
   moment[0][0] = static_cast<LD>(points.size());
   // q_i = x^(2-i)·y^i, so q_i·q_j = x^(4-i-j)·y^(i+j), q_i·x = x^(3-i)·y^i,
   // q_i·y = x^(2-i)·y^(i+1).
-  Matrix3 s1, s2;
+  Scatter s{{},
+            {},
+            {{moment[2][0], moment[1][1], moment[1][0]},
+             {moment[1][1], moment[0][2], moment[0][1]},
+             {moment[1][0], moment[0][1], moment[0][0]}}};
   for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) s1[i][j] = moment[4 - i - j][i + j];
-    s2[i][0] = moment[3 - i][i];
-    s2[i][1] = moment[2 - i][i + 1];
-    s2[i][2] = moment[2 - i][i];
+    for (int j = 0; j < 3; ++j) s.s1[i][j] = moment[4 - i - j][i + j];
+    s.s2[i][0] = moment[3 - i][i];
+    s.s2[i][1] = moment[2 - i][i + 1];
+    s.s2[i][2] = moment[2 - i][i];
   }
-  const Matrix3 s3 = {{moment[2][0], moment[1][1], moment[1][0]},
-                      {moment[1][1], moment[0][2], moment[0][1]},
-                      {moment[1][0], moment[0][1], moment[0][0]}};
-  // T = -S3⁻¹·S2ᵀ gives the linear part from the quadratic one; S3 is
-  // singular only for points on a line.
-  const LD det3 = Determinant(s3);
-  if (!(det3 > 0)) return std::nullopt;
+  return s;
+}
+
+// The 3×3 problem: T = -S3⁻¹·S2ᵀ, which gives the linear part from the
+// quadratic one, and the reduced scatter M = S1 + S2·T premultiplied by the
+// constraint's inverse (rows M₃/2, -M₂, M₁/2). False for points on a line,
+// where S3 is singular.
+bool ReduceScatter(const Scatter& s, Matrix3& t, Matrix3& m) {
+  const LD det3 = Determinant(s.s3);
+  if (!(det3 > 0)) return false;
   Matrix3 inverse3;
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
       const int i1 = (j + 1) % 3, i2 = (j + 2) % 3, j1 = (i + 1) % 3, j2 = (i + 2) % 3;
-      inverse3[i][j] = (s3[i1][j1] * s3[i2][j2] - s3[i1][j2] * s3[i2][j1]) / det3;
+      inverse3[i][j] = (s.s3[i1][j1] * s.s3[i2][j2] - s.s3[i1][j2] * s.s3[i2][j1]) / det3;
     }
   }
-  Matrix3 t = {};
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
-      for (int k = 0; k < 3; ++k) t[i][j] -= inverse3[i][k] * s2[j][k];
+      t[i][j] = 0;
+      for (int k = 0; k < 3; ++k) t[i][j] -= inverse3[i][k] * s.s2[j][k];
     }
   }
-  // The reduced scatter M = S1 + S2·T, premultiplied by the constraint's
-  // inverse: rows M₃/2, -M₂, M₁/2.
   Matrix3 reduced;
   for (int i = 0; i < 3; ++i) {
     for (int j = 0; j < 3; ++j) {
-      LD m = s1[i][j];
-      for (int k = 0; k < 3; ++k) m += s2[i][k] * t[k][j];
-      reduced[i][j] = m;
+      reduced[i][j] = s.s1[i][j];
+      for (int k = 0; k < 3; ++k) reduced[i][j] += s.s2[i][k] * t[k][j];
     }
   }
-  Matrix3 m;
   for (int j = 0; j < 3; ++j) {
     m[0][j] = reduced[2][j] / 2;
     m[1][j] = -reduced[1][j];
     m[2][j] = reduced[0][j] / 2;
   }
+  return true;
+}
+
+}  // namespace
+
+std::optional<CentredConic> DirectEllipseFit(std::span<const Point2> points,
+                                             const PointFrame& frame) {
+  // The reduced eigenproblem.
+  Matrix3 t, m;
+  if (!ReduceScatter(ScatterOf(points, frame), t, m)) return std::nullopt;
   // The ellipse's eigenvalue: the largest root of the characteristic cubic,
   // bounded by the largest row sum.
   const LD c2 = m[0][0] + m[1][1] + m[2][2];
   const LD c1 = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) + (m[0][0] * m[2][2] - m[0][2] * m[2][0]) +
                 (m[1][1] * m[2][2] - m[1][2] * m[2][1]);
   LD bound = 0;
-  for (const auto& row : m)
+  for (const auto& row : m) {
     bound = std::fmax(bound, std::fabs(row[0]) + std::fabs(row[1]) + std::fabs(row[2]));
+  }
   const LD lambda = LargestRoot(c2, c1, Determinant(m), bound);
   // Its eigenvector gives the quadratic part, T the linear part.
   for (int i = 0; i < 3; ++i) m[i][i] -= lambda;

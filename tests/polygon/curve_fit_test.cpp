@@ -251,9 +251,15 @@ TEST_P(NoisyRuns, FitAsWellAsALongIterationReference) {
               worstCost, worstLargest, worstTruth);
 }
 
+std::string NameOf(const testing::TestParamInfo<Kind>& info) {
+  const char* names[] = {"circle", "circle_through_ends", "ellipse", "ellipse_through_ends"};
+  return names[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Fits, NoisyRuns,
                          testing::Values(Kind::kCircle, Kind::kCircleThroughEnds, Kind::kEllipse,
-                                         Kind::kEllipseThroughEnds));
+                                         Kind::kEllipseThroughEnds),
+                         NameOf);
 
 // Every fit on degenerate runs: nullopt, or a finite answer.
 TEST(Fits, AnswerDegenerateRunsWithNothingOrSomethingFinite) {
@@ -279,9 +285,12 @@ TEST(Fits, AnswerDegenerateRunsWithNothingOrSomethingFinite) {
   auto finite = [](const auto&... v) { return (std::isfinite(v) && ...); };
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::span<const Point2> run = runs[i];
-    if (const auto c = q527::FitCircle(run)) EXPECT_TRUE(finite(c->cx, c->cy, c->r)) << i;
-    if (const auto c = q527::FitCircleThroughEnds(run))
+    if (const auto c = q527::FitCircle(run)) {
       EXPECT_TRUE(finite(c->cx, c->cy, c->r)) << i;
+    }
+    if (const auto c = q527::FitCircleThroughEnds(run)) {
+      EXPECT_TRUE(finite(c->cx, c->cy, c->r)) << i;
+    }
     if (const auto e = q527::FitEllipse(run)) {
       EXPECT_TRUE(finite(e->cx, e->cy, e->a, e->b, e->tilt)) << i;
     }
