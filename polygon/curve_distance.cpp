@@ -45,6 +45,18 @@ EllipseFoot FootOf(Point2 p, const EllipseAxes& e) {
   return NearestOnEllipse(u, v, e.a, e.b);
 }
 
+// The parameter angle in [0, 2π) of the curve point nearest to p.
+LD ParameterInAxes(Point2 p, const EllipseAxes& e) {
+  const EllipseFoot f = FootOf(p, e);
+  LD t = Atan2Extended(f.y / e.b, f.x / e.a);
+  if (t < 0) {
+    t += 2 * kPi;
+    // A hair below zero rounds up to a whole turn.
+    if (t >= 2 * kPi) t = 0;
+  }
+  return t;
+}
+
 }  // namespace
 
 long double DistanceToCircle(Point2 p, const Circle& c) {
@@ -63,14 +75,36 @@ long double DistanceToEllipse(Point2 p, const Ellipse& e) {
 long double ParameterOf(Point2 p, const Ellipse& e) {
   const ExtendedPrecisionScope precision;
   if (!Finite(p) || !Valid(e)) return kNaN;
-  const EllipseFoot f = FootOf(p, AxesOf(e));
-  LD t = Atan2Extended(f.y / e.b, f.x / e.a);
-  if (t < 0) {
-    t += 2 * kPi;
-    // A hair below zero rounds up to a whole turn.
-    if (t >= 2 * kPi) t = 0;
+  return ParameterInAxes(p, AxesOf(e));
+}
+
+std::optional<ParameterSpan> SpanOfRun(std::span<const Point2> points, const Ellipse& e) {
+  const ExtendedPrecisionScope precision;
+  if (points.size() < 2 || !Valid(e)) return std::nullopt;
+  const EllipseAxes axes = AxesOf(e);
+  // The parameters' steps, each the short way round, summed.
+  LD first = 0, previous = 0, turned = 0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (!Finite(points[i])) return std::nullopt;
+    const LD t = ParameterInAxes(points[i], axes);
+    if (i == 0) {
+      first = previous = t;
+      continue;
+    }
+    LD step = t - previous;
+    if (step > kPi) step -= 2 * kPi;
+    if (step <= -kPi) step += 2 * kPi;
+    turned += step;
+    previous = t;
   }
-  return t;
+  if (turned == 0) return std::nullopt;
+  // A closed run ends where it starts: a whole turn, whatever the rounding
+  // of the steps' sum.
+  const Point2 a = points.front(), b = points.back();
+  const bool closed = a.x == b.x && a.y == b.y;
+  const LD sweep = closed ? 2 * kPi : std::min<LD>(std::fabs(turned), 2 * kPi);
+  const LD start = turned < 0 ? previous : first;
+  return ParameterSpan{start, start + sweep, turned < 0};
 }
 
 long double LargestDistance(std::span<const Point2> points, const Circle& c) {

@@ -3,6 +3,7 @@
 // project's own trigonometry are used, so every build gets the same bits.
 #pragma once
 
+#include <optional>
 #include <span>
 
 #include "polygon/curves.h"
@@ -19,6 +20,19 @@ long double DistanceToEllipse(Point2 p, const Ellipse& e);
 // The parameter angle, in [0, 2π), of the curve point nearest to p (one of
 // them where several are). NaN where DistanceToEllipse is.
 long double ParameterOf(Point2 p, const Ellipse& e);
+
+// Where a run lies on an ellipse (a circle is one with a = b and tilt 0,
+// its parameter the polar angle): the parameter angles it covers, counter-
+// clockwise from start to end in radians, start in [0, 2π) and end - start
+// in (0, 2π], 2π for a run that closes or winds round; and whether the run
+// walks them clockwise. Each step between neighbours is taken the short way
+// round. Nullopt for fewer than two points, a point or an ellipse that
+// cannot be measured, or a run that covers no angle.
+struct ParameterSpan {
+  long double start, end;
+  bool clockwise;
+};
+std::optional<ParameterSpan> SpanOfRun(std::span<const Point2> points, const Ellipse& e);
 
 // The largest distance of the points to the curve: 0 for no points,
 // infinite when a distance cannot be measured (a non-finite point), so that

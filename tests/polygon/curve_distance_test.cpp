@@ -11,6 +11,7 @@
 #include <random>
 #include <vector>
 
+#include "common/geometry.h"
 #include "polygon/ellipse_foot.h"
 
 namespace {
@@ -184,6 +185,45 @@ TEST(LargestDistanceToLine, MeasuresAgainstTheTotalLeastSquaresLine) {
     EXPECT_NEAR(static_cast<double>(q527::LargestDistanceToLine(r.points)), r.want, 1e-9)
         << r.points.size() << " points";
   }
+}
+
+TEST(SpanOfRun, GivesTheParametersARunCoversAndItsDirection) {
+  const Ellipse e{100, -50, 40, 10, 2.5};
+  auto run = [&](double from, double to, int n) {
+    std::vector<Point2> v;
+    for (int k = 0; k <= n; ++k) v.push_back(At(e, from + (to - from) * k / n));
+    return v;
+  };
+  std::vector<Point2> closed = run(45 * kTurn / 360, 400 * kTurn / 360, 71);
+  closed.push_back(closed.front());
+  struct Row {
+    const char* what;
+    std::vector<Point2> points;
+    double start, end;
+    bool clockwise;
+  };
+  const double deg = kTurn / 360;
+  const Row rows[] = {
+      {"counter-clockwise", run(30 * deg, 120 * deg, 6), 30 * deg, 120 * deg, false},
+      {"clockwise", run(120 * deg, 30 * deg, 6), 30 * deg, 120 * deg, true},
+      {"over zero", run(350 * deg, 380 * deg, 3), 350 * deg, 380 * deg, false},
+      {"over zero, clockwise", run(20 * deg, -10 * deg, 3), 350 * deg, 380 * deg, true},
+      {"nearly round", run(10 * deg, 350 * deg, 40), 10 * deg, 350 * deg, false},
+      {"closed", closed, 45 * deg, 405 * deg, false},
+  };
+  for (const Row& r : rows) {
+    const std::optional<q527::ParameterSpan> span = q527::SpanOfRun(r.points, e);
+    ASSERT_TRUE(span) << r.what;
+    EXPECT_NEAR(static_cast<double>(span->start), r.start, 1e-12) << r.what;
+    EXPECT_NEAR(static_cast<double>(span->end), r.end, 1e-12) << r.what;
+    EXPECT_EQ(span->clockwise, r.clockwise) << r.what;
+  }
+  // A closed run is a whole turn to the last bit; a run in one place none.
+  const auto whole = q527::SpanOfRun(closed, e);
+  EXPECT_EQ(whole->end - whole->start, 2 * kPi);
+  const Point2 still[] = {{1, 2}, {1, 2}, {1, 2}};
+  EXPECT_FALSE(q527::SpanOfRun(still, e));
+  EXPECT_FALSE(q527::SpanOfRun(std::span(still, 1), e));
 }
 
 }  // namespace
