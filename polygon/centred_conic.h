@@ -24,7 +24,7 @@ std::optional<ConicAxes> AxesOfConic(const CentredConic& c);
 
 // A semi-axis beyond this many times the points' spread makes a run a
 // parabola, not part of an ellipse.
-inline constexpr long double kLargestAxis = 1e6L;
+inline constexpr long double kLargestAxis = 1e4L;
 
 // Whether the conic is an ellipse a fit may stand on: S positive definite,
 // finite and not too large. Its axes when it is.

@@ -348,6 +348,27 @@ TEST(Fits, FindFiguresOfAnySizeFromTheFewestPoints) {
   }
 }
 
+// A run of a flat ellipse lies on no circle: the circle fits give up at
+// their start instead of chasing one; a cloud of points lies on nothing.
+TEST(Fits, GiveUpOnRunsOfNoCurveOfTheirKind) {
+  std::vector<Point2> flat;
+  for (int k = 0; k < 24; ++k) {
+    double x, y;
+    EllipsePoint(x, y, 5e3, -7e3, 400, 0.25, 1.0, k * 0.25);
+    flat.push_back({x, y});
+  }
+  EXPECT_FALSE(q527::FitCircle(flat));
+  EXPECT_FALSE(q527::FitCircleThroughEnds(flat));
+  ASSERT_TRUE(q527::FitEllipse(flat));
+  EXPECT_NEAR(q527::FitEllipse(flat)->b, 100, 1e-9);
+  // A cross of two lines: no ellipse lies near it.
+  std::vector<Point2> cross;
+  for (int k = -6; k <= 6; ++k) cross.push_back({static_cast<double>(k), 0});
+  for (int k = -6; k <= 6; ++k) cross.push_back({0, static_cast<double>(k)});
+  EXPECT_FALSE(q527::FitEllipse(cross));
+  EXPECT_FALSE(q527::FitCircle(cross));
+}
+
 // The fits' results reach the exchange file, so the code that computes them
 // may use only arithmetic that rounds the same on every build: no sine,
 // cosine, arc tangent, power or logarithm of a C library.
