@@ -12,8 +12,12 @@
 // meet. The ends are sorted by the hash of their cells into one table that
 // keeps each end's coordinates and group beside it, so that a cell's ends
 // lie together in memory and the union-find over table positions stays
-// local, in whatever order the segments come. Only + − × and floor reach a
-// decision, so every build joins alike.
+// local, in whatever order the segments come. A crowded cell (a tolerance
+// far beyond the drawing's details puts every end in a few) is sorted by
+// small cells of tol/2, whose ends all lie within tol of each other and
+// are joined at once; an end then looks only into the small cells its
+// surroundings reach, and skips those already joined to it. Only + − × and
+// floor reach a decision, so every build joins alike.
 
 namespace q527 {
 namespace {
@@ -24,11 +28,12 @@ bool IsFinite(const ChainSegment& s) {
   return std::isfinite(s.x1) && std::isfinite(s.y1) && std::isfinite(s.x2) && std::isfinite(s.y2);
 }
 
-// The grid: cells of 32·tol, or with tol 0 (or too small to divide by) one
-// cell per exact coordinate.
+// The grid: cells of 32·tol and small cells of tol/2, or with tol 0 (or
+// too small to divide by) one cell per exact coordinate.
 struct Grid {
   bool exact = true;
-  double inverse = 0;  // 1 / cell
+  double inverse = 0;       // 1 / cell
+  double smallInverse = 0;  // 1 / small cell
   // The surroundings an end looks into: a hair over tol, since the distance
   // test, rounded, may pass ends a few units of the last place beyond it.
   double reach = 0;
@@ -38,17 +43,19 @@ struct Grid {
 Grid GridFor(double tol) {
   Grid g;
   if (!(tol > 0) || !std::isfinite(tol)) return g;
-  const double inverse = 1 / (32 * tol);
-  if (!std::isfinite(inverse)) return g;
+  const double inverse = 1 / (32 * tol), smallInverse = 2 / tol;
+  if (!std::isfinite(smallInverse)) return g;
   g.exact = false;
   g.inverse = inverse;
+  g.smallInverse = smallInverse;
   g.reach = tol * (1 + 0x1p-20);
   g.tol2 = tol * tol;
   return g;
 }
 
-// The cell index of a coordinate; beyond ±2^62 cells all share the last.
-std::int64_t CellOf(const Grid& g, double v) {
+// The index of a coordinate's cell (by 1 / cell size); beyond ±2^62 cells
+// all share the last.
+std::int64_t CellOf(const Grid& g, double v, double inverse) {
   if (g.exact) {
     std::int64_t bits = 0;
     const double w = v == 0 ? 0.0 : v;  // -0 and +0 are one coordinate
@@ -56,8 +63,10 @@ std::int64_t CellOf(const Grid& g, double v) {
     return bits;
   }
   constexpr double kLimit = 4611686018427387904.0;
-  return static_cast<std::int64_t>(std::clamp(std::floor(v * g.inverse), -kLimit, kLimit));
+  return static_cast<std::int64_t>(std::clamp(std::floor(v * inverse), -kLimit, kLimit));
 }
+
+std::int64_t CellOf(const Grid& g, double v) { return CellOf(g, v, g.inverse); }
 
 std::uint64_t Mix(std::uint64_t x) {
   x ^= x >> 31;
@@ -161,6 +170,80 @@ void UniteNear(const EndTable& t, const Grid& g, std::uint32_t i, std::uint32_t 
   }
 }
 
+// A bucket of more ends than this is crowded.
+constexpr std::uint32_t kCrowded = 32;
+
+bool Crowded(const EndTable& t, std::uint32_t k) { return t.start[k + 1] - t.start[k] > kCrowded; }
+
+// A small cell of an end's group, row then column: the order of a crowded
+// bucket.
+struct SmallCell {
+  std::int64_t group, y, x;
+  auto operator<=>(const SmallCell&) const = default;
+};
+
+SmallCell SmallCellOf(const Grid& g, const GridEnd& p) {
+  return {p.group, CellOf(g, p.y, g.smallInverse), CellOf(g, p.x, g.smallInverse)};
+}
+
+// Sorts each crowded bucket by small cell (then by end: the same order
+// whatever the sort) and joins each small cell's ends, all within tol of
+// each other.
+void JoinSmallCells(EndTable& t, const Grid& g, std::vector<std::int32_t>& parent) {
+  std::vector<std::pair<SmallCell, GridEnd>> cells;
+  for (std::uint32_t k = 0; k <= t.mask; ++k) {
+    if (!Crowded(t, k)) continue;
+    cells.clear();
+    for (std::uint32_t i = t.start[k]; i < t.start[k + 1]; ++i)
+      cells.emplace_back(SmallCellOf(g, t.ends[i]), t.ends[i]);
+    std::sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first < b.first : a.second.end < b.second.end;
+    });
+    for (std::uint32_t j = 0; j < cells.size(); ++j) {
+      t.ends[t.start[k] + j] = cells[j].second;
+      if (j > 0 && cells[j].first == cells[j - 1].first)
+        Unite(parent, static_cast<std::int32_t>(t.start[k] + j),
+              static_cast<std::int32_t>(t.start[k] + j - 1));
+    }
+  }
+}
+
+// Unites the end at position i with the ends within tol in crowded bucket
+// k: row by row through the small cells its surroundings reach, each cell
+// passed by when already joined to it, else looked through until one of
+// its ends joins (then all of them have).
+void UniteInCrowded(const EndTable& t, const Grid& g, std::uint32_t k, std::uint32_t i,
+                    std::vector<std::int32_t>& parent) {
+  const GridEnd& p = t.ends[i];
+  const std::int64_t x0 = CellOf(g, p.x - g.reach, g.smallInverse);
+  const std::int64_t x1 = CellOf(g, p.x + g.reach, g.smallInverse);
+  const std::int64_t y0 = CellOf(g, p.y - g.reach, g.smallInverse);
+  const std::int64_t y1 = CellOf(g, p.y + g.reach, g.smallInverse);
+  // Doubles farther apart than small cells: every end of the bucket.
+  if (x1 - x0 > 8 || y1 - y0 > 8) return UniteNear(t, g, i, t.start[k], t.start[k + 1], parent);
+  const GridEnd* const data = t.ends.data();
+  const GridEnd *at = data + t.start[k], *const last = data + t.start[k + 1];
+  auto before = [&](const GridEnd& q, const SmallCell& c) { return SmallCellOf(g, q) < c; };
+  auto after = [&](const SmallCell& c, const GridEnd& q) { return c < SmallCellOf(g, q); };
+  for (std::int64_t y = y0; y <= y1; ++y) {
+    for (at = std::lower_bound(at, last, SmallCell{p.group, y, x0}, before); at != last;) {
+      const SmallCell cell = SmallCellOf(g, *at);
+      if (cell.group != p.group || cell.y != y || cell.x > x1) break;
+      const GridEnd* const next = std::upper_bound(at, last, cell, after);
+      const auto j = static_cast<std::int32_t>(at - data);
+      if (RootOf(parent, j) != RootOf(parent, static_cast<std::int32_t>(i))) {
+        for (const GridEnd* q = at; q != next; ++q) {
+          const double dx = q->x - p.x, dy = q->y - p.y;
+          if (dx * dx + dy * dy > g.tol2) continue;
+          Unite(parent, static_cast<std::int32_t>(i), static_cast<std::int32_t>(q - data));
+          break;
+        }
+      }
+      at = next;
+    }
+  }
+}
+
 // Unites the end at position i (in bucket k) with the ends of the other
 // cells its surroundings reach: one or two per axis (three only where
 // doubles lie farther apart than tol/8 and rounding may skip one).
@@ -176,19 +259,31 @@ void UniteAcrossCells(const EndTable& t, const Grid& g, std::uint32_t k, std::ui
       if ((b > 0 && ys[b] == ys[b - 1]) || (xs[a] == xs[1] && ys[b] == ys[1])) continue;
       // A cell hashed into the own bucket is seen there already.
       const std::uint32_t other = BucketOf(xs[a], ys[b], p.group, t.mask);
-      if (other != k) UniteNear(t, g, i, t.start[other], t.start[other + 1], parent);
+      if (other == k) continue;
+      if (Crowded(t, other)) {
+        UniteInCrowded(t, g, other, i, parent);
+      } else {
+        UniteNear(t, g, i, t.start[other], t.start[other + 1], parent);
+      }
     }
   }
 }
 
-// The sets of near ends, by table position.
-std::vector<std::int32_t> JoinNearEnds(const EndTable& t, const Grid& g) {
+// The sets of near ends, by table position (crowded buckets reordered).
+std::vector<std::int32_t> JoinNearEnds(EndTable& t, const Grid& g) {
   std::vector<std::int32_t> parent(t.ends.size());
   for (std::size_t i = 0; i < parent.size(); ++i) parent[i] = static_cast<std::int32_t>(i);
+  JoinSmallCells(t, g, parent);
   for (std::uint32_t k = 0; k <= t.mask; ++k) {
+    const bool crowded = Crowded(t, k);
     for (std::uint32_t i = t.start[k]; i < t.start[k + 1]; ++i) {
-      // The bucket's earlier ends, then the neighbouring cells' ends.
-      UniteNear(t, g, i, t.start[k], i, parent);
+      // The bucket's ends (the earlier ones, when it is not crowded), then
+      // the neighbouring cells' ends.
+      if (crowded) {
+        UniteInCrowded(t, g, k, i, parent);
+      } else {
+        UniteNear(t, g, i, t.start[k], i, parent);
+      }
       UniteAcrossCells(t, g, k, i, parent);
     }
   }
@@ -237,7 +332,7 @@ EndClusters NumberVertices(const EndTable& t, std::vector<std::int32_t>& parent,
 
 EndClusters ClusterEnds(std::span<const ChainSegment> segments, double tol) {
   const Grid g = GridFor(tol);
-  const EndTable t = SortEndsByCell(segments, g);
+  EndTable t = SortEndsByCell(segments, g);
   std::vector<std::int32_t> parent = JoinNearEnds(t, g);
   return NumberVertices(t, parent, 2 * segments.size());
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "polygon/end_clusters.h"
+
 namespace q527 {
 namespace {
 
@@ -290,6 +292,76 @@ TEST(JoinChains, CanonicalForms) {
     ASSERT_EQ(set.chains.size(), 1u);
     EXPECT_EQ(set.chains[0].closed, c.closed);
     EXPECT_EQ(VerticesAsPairs(set, set.chains[0]), c.want);
+  }
+}
+
+// Each end's cluster told by its first end: the clusters as ClusterEnds
+// makes them, and by every pair of ends (the same distance test).
+std::vector<std::int32_t> FirstEnds(const EndClusters& c) {
+  std::vector<std::int32_t> first(c.endVertex.size()), ofVertex(c.at.size(), -1);
+  for (std::size_t e = 0; e < first.size(); ++e) {
+    std::int32_t& f = ofVertex[c.endVertex[e]];
+    if (f < 0) f = static_cast<std::int32_t>(e);
+    first[e] = f;
+  }
+  return first;
+}
+
+std::vector<std::int32_t> FirstEndsByEveryPair(const std::vector<ChainSegment>& s, double tol) {
+  const std::size_t ends = 2 * s.size();
+  auto point = [&](std::size_t e) {
+    return e % 2 == 0 ? ChainPoint{s[e / 2].x1, s[e / 2].y1} : ChainPoint{s[e / 2].x2, s[e / 2].y2};
+  };
+  std::vector<std::int32_t> first(ends);
+  std::iota(first.begin(), first.end(), 0);
+  // Relabel to the smaller first end until nothing changes.
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (std::size_t a = 0; a < ends; ++a)
+      for (std::size_t b = a + 1; b < ends; ++b) {
+        const double dx = point(b).x - point(a).x, dy = point(b).y - point(a).y;
+        if (first[a] == first[b] || s[a / 2].group != s[b / 2].group ||
+            dx * dx + dy * dy > tol * tol)
+          continue;
+        const std::int32_t least = std::min(first[a], first[b]);
+        for (std::int32_t& f : first)
+          if (f == first[a] || f == first[b]) f = least;
+        changed = true;
+      }
+  }
+  return first;
+}
+
+// Crowds of ends (a tolerance far beyond the drawing's details) beside
+// sparse ones: the same clusters as every pair gives, each vertex at its
+// smallest end.
+TEST(ClusterEnds, CrowdsJoinAsEveryPairDoes) {
+  struct Case {
+    const char* name;
+    double spread;  // in tol, the square the crowd's ends lie in
+    int crowd, sparse;
+  };
+  const Case cases[] = {{"crowd in a few small cells", 1, 600, 0},
+                        {"crowd over many small cells", 12, 700, 0},
+                        {"crowd beside loose ends", 40, 500, 300},
+                        {"no crowd", 3000, 0, 700}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<ChainSegment> s;
+    for (int k = 0; k < c.crowd + c.sparse; ++k) {
+      const double spread = (k < c.crowd ? c.spread : 3000) * kTol;
+      s.push_back(Seg(unit(rng) * spread, unit(rng) * spread, unit(rng) * spread,
+                      unit(rng) * spread, static_cast<std::int64_t>(rng() % 2)));
+    }
+    const EndClusters clusters = ClusterEnds(s, kTol);
+    EXPECT_EQ(FirstEnds(clusters), FirstEndsByEveryPair(s, kTol));
+    for (std::size_t e = 0; e < 2 * s.size(); ++e) {
+      const ChainPoint p =
+          e % 2 == 0 ? ChainPoint{s[e / 2].x1, s[e / 2].y1} : ChainPoint{s[e / 2].x2, s[e / 2].y2};
+      EXPECT_FALSE(PointBefore(p, clusters.at[clusters.endVertex[e]]));
+    }
   }
 }
 
