@@ -72,8 +72,9 @@ struct ChainSet {
 };
 
 // Joins the segments into chains; tol (at least 0: 0 joins only equal ends)
-// is the join distance. Takes time linear in the number of segments unless
-// many ends crowd within a few tol of each other.
+// is the join distance. Takes time about linear in the number of segments,
+// crowds of ends within a few tol included; only ends packed just over tol
+// apart from a crowd can make a small cell's ends be looked through often.
 ChainSet JoinChains(std::span<const ChainSegment> segments, double tol);
 
 std::span<const ChainStep> StepsOf(const ChainSet& set, const Chain& chain);

@@ -1,8 +1,8 @@
 // Segment ends clustered into vertices: ends of the same group at most tol
 // apart are one vertex, and so are ends joined through a series of such
 // ends (single linkage), so that no end's vertex depends on the order of
-// the segments. Found through a hash of grid cells, in time linear in the
-// number of ends unless many crowd within a few tol of each other.
+// the segments. Found through a hash of grid cells (crowded ones sorted by
+// small cells of tol/2), in time about linear in the number of ends.
 #pragma once
 
 #include <cstdint>
