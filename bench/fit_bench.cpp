@@ -15,6 +15,8 @@
 #include "polygon/curve_distance.h"
 #include "polygon/curve_fit.h"
 
+namespace q527 {
+
 namespace {
 
 constexpr int kPoints = 24;
@@ -26,8 +28,8 @@ double RoundTo15Digits(double v) {
 }
 
 struct Run {
-  std::vector<q527::Point2> points;
-  q527::Ellipse figure;  // whose inscribed polygon the points are
+  std::vector<Point2> points;
+  Ellipse figure;  // whose inscribed polygon the points are
 };
 
 std::vector<Run> Runs(bool round) {
@@ -66,23 +68,23 @@ void Restore(benchmark::State& state, bool round, Fit fit) {
 }
 
 void FitCircle(benchmark::State& s) {
-  Restore(s, true, [](auto v, auto) { return q527::FitCircle(v); });
+  Restore(s, true, [](auto v, auto) { return FitCircle(v); });
 }
 void FitCircleThroughEnds(benchmark::State& s) {
-  Restore(s, true, [](auto v, auto) { return q527::FitCircleThroughEnds(v); });
+  Restore(s, true, [](auto v, auto) { return FitCircleThroughEnds(v); });
 }
 void FitEllipse(benchmark::State& s) {
-  Restore(s, false, [](auto v, auto) { return q527::FitEllipse(v); });
+  Restore(s, false, [](auto v, auto) { return FitEllipse(v); });
 }
 void FitEllipseThroughEnds(benchmark::State& s) {
-  Restore(s, false, [](auto v, auto) { return q527::FitEllipseThroughEnds(v); });
+  Restore(s, false, [](auto v, auto) { return FitEllipseThroughEnds(v); });
 }
 // The measures: a run's largest distance to its ellipse and to a line.
 void LargestDistanceToEllipse(benchmark::State& s) {
-  Restore(s, false, [](auto v, auto e) { return std::optional(q527::LargestDistance(v, e)); });
+  Restore(s, false, [](auto v, auto e) { return std::optional(LargestDistance(v, e)); });
 }
 void LargestDistanceToLine(benchmark::State& s) {
-  Restore(s, false, [](auto v, auto) { return std::optional(q527::LargestDistanceToLine(v)); });
+  Restore(s, false, [](auto v, auto) { return std::optional(LargestDistanceToLine(v)); });
 }
 
 BENCHMARK(FitCircle);
@@ -93,3 +95,5 @@ BENCHMARK(LargestDistanceToEllipse);
 BENCHMARK(LargestDistanceToLine);
 
 }  // namespace
+
+}  // namespace q527
