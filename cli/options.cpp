@@ -18,6 +18,8 @@ constexpr std::string_view kUsage =
     "                [--max-deviation D] [--max-angle DEG] [--max-length L]\n"
     "                [--min-segments N] [--max-segments N] [--fit F]\n"
     "                [--svg PICTURE] [-o OUT] [-q] [FILE]\n"
+    "       q527-cli --restore [--max-deviation D] [--min-segments N] [-k LIST]\n"
+    "                [--svg PICTURE] [-o OUT] [-q] [FILE]\n"
     "\n"
     "Replaces circles, arcs/ellipses and circular solids of an exchange file by\n"
     "inscribed N-segment polygons, as the dialog's OK button does.\n"
@@ -58,6 +60,23 @@ constexpr std::string_view kUsage =
     "                   100000 figures and 2000000 segments are drawn. Written\n"
     "                   after the exchange file; not with --counts or --cancel\n"
     "                   (e.g. --max-deviation 0.05 --svg picture.svg)\n"
+    "\n"
+    "The way back:\n"
+    "  --restore        restore chains of line segments (and of linear solids) to\n"
+    "                   the circles, arcs, ellipses, elliptic arcs (and circular\n"
+    "                   solids) they follow; everything else is written back as\n"
+    "                   -k none writes it. -k chooses what is made: circle (closed\n"
+    "                   circles), arc (arcs, ellipses, elliptic arcs), solid\n"
+    "                   (circular solids); --svg draws the segments replaced (red)\n"
+    "                   and the curves restored (blue). With --restore:\n"
+    "  --max-deviation D  every vertex of a restored run lies within D of its curve\n"
+    "                   (default 0.01); segment ends within D/10 join\n"
+    "  --min-segments N a closed chain becomes a circle or an ellipse with at least\n"
+    "                   N segments (default 8, 3..100000); an open run becomes a\n"
+    "                   circular arc with at least N/2 (rounded up, at least 3), an\n"
+    "                   elliptic arc with at least N\n"
+    "                   (e.g. --restore --max-deviation 0.005 -o out.txt)\n"
+    "\n"
     "  -h, --help       show this help\n"
     "  --version        show the version\n";
 
@@ -70,12 +89,12 @@ std::optional<double> PositiveNumberOf(std::string_view text) {
   return v;
 }
 
-// A segment count of 3..999, the whole text.
-std::optional<std::int32_t> SegmentCountOf(std::string_view text) {
+// A segment count of lo..hi, the whole text.
+std::optional<std::int32_t> SegmentCountOf(std::string_view text, std::int32_t lo,
+                                           std::int32_t hi) {
   int v = 0;
   const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < kFewestSegments ||
-      v > kMostSegments) {
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || v < lo || v > hi) {
     return std::nullopt;
   }
   return v;
@@ -118,14 +137,25 @@ std::optional<PolygonFit> FitOf(std::string_view text) {
 // The walk over the arguments: the one in hand, the next as its value, and
 // the first usage error met.
 struct Arguments {
-  int argc;
-  char** argv;
+  int argc = 0;
+  char** argv = nullptr;
   int i = 1;
   std::string error;
+
+  // The options given that only the conversion takes, the first of them
+  // (for the way back's usage error), and whether --max-deviation or
+  // --min-segments were.
+  std::string conversionOnly;
+  bool deviationGiven = false;
+  bool minimumGiven = false;
+  bool largeMinimum = false;  // --min-segments past the conversion's 999
 
   std::optional<std::string> Value() {
     if (i + 1 >= argc) return std::nullopt;
     return std::string(argv[++i]);
+  }
+  void ConversionOnly(std::string_view arg) {
+    if (conversionOnly.empty()) conversionOnly = std::string(arg);
   }
   // Records the error; false, so that a parse step can end with it.
   bool Fail(std::string text) {
@@ -146,13 +176,29 @@ std::optional<bool> ParsePolygonOption(std::string_view arg, Arguments& args,
     const std::optional<double> v = text ? PositiveNumberOf(*text) : std::nullopt;
     if (!v) return args.Fail(std::string(arg) + " needs a positive number");
     into = *v;
-  } else if (arg == "--min-segments" || arg == "--max-segments") {
-    std::int32_t& into = arg == "--min-segments" ? policy.minSegments : policy.maxSegments;
+    if (arg == "--max-deviation") {
+      args.deviationGiven = true;
+    } else {
+      args.ConversionOnly(arg);
+    }
+  } else if (arg == "--min-segments") {
     const std::optional<std::string> text = args.Value();
-    const std::optional<std::int32_t> v = text ? SegmentCountOf(*text) : std::nullopt;
-    if (!v) return args.Fail(std::string(arg) + " needs a count of 3 to 999");
-    into = *v;
+    const std::optional<std::int32_t> v =
+        text ? SegmentCountOf(*text, kFewestSegments, kMostRestoreSegments) : std::nullopt;
+    if (!v)
+      return args.Fail("--min-segments needs a count of 3 to 999 (3 to 100000 with --restore)");
+    policy.minSegments = *v;
+    args.minimumGiven = true;
+    args.largeMinimum = *v > kMostSegments;
+  } else if (arg == "--max-segments") {
+    const std::optional<std::string> text = args.Value();
+    const std::optional<std::int32_t> v =
+        text ? SegmentCountOf(*text, kFewestSegments, kMostSegments) : std::nullopt;
+    if (!v) return args.Fail("--max-segments needs a count of 3 to 999");
+    policy.maxSegments = *v;
+    args.ConversionOnly(arg);
   } else if (arg == "--fit") {
+    args.ConversionOnly(arg);
     const std::optional<std::string> text = args.Value();
     if (!text) return args.Fail("--fit needs inscribed, circumscribed or mid");
     const std::optional<PolygonFit> fit = FitOf(*text);
@@ -176,6 +222,7 @@ bool TakeName(Arguments& args, std::string& into, std::string_view what) {
 // The options that take a file name or a text. Nullopt: not one of them.
 std::optional<bool> ParseValueOption(std::string_view arg, Arguments& args, Options& opt) {
   if (arg == "-n") {
+    args.ConversionOnly(arg);
     std::optional<std::string> text = args.Value();
     if (!text) return args.Fail("-n needs a division count");
     opt.divisions = std::move(*text);
@@ -209,6 +256,23 @@ bool SameFile(const std::string& a, const std::string& b) {
   const fs::path cb = fs::weakly_canonical(pb, ec);
   if (ec) return pa.lexically_normal() == pb.lexically_normal();
   return ca == cb;
+}
+
+// The way back's choices, once every argument is read: the usage error, or
+// empty. Its deviation and fewest segments come from the options the
+// conversion shares.
+std::string TakeRestore(Options& opt, const Arguments& args) {
+  if (!opt.restore) {
+    if (args.largeMinimum) return "--min-segments needs a count of 3 to 999";
+    return {};
+  }
+  if (!args.conversionOnly.empty()) return "--restore does not take " + args.conversionOnly;
+  if (opt.counts || opt.cancel) return "--restore converts: not with --counts or --cancel";
+  if (!opt.settings.empty()) return "--restore does not take --settings";
+  if (args.deviationGiven) opt.restoreOptions.maxDeviation = opt.policy.maxDeviation;
+  if (args.minimumGiven) opt.restoreOptions.minSegments = opt.policy.minSegments;
+  opt.policy = PolygonPolicy{};
+  return {};
 }
 
 // The choices that exclude each other, once every argument is read: the
@@ -257,6 +321,8 @@ bool ParseArgument(std::string_view arg, Arguments& args, CommandLine& line, boo
     opt.counts = true;
   } else if (arg == "--cancel") {
     opt.cancel = true;
+  } else if (arg == "--restore") {
+    opt.restore = true;
   } else if (arg == "-q" || arg == "--quiet") {
     opt.quiet = true;
   } else {
@@ -275,11 +341,14 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   CommandLine line;
   bool haveInput = false;
   bool optionsEnd = false;
-  Arguments args{argc, argv, 1, {}};
+  Arguments args;
+  args.argc = argc;
+  args.argv = argv;
   for (; args.i < argc; ++args.i) {
     if (!ParseArgument(argv[args.i], args, line, haveInput, optionsEnd)) break;
   }
   if (line.action != CommandLine::Action::kRun) return line;
+  if (args.error.empty()) args.error = TakeRestore(line.options, args);
   if (args.error.empty()) args.error = ConflictIn(line.options);
   if (!args.error.empty()) {
     line.action = CommandLine::Action::kUsageError;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/restore.h"
 #include "polygon/plan.h"
 
 namespace q527 {
@@ -22,6 +23,10 @@ struct Options {
   std::string settings;
   std::string svg;       // empty: no picture
   PolygonPolicy policy;  // planned when any of the polygon options is given
+  // The way back instead of the conversion: --max-deviation and
+  // --min-segments are its own then.
+  bool restore = false;
+  RestoreOptions restoreOptions;
 };
 
 // What the command line asks for: a run with its options, the help or the

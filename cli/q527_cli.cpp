@@ -15,6 +15,7 @@
 #include "cli/console.h"
 #include "cli/options.h"
 #include "cli/svg_document.h"
+#include "cli/svg_restore.h"
 #include "cli/utf8_paths.h"
 #include "common/number_texts.h"
 #include "conversion/counts_text.h"
@@ -88,6 +89,14 @@ struct Job {
 
 Job JobOf(const Options& opt) {
   Job job;
+  if (opt.restore) {
+    job.request.mode = RunMode::kRestore;
+    job.request.circles = opt.circle;
+    job.request.arcs = opt.arc;
+    job.request.solids = opt.solid;
+    job.request.restore = opt.restoreOptions;
+    return job;
+  }
   FormSettings& fields = job.fields;
   if (!opt.settings.empty()) LoadSettings(fields, PathFromUtf8(opt.settings));
   if (opt.haveDivisions) fields.DivisionCount = DivisionCountOf(opt.divisions);
@@ -116,6 +125,9 @@ struct RunReport {
   SvgSources sources;
   PolygonPolicy plan;
   PolygonSummary summary;
+  // The way back's: the order table's kinds before the run, what it made.
+  RestoreSnapshot before;
+  RestoreSummary restored;
 };
 
 // The summary's account of a conversion, after the count of lines.
@@ -130,6 +142,19 @@ std::string MadeText(const PolygonSummary& summary, const PolygonPolicy& plan, l
   return "; " + IntegerText(circles + arcs + solids) + " polygons of " +
          IntegerText(plan.segments) + " segments made (" + IntegerText(circles) + " circles, " +
          IntegerText(arcs) + " arcs, " + IntegerText(solids) + " circular solids)";
+}
+
+// The summary's account of the way back.
+std::string RestoredText(const RestoreSummary& r) {
+  std::string text = "; " + IntegerText(r.circles) + " circles, " + IntegerText(r.arcs) +
+                     " arcs, " + IntegerText(r.ellipses) + " ellipses, " +
+                     IntegerText(r.ellipticArcs) + " elliptic arcs and " + IntegerText(r.solids) +
+                     " circular solids restored from " + IntegerText(r.segments) + " segments";
+  if (r.Figures() > 0) {
+    text += ", largest deviation " + ShortRealText(static_cast<double>(r.largestDeviation));
+  }
+  return text + " (" + IntegerText(r.closedKept) +
+         " closed chains kept: fewer segments than asked)";
 }
 
 // The outcome of a run as the report tells it.
@@ -168,14 +193,16 @@ RunReport RunJob(Store& s, TJwwWriter& w, const Options& opt, const std::string&
   const ConversionRequest& request = job.request;
   // Saved before the run, as OK saves them.
   if (!opt.settings.empty()) r.settingsKept = !SaveSettings(job.fields, PathFromUtf8(opt.settings));
-  const long long circles = request.circles ? JwwCircleCount(s) : 0;
-  const long long arcs = request.arcs ? JwwArcCount(s) : 0;
-  const long long solids = request.solids ? JwwSolidCircleCount(s) : 0;
+  const bool convert = request.mode == RunMode::kConvert;
+  const long long circles = convert && request.circles ? JwwCircleCount(s) : 0;
+  const long long arcs = convert && request.arcs ? JwwArcCount(s) : 0;
+  const long long solids = convert && request.solids ? JwwSolidCircleCount(s) : 0;
   // The conversion frees the figures it replaces: the picture takes its
   // copies first.
-  if (!opt.svg.empty()) {
+  if (!opt.svg.empty() && convert) {
     r.sources = TakeSvgSources(s, request.circles, request.arcs, request.solids);
   }
+  if (!opt.svg.empty() && !convert) r.before = TakeRestoreSnapshot(s);
 
   // A large result goes into the output file's temporary file while the
   // pass runs, instead of being held whole until the end.
@@ -185,17 +212,27 @@ RunReport RunJob(Store& s, TJwwWriter& w, const Options& opt, const std::string&
   ui.Finish();
   r.plan = request.policy;
   r.summary = result.summary;
+  r.restored = result.restored;
   TellOutcome(result.outcome, opt, output, r);
-  if (r.converted) r.made = MadeText(r.summary, r.plan, circles, arcs, solids);
+  if (r.converted) {
+    r.made =
+        convert ? MadeText(r.summary, r.plan, circles, arcs, solids) : RestoredText(r.restored);
+  }
   return r;
 }
 
 // Draws the picture of a finished conversion into its file; false, said in
 // one line, when it cannot be made or written.
-bool WritePicture(const std::string& name, const RunReport& r) {
+bool WritePicture(const std::string& name, const Store& s, const Options& opt, const RunReport& r) {
   try {
-    SvgPicture picture = DrawConversion(r.sources, r.plan);
-    picture.caption = SvgCaption(r.summary, r.plan, picture.figures, picture.drawn);
+    SvgPicture picture;
+    if (opt.restore) {
+      picture = DrawRestore(s, r.before);
+      picture.caption = RestoreCaption(r.restored, picture.figures, picture.drawn);
+    } else {
+      picture = DrawConversion(r.sources, r.plan);
+      picture.caption = SvgCaption(r.summary, r.plan, picture.figures, picture.drawn);
+    }
     if (WriteSvgFile(picture, PathFromUtf8(name))) return true;
     Error(name + ": cannot write the picture; the exchange file is written");
   } catch (const std::bad_alloc&) {
@@ -207,7 +244,8 @@ bool WritePicture(const std::string& name, const RunReport& r) {
 // Writes the result and says what was done in one line. The picture comes
 // after the exchange file: the host waits for that file, and a picture that
 // cannot be written must not cost the user the conversion.
-int Report(TJwwOutLines& out, const Options& opt, const std::string& output, const RunReport& r) {
+int Report(const Store& s, TJwwOutLines& out, const Options& opt, const std::string& output,
+           const RunReport& r) {
   const long long lines = out.count == 0 ? 1 : static_cast<long long>(out.count);
   const std::string where = output == "-" ? std::string("standard output") : output;
   if (!WriteResult(out, output)) {
@@ -222,7 +260,7 @@ int Report(TJwwOutLines& out, const Options& opt, const std::string& output, con
     Error(opt.settings + ": cannot save the settings; the exchange file is written");
     status = 1;
   }
-  if (r.converted && !opt.svg.empty() && !WritePicture(opt.svg, r)) status = 1;
+  if (r.converted && !opt.svg.empty() && !WritePicture(opt.svg, s, opt, r)) status = 1;
   return status;
 }
 
@@ -264,7 +302,7 @@ int Run(int argc, char** argv) {
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
   const RunReport report = RunJob(s, w, opt, output, readComplete);
-  return Report(w.lines, opt, output, report);
+  return Report(s, w.lines, opt, output, report);
 }
 
 }  // namespace

@@ -44,6 +44,12 @@ SvgSource SourceOf(const Record& r) {
 
 }  // namespace
 
+SvgSource SourceOfFigure(const TJwwEntCircle& c) { return SourceOf(c); }
+SvgSource SourceOfFigure(const TJwwEntArc& arc) { return SourceOf(arc); }
+SvgSource SourceOfFigure(const TJwwEntSe& se) { return SourceOf(se); }
+
+namespace {}  // namespace
+
 SvgSources TakeSvgSources(const Store& s, bool circles, bool arcs, bool solids) {
   SvgSources src;
   for (const TJwwOrder& e : s.order) {

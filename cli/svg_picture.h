@@ -69,6 +69,12 @@ struct SvgSources {
 
 SvgSources TakeSvgSources(const Store& s, bool circles, bool arcs, bool solids);
 
+// A figure as the picture takes it: its layer, its curve (closed exactly
+// when the conversion takes it as closed) and the figure the walk sees.
+SvgSource SourceOfFigure(const TJwwEntCircle& c);
+SvgSource SourceOfFigure(const TJwwEntArc& arc);
+SvgSource SourceOfFigure(const TJwwEntSe& se);
+
 // Draws the sources and the polygons the conversion makes of them, walked
 // by the same routine and the same policy (the run's division count in
 // `segments`), so the polygons drawn are those written.

@@ -6,17 +6,24 @@
 #include <cstdint>
 #include <string_view>
 
+#include "conversion/restore.h"
 #include "polygon/plan.h"
 
 namespace q527 {
 
+// Curves to polygons (the dialog's job), or the way back.
+enum class RunMode { kConvert, kRestore };
+
 struct ConversionRequest {
+  RunMode mode = RunMode::kConvert;
   bool circles = true;  // circles
   bool arcs = true;     // arcs, ellipses and elliptic arcs
   bool solids = true;   // circular solids
   // The dialog's rule (policy.segments, the division count, for every
   // figure) unless policy.planned.
   PolygonPolicy policy;
+  // The way back: its kinds are circles, arcs and solids above.
+  RestoreOptions restore;
 };
 
 // The division count the dialog's edit field gives: its text read as an

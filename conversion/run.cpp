@@ -71,6 +71,17 @@ bool ConvertChosen(Store& s, const ConversionRequest& r, RunUi& ui, PolygonSumma
          ConvertSolidCircles(s, p, &summary, counts(planned.solids)) == ConvertStatus::kDone;
 }
 
+// The way back, named on the status line. False when a count limit
+// stopped it.
+bool RestoreChosen(Store& s, const ConversionRequest& r, RunUi& ui, RestoreSummary& summary) {
+  ui.ShowNow("復元中です");
+  RestoreOptions options = r.restore;
+  options.circles = r.circles;
+  options.arcs = r.arcs;
+  options.solids = r.solids;
+  return RestoreCurves(s, options, &summary) == ConvertStatus::kDone;
+}
+
 // "hd" and every figure into the writer's lines.
 RunOutcome WriteFigures(const Store& s, TJwwWriter& w, RunUi& ui) {
   JwwAddOut(w, "hd");
@@ -108,7 +119,10 @@ RunResult RunConversion(Store& s, TJwwWriter& w, const ConversionRequest& reques
   const ExtendedPrecisionScope precision;
   try {
     ui.ShowNow("処理中です");
-    if (!ConvertChosen(s, request, ui, result.summary)) {
+    const bool done = request.mode == RunMode::kRestore
+                          ? RestoreChosen(s, request, ui, result.restored)
+                          : ConvertChosen(s, request, ui, result.summary);
+    if (!done) {
       result.outcome = Fail(w, ui, RunOutcome::kFailed, kFailedMessage);
       return result;
     }

@@ -1,6 +1,7 @@
 // The run behind OK, without a window: convert the chosen circles, arcs and
-// circular solids of a store into polygons, then queue "hd" and every
-// figure for output. Both drivers call it.
+// circular solids of a store into polygons (or, the way back, restore them
+// from chains of segments), then queue "hd" and every figure for output.
+// Both drivers call it.
 #pragma once
 
 #include <string_view>
@@ -30,7 +31,8 @@ enum class RunOutcome {
 
 struct RunResult {
   RunOutcome outcome = RunOutcome::kConverted;
-  PolygonSummary summary;  // what a planned policy made
+  PolygonSummary summary;   // what a planned policy made
+  RestoreSummary restored;  // what the way back made
 };
 
 // The whole run. readComplete tells whether the exchange file was read to

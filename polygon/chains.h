@@ -32,6 +32,8 @@
 #include <span>
 #include <vector>
 
+#include "polygon/curves.h"
+
 namespace q527 {
 
 // A segment from (x1, y1) to (x2, y2). Only segments of the same group join.
@@ -40,9 +42,9 @@ struct ChainSegment {
   std::int64_t group = 0;
 };
 
-struct ChainPoint {
-  double x = 0, y = 0;
-};
+// A vertex: the curves the way back fits take the chains' vertices as
+// they are.
+using ChainPoint = Point2;
 
 // One segment of a chain; reversed: it runs from (x2, y2) to (x1, y1).
 struct ChainStep {

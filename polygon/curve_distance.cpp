@@ -57,7 +57,91 @@ LD ParameterInAxes(Point2 p, const EllipseAxes& e) {
   return t;
 }
 
+// Steps along a curve, taken one vertex at a time: where the run started,
+// how far it has turned, whether it has gone one way only.
+struct Walk {
+  LD first = 0, previous = 0, turned = 0;
+  int sign = 0;
+  bool oneWay = true;
+  bool started = false;
+
+  void Take(LD t) {
+    if (!started) {
+      first = previous = t;
+      started = true;
+      return;
+    }
+    LD step = t - previous;
+    if (step > kPi) step -= 2 * kPi;
+    if (step <= -kPi) step += 2 * kPi;
+    const int s = step > 0 ? 1 : step < 0 ? -1 : 0;
+    if (s == 0 || (sign != 0 && s != sign)) oneWay = false;
+    sign = s;
+    turned += step;
+    previous = t;
+  }
+  // The span, as SpanOfRun gives it.
+  std::optional<ParameterSpan> Span(std::span<const Point2> points) const {
+    if (turned == 0) return std::nullopt;
+    // A closed run ends where it starts: a whole turn, whatever the
+    // rounding of the steps' sum.
+    const Point2 a = points.front(), b = points.back();
+    const bool closed = a.x == b.x && a.y == b.y;
+    const LD sweep = closed ? 2 * kPi : std::min<LD>(std::fabs(turned), 2 * kPi);
+    const LD start = turned < 0 ? previous : first;
+    return ParameterSpan{start, start + sweep, turned < 0};
+  }
+};
+
+// A run's walk and largest distance, from one measure per vertex giving its
+// distance and parameter.
+template <typename Measure>
+std::optional<RunAlongCurve> WalkRun(std::span<const Point2> points, Measure measure) {
+  if (points.size() < 2) return std::nullopt;
+  Walk walk;
+  RunAlongCurve run;
+  for (const Point2& p : points) {
+    if (!Finite(p)) return std::nullopt;
+    LD distance, t;
+    measure(p, distance, t);
+    run.largest = std::max(run.largest, distance);
+    walk.Take(t);
+  }
+  const std::optional<ParameterSpan> span = walk.Span(points);
+  if (!span) return std::nullopt;
+  run.span = *span;
+  run.advances = walk.oneWay && std::fabs(walk.turned) < 2 * kPi;
+  return run;
+}
+
 }  // namespace
+
+std::optional<RunAlongCurve> MeasureRun(std::span<const Point2> points, const Ellipse& e) {
+  const ExtendedPrecisionScope precision;
+  if (!Valid(e)) return std::nullopt;
+  const EllipseAxes axes = AxesOf(e);
+  return WalkRun(points, [&](Point2 p, LD& distance, LD& t) {
+    const EllipseFoot f = FootOf(p, axes);
+    distance = std::fabs(f.distance);
+    t = Atan2Extended(f.y / axes.b, f.x / axes.a);
+    if (t < 0) t += 2 * kPi;
+    if (t >= 2 * kPi) t = 0;
+  });
+}
+
+std::optional<RunAlongCurve> MeasureRun(std::span<const Point2> points, const Circle& c) {
+  const ExtendedPrecisionScope precision;
+  if (!(c.r > 0) || !std::isfinite(c.cx) || !std::isfinite(c.cy) || !std::isfinite(c.r)) {
+    return std::nullopt;
+  }
+  return WalkRun(points, [&](Point2 p, LD& distance, LD& t) {
+    const LD dx = p.x - static_cast<LD>(c.cx), dy = p.y - static_cast<LD>(c.cy);
+    distance = std::fabs(std::sqrt(dx * dx + dy * dy) - c.r);
+    t = Atan2Extended(dy, dx);
+    if (t < 0) t += 2 * kPi;
+    if (t >= 2 * kPi) t = 0;
+  });
+}
 
 long double DistanceToCircle(Point2 p, const Circle& c) {
   const ExtendedPrecisionScope precision;
@@ -82,29 +166,12 @@ std::optional<ParameterSpan> SpanOfRun(std::span<const Point2> points, const Ell
   const ExtendedPrecisionScope precision;
   if (points.size() < 2 || !Valid(e)) return std::nullopt;
   const EllipseAxes axes = AxesOf(e);
-  // The parameters' steps, each the short way round, summed.
-  LD first = 0, previous = 0, turned = 0;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    if (!Finite(points[i])) return std::nullopt;
-    const LD t = ParameterInAxes(points[i], axes);
-    if (i == 0) {
-      first = previous = t;
-      continue;
-    }
-    LD step = t - previous;
-    if (step > kPi) step -= 2 * kPi;
-    if (step <= -kPi) step += 2 * kPi;
-    turned += step;
-    previous = t;
+  Walk walk;
+  for (const Point2& p : points) {
+    if (!Finite(p)) return std::nullopt;
+    walk.Take(ParameterInAxes(p, axes));
   }
-  if (turned == 0) return std::nullopt;
-  // A closed run ends where it starts: a whole turn, whatever the rounding
-  // of the steps' sum.
-  const Point2 a = points.front(), b = points.back();
-  const bool closed = a.x == b.x && a.y == b.y;
-  const LD sweep = closed ? 2 * kPi : std::min<LD>(std::fabs(turned), 2 * kPi);
-  const LD start = turned < 0 ? previous : first;
-  return ParameterSpan{start, start + sweep, turned < 0};
+  return walk.Span(points);
 }
 
 long double LargestDistance(std::span<const Point2> points, const Circle& c) {

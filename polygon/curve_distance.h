@@ -34,6 +34,20 @@ struct ParameterSpan {
 };
 std::optional<ParameterSpan> SpanOfRun(std::span<const Point2> points, const Ellipse& e);
 
+// How a run lies along a curve, from one nearest point per vertex: its
+// largest distance, whether its vertices advance along the curve without
+// going back (every parameter step, taken the short way round, of one sign
+// and none zero, and all of them less than a whole turn), and the span it
+// covers as SpanOfRun gives it. Nullopt where SpanOfRun gives none. A
+// circle's parameter is the polar angle, found without a nearest point.
+struct RunAlongCurve {
+  long double largest = 0;
+  bool advances = false;
+  ParameterSpan span{};
+};
+std::optional<RunAlongCurve> MeasureRun(std::span<const Point2> points, const Ellipse& e);
+std::optional<RunAlongCurve> MeasureRun(std::span<const Point2> points, const Circle& c);
+
 // The largest distance of the points to the curve: 0 for no points,
 // infinite when a distance cannot be measured (a non-finite point), so that
 // such a run lies within no tolerance.

@@ -5,7 +5,7 @@
 namespace q527 {
 
 struct Point2 {
-  double x, y;
+  double x = 0, y = 0;
 };
 
 struct Circle {

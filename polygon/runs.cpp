@@ -202,6 +202,18 @@ std::vector<Run> PickRuns(RunContext& c, std::vector<Candidate> heap) {
   return runs;
 }
 
+// An open chain judged whole: true, with the run in the plan, when one
+// figure fits it and it has that figure's least segments.
+bool WholeFits(RunContext& c, RunPlan& plan) {
+  const std::int32_t most = LongestFrom(c, 0);
+  if (most != c.segments || c.segments < c.rules.circleMinSegments) return false;
+  const CurveVerdict whole = Ask(c, 0, c.segments);
+  if (whole.kind == CurveKind::kNone || c.segments < MinSegments(c.rules, whole.kind)) return false;
+  plan.runs.push_back({0, c.segments, whole, false});
+  plan.judgeCalls = c.calls;
+  return true;
+}
+
 }  // namespace
 
 RunPlan PlanRuns(std::span<const ChainPoint> vertices, bool closed, const RunRules& rules,
@@ -223,6 +235,10 @@ RunPlan PlanRuns(std::span<const ChainPoint> vertices, bool closed, const RunRul
       plan.judgeCalls = c.calls;
       return plan;
     }
+  } else if (WholeFits(c, plan)) {
+    // An open chain that one figure fits whole is its own longest run, the
+    // common case, settled with one call.
+    return plan;
   }
   plan.runs = PickRuns(c, FindCandidates(c));
   plan.judgeCalls = c.calls;

@@ -23,13 +23,12 @@
 //   not: picking longest first is what makes one ellipse win over a string
 //   of circular arcs that each fit part of it.
 //
-// Judge calls: one for a closed chain that fits whole, none for one under
-// N. Cutting a chain asks at every start once where the circle's stretch
-// ends and, unless that answer settles it, once where the other ends, plus
-// once per vertex the ends advance and once per candidate cut back: about
-// two to two and a half calls a segment (57 for a rounded rectangle of 24
-// segments, 6393 for an open chain of 3000). Each call's own cost grows
-// with its stretch; maxRunSegments bounds that on very long arcs.
+// Judge calls: one for a chain that fits whole (closed, or open: an open
+// chain is asked whole first), none for a closed one under N. Cutting a chain asks at every start
+// once where the circle's stretch ends and, unless that answer settles it, once where the other
+// ends, plus once per vertex the ends advance and once per candidate cut back: about two to two and
+// a half calls a segment (57 for a rounded rectangle of 24 segments, 6393 for an open chain of
+// 3000). Each call's own cost grows with its stretch; maxRunSegments bounds that on very long arcs.
 #pragma once
 
 #include <cstdint>
