@@ -16,6 +16,8 @@ does the least possible work on the same bytes:
   W2 conversion  100,000 circles, 50,000 arcs, 10,000 circular solids, N=24
                  (3.84 million segments)               floor: cp of the output
   W3 counts      q527-cli --counts on W1's file        floor: wc -l of it
+  W4 restore     q527-cli --restore on the N=24 polygons of 20,000 circles
+                 and 20,000 arcs (~1M segments)        floor: -k none of it
 
 Each is run several times (median), then once under /usr/bin/time -v for the
 peak memory, and once under valgrind's callgrind on a small file of the same
@@ -63,6 +65,7 @@ else
   reps=${reps:-5}; bench_args=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true)
 fi
 divisions=24
+if [[ $quick -eq 1 ]]; then w4=(4000 4000); small_w4=(400 400); else w4=(20000 20000); small_w4=(2000 2000); fi
 
 if [[ -x scripts/ensure-packages.sh ]]; then
   mapfile -t packages < <(cat scripts/build-packages.txt scripts/bench-packages.txt)
@@ -97,6 +100,14 @@ small_w1=$(make_file "realistic-$small_figures-s1.txt" --seed 1 --figures "$smal
 small_w2_in=$(make_file "conversion-${small_w2[0]}-${small_w2[1]}-${small_w2[2]}-s2.txt" --seed 2 \
   --circles "${small_w2[0]}" --arcs "${small_w2[1]}" --solids "${small_w2[2]}")
 w2_figures=$(( w2[0] + w2[1] + w2[2] ))
+# The small W4 file for the instruction count: polygons of its figures.
+make_small_w4() {
+  local src polygons=$data/restore-${small_w4[0]}-${small_w4[1]}-n$divisions.txt
+  src=$(make_file "conversion-${small_w4[0]}-${small_w4[1]}-0-s4.txt" --seed 4 \
+    --circles "${small_w4[0]}" --arcs "${small_w4[1]}" --solids 0)
+  [[ -s $polygons ]] || "$cli" -q -n "$divisions" -o "$polygons" "$src"
+  echo "$polygons"
+}
 small_w2_figures=$(( small_w2[0] + small_w2[1] + small_w2[2] ))
 out=$data/out
 mkdir -p "$out"
@@ -183,6 +194,21 @@ w3_t=$(median_s "$cli" --counts "$w1_in")
 read -r w3_mem w3_cpu < <(usage_of "$cli" --counts "$w1_in")
 w3_ir=$(per_figure "$small_figures" "$cli" --counts "$small_w1")
 
+# --- W4 restore -----------------------------------------------------------
+# The way back on the project's own polygons: circles and arcs at N = 24,
+# against the plain round trip of the same file.
+echo "W4: restoring the N = $divisions polygons of ${w4[0]} circles and ${w4[1]} arcs..." >&2
+w4_src=$(make_file "conversion-${w4[0]}-${w4[1]}-0-s4.txt" --seed 4 --circles "${w4[0]}" \
+  --arcs "${w4[1]}" --solids 0)
+w4_in=$data/restore-${w4[0]}-${w4[1]}-n$divisions.txt
+[[ -s $w4_in ]] || "$cli" -q -n "$divisions" -o "$w4_in" "$w4_src"
+w4_out=$out/w4.txt
+w4_t=$(median_s "$cli" -q --restore -o "$w4_out" "$w4_in")
+w4_none=$(median_s "$cli" -q -k none -o "$out/w4-none.txt" "$w4_in")
+read -r w4_mem w4_cpu < <(usage_of "$cli" -q --restore -o "$w4_out" "$w4_in")
+w4_ir=$(per_figure "$(( small_w4[0] + small_w4[1] ))" "$cli" -q --restore -o "$out/w4-small.txt" \
+  "$(make_small_w4)")
+
 # --- micro-benchmarks -----------------------------------------------------
 echo "Benchmarks..." >&2
 # bench_value PROGRAM FILTER FIELD: FIELD of the median aggregate (or of the
@@ -209,6 +235,7 @@ w1_in_b=$(size_of "$w1_in"); w1_out_b=$(size_of "$w1_out"); w1_out_l=$(lines_of 
 w2_in_b=$(size_of "$w2_in"); w2_out_b=$(size_of "$w2_out"); w2_out_l=$(lines_of "$w2_out")
 w1_in_l=$(lines_of "$w1_in")
 w2d_out_b=$(size_of "$w2d_out"); w2d_out_l=$(lines_of "$w2d_out")
+w4_in_b=$(size_of "$w4_in"); w4_in_l=$(lines_of "$w4_in"); w4_out_b=$(size_of "$w4_out")
 
 row() {  # row NAME TIME CPU FLOOR_NAME FLOOR_TIME IN_BYTES OUT_BYTES LINES PEAK_KB IR_PER_FIGURE
   printf '| %s | %.3f s | %.3f s | %s %.3f s | %.1f× | %.0f | %.2f M | %.2f | %s |\n' \
@@ -237,6 +264,7 @@ $(row "W1 round trip ($w1_figures figures, $(calc %.1f "$w1_in_b / 1e6") MB in, 
 $(row "W2 conversion ($w2_figures figures → $w2_out_l lines, $(calc %.1f "$w2_out_b / 1e6") MB out)" "$w2_t" "$w2_cpu" "cp of output" "$w2_cp" "$w2_in_b" "$w2_out_b" "$w2_out_l" "$w2_mem" "$w2_ir")
 $(row "W2 by deviation (--max-deviation $w2_deviation → $w2d_out_l lines)" "$w2d_t" "$w2d_cpu" "cp of output" "$w2_cp" "$w2_in_b" "$w2d_out_b" "$w2d_out_l" "$w2d_mem" "–")
 $(row "W3 counts (W1's file, $w1_in_l lines)" "$w3_t" "$w3_cpu" "wc -l" "$w1_wc" "$w1_in_b" 0 "$w1_in_l" "$w3_mem" "$w3_ir")
+$(row "W4 restore (N = $divisions polygons of $(( w4[0] + w4[1] )) circles and arcs, $w4_in_l lines)" "$w4_t" "$w4_cpu" "-k none" "$w4_none" "$w4_in_b" "$w4_out_b" "$w4_in_l" "$w4_mem" "$w4_ir")
 
 - Median time: wall clock, the median of the repetitions. CPU time: user + system time of one
   run, less sensitive to other work on the machine.
@@ -259,6 +287,8 @@ $(row "W3 counts (W1's file, $w1_in_l lines)" "$w3_t" "$w3_cpu" "wc -l" "$w1_wc"
 | W2 ≥ 5 M output lines/s | $(calc %.2f "$w2_lps / 1e6") M | $(yes_no "$w2_lps >= 5e6") |
 | W2 by deviation ≥ 0.97 × W2's lines/s (0.97: the timings' noise) | $(calc %.3f "$w2d_lps / $w2_lps")× | $(yes_no "$w2d_lps >= 0.97 * $w2_lps") |
 | W3 ≥ 400 MB/s | $(calc %.0f "$w3_mbps") MB/s | $(yes_no "$w3_mbps >= 400") |
+| W4 restore within 2 × the round trip of its file | $(calc %.2f "$w4_t / $w4_none")× | $(yes_no "$w4_t <= 2 * $w4_none") |
+| W4 peak memory ≤ 2 × (in + out) | $(calc %.2f "$w4_mem * 1024 / ($w4_in_b + $w4_out_b)")× | $(yes_no "$w4_mem * 1024 <= 2 * ($w4_in_b + $w4_out_b)") |
 | W1 peak memory ≤ 2 × (in + out) | $(calc %.2f "$w1_mem * 1024 / ($w1_in_b + $w1_out_b)")× | $(yes_no "$w1_mem * 1024 <= 2 * ($w1_in_b + $w1_out_b)") |
 | W2 peak memory ≤ 2 × (in + out) | $(calc %.2f "$w2_mem * 1024 / ($w2_in_b + $w2_out_b)")× | $(yes_no "$w2_mem * 1024 <= 2 * ($w2_in_b + $w2_out_b)") |
 | reading ≥ 300 MB/s | $mb_per_s_read MB/s | $(yes_no "$read_bps >= 300e6") |

@@ -109,6 +109,20 @@ TEST_F(CliTest, ExitStatusesAndMessages) {
       {"--max-segments 1000", 2, "3 to 999"},
       {"--min-segments 50 --max-segments 40", 2, "larger than"},
       {"--fit outside", 2, "--fit takes"},
+      {"--restore --max-deviation -1", 2, "positive number"},
+      {"--restore --max-deviation 0", 2, "positive number"},
+      {"--restore --max-deviation nan", 2, "positive number"},
+      {"--restore --max-deviation 0.01mm", 2, "positive number"},
+      {"--restore --min-segments 2", 2, "3 to 100000"},
+      {"--restore --min-segments 100001", 2, "3 to 100000"},
+      {"--restore --min-segments eight", 2, "3 to 100000"},
+      {"--min-segments 1000", 2, "3 to 999"},
+      {"--restore -k ellipse", 2, "-k takes"},
+      {"--restore -n 24", 2, "--restore does not take -n"},
+      {"--restore --fit mid", 2, "--restore does not take --fit"},
+      {"--restore --max-angle 5", 2, "--restore does not take --max-angle"},
+      {"--restore --counts", 2, "not with --counts"},
+      {"--restore --settings q.dat", 2, "--settings"},
       {"missing.txt", 1, "missing.txt"},
       {"-o out.txt missing.txt", 1, "missing.txt"},
       {"folder", 1, "folder"},
@@ -182,6 +196,33 @@ TEST_F(CliTest, SettingsFileGivesDefaultsAndIsSavedAsOkDoes) {
   fs::remove(dat);
   ASSERT_EQ(Run("-q -o out.txt").code, 0);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
+}
+
+// The sample's figures as polygons, and back: every curve returns (the
+// closed circle in arc form as a plain circle), the summary says so, and a
+// second restore finds nothing left to do.
+TEST_F(CliTest, RestoreBringsTheSamplesPolygonsBack) {
+  fs::copy_file(fs::path(Q527_SOURCE_DIR) / "samples" / "JWC_TEMP.TXT", in_);
+  ASSERT_EQ(Run("-q -n 24 -o poly.txt").code, 0);
+  EXPECT_EQ(Run("--counts poly.txt").out, "円：0 円弧楕円弧：0 円周S：0\n");
+  const CliResult r = Run("--restore -o back.txt poly.txt");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("4 circles, 3 arcs, 1 ellipses, 1 elliptic arcs and 3 circular solids "
+                       "restored from 288 segments, largest deviation"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(Run("--counts back.txt").out, "円：4 円弧楕円弧：5 円周S：3\n");
+  const CliResult again = Run("--restore -o again.txt back.txt");
+  ASSERT_EQ(again.code, 0) << again.err;
+  EXPECT_NE(again.err.find("0 circles, 0 arcs, 0 ellipses, 0 elliptic arcs and 0 circular solids"),
+            std::string::npos)
+      << again.err;
+  // Nothing restored: written as -k none writes it.
+  ASSERT_EQ(Run("-q -k none -o kept.txt back.txt").code, 0);
+  EXPECT_EQ(ReadFileBytes(dir_ / "again.txt"), ReadFileBytes(dir_ / "kept.txt"));
+  // Only the kinds asked for: circles from lines, and nothing else.
+  ASSERT_EQ(Run("-q --restore -k circle -o circles.txt poly.txt").code, 0);
+  EXPECT_EQ(Run("--counts circles.txt").out, "円：4 円弧楕円弧：0 円周S：0\n");
 }
 
 TEST_F(CliTest, BundledSampleConvertsCompletely) {

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "cli/svg_document.h"
+#include "cli/svg_restore.h"
+#include "exchange/reader.h"
 #include "exchange/file_io.h"
 #include "support/test_files.h"
 
@@ -313,6 +315,41 @@ TEST(DrawConversionTest, TakesOnlyTheChosenKindsUpToTheCaps) {
   EXPECT_EQ(p.figures, 2100);
   EXPECT_EQ(p.drawn, kSvgMaxSegments / 999);
   EXPECT_EQ(p.segments, p.drawn * 999);
+}
+
+// The way back's picture: the consumed segments as one polyline per run of
+// segments that follow each other in the file, the restored curves, and
+// nothing of what was left as it was.
+TEST(DrawRestoreTest, DrawsConsumedSegmentsAndRestoredCurves) {
+  std::string file = "lg1\r\nly2\r\n";
+  char buf[160];
+  for (int k = 0; k < 16; ++k) {
+    const double a = 2 * M_PI * k / 16, b = 2 * M_PI * (k + 1) / 16;
+    std::snprintf(buf, sizeof buf, "%.15g %.15g %.15g %.15g\r\n", 5 + 3 * std::cos(a),
+                  3 * std::sin(a), 5 + 3 * std::cos(b), 3 * std::sin(b));
+    file += buf;
+  }
+  file += "ly3\r\n0 0 10 0\r\n10 0 5 8\r\n5 8 0 0\r\n";  // a triangle stays
+  Store s;
+  JwwInit(s);
+  JwwReadBuffer(s, file);
+  const RestoreSnapshot before = TakeRestoreSnapshot(s);
+  RestoreSummary sum;
+  ASSERT_EQ(RestoreCurves(s, {}, &sum), ConvertStatus::kDone);
+  const SvgPicture p = DrawRestore(s, before);
+  EXPECT_EQ(p.figures, 1);
+  EXPECT_EQ(p.drawn, 1);
+  EXPECT_EQ(p.segments, 16);
+  ASSERT_EQ(p.layers.size(), 1u);
+  const SvgLayer& layer = p.layers.at({1, 2});
+  ASSERT_EQ(layer.curves.size(), 1u);
+  EXPECT_NEAR(layer.curves[0].radius, 3, 1e-9);
+  EXPECT_TRUE(layer.curves[0].closed);
+  ASSERT_EQ(layer.polygons.size(), 1u);
+  EXPECT_EQ(layer.polygons[0].size(), 17u);
+  EXPECT_EQ(RestoreCaption(sum, p.figures, p.drawn).rfind("1 curves restored from 16 segments", 0),
+            0u);
+  EXPECT_EQ(RestoreCaption({}, 0, 0), "nothing restored");
 }
 
 TEST(WriteSvgFileTest, FailedWriteKeepsTheOldPicture) {

@@ -6,7 +6,7 @@ dist=${1:?dist folder}
 fail=0
 die() { echo "FAIL: $*" >&2; fail=1; }
 
-launchers=(q527_deviation.bat q527_clearance.bat q527_count.bat)
+launchers=(q527_deviation.bat q527_clearance.bat q527_count.bat q527_restore.bat)
 for f in q527.bat "${launchers[@]}" readme.txt; do
   path=$dist/$f
   [[ -s $path ]] || { die "$f missing or empty"; continue; }
@@ -44,15 +44,22 @@ done
 declare -A titles=(
   [q527_deviation.bat]='REM q527_円→多角形変換（誤差で分割）'
   [q527_clearance.bat]='REM q527_円→外接多角形変換（穴・切り抜き用）'
-  [q527_count.bat]='REM q527_円→多角形変換（分割数固定）')
+  [q527_count.bat]='REM q527_円→多角形変換（分割数固定）'
+  [q527_restore.bat]='REM q527_多角形→円・円弧（復元）')
 declare -A options=(
   [q527_deviation.bat]='^--max-deviation [0-9.]+$'
   [q527_clearance.bat]='^--fit circumscribed --max-deviation [0-9.]+$'
-  [q527_count.bat]='^-n [0-9]+$')
+  [q527_count.bat]='^-n [0-9]+$'
+  [q527_restore.bat]='^--restore --max-deviation [0-9.]+$')
 for f in "${launchers[@]}"; do
   mapfile -t got < <(iconv -f CP932 -t UTF-8 "$dist/$f" 2>/dev/null | tr -d '\r')
   [[ ${got[0]} == "${titles[$f]}" ]] || die "$f: line 1 is not its title: ${got[0]}"
   for i in 1 2 3 4 5 6 7 8; do
+    # The way back asks the host for other figures: its own #hc prompt.
+    if [[ $f == q527_restore.bat && $i -eq 7 ]]; then
+      [[ ${got[$i]} =~ ^REM\ \#hc.*線分.*選択 ]] || die "$f: the #hc line asks for no segments: ${got[$i]}"
+      continue
+    fi
     [[ ${got[$i]} == "${lines[$i]}" ]] || die "$f: line $((i + 1)) is not that of q527.bat: ${got[$i]}"
   done
   runs=0
@@ -78,7 +85,8 @@ done
 
 readme=$(iconv -f CP932 -t UTF-8 "$dist/readme.txt" 2>/dev/null)
 for word in 外部変形 その他 q527.bat q527.dat ブロック アンインストール q527-cli.exe "${launchers[@]}" \
-    メモ帳 --max-deviation --fit circumscribed -n -k --counts --cancel --settings -o; do
+    メモ帳 --max-deviation --fit circumscribed -n -k --counts --cancel --settings -o --restore \
+    --min-segments 復元; do
   grep -qF -- "$word" <<<"$readme" || die "readme.txt does not mention $word"
 done
 exit $fail

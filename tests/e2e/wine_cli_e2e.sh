@@ -166,6 +166,34 @@ case_bytes_converted() {
     '--max-deviation 1 --fit mid' '--max-length 3 --max-angle 20 --fit mid'
 }
 
+# The way back gives the native bytes: on the inputs as polygons of the
+# dialog's rule and of a planned fit, and on the inputs as they are.
+case_bytes_restored() {
+  need_options --restore
+  rm -rf "$work"
+  mkdir -p "$work"
+  cd "$work" || die "no $work"
+  make_inputs
+  local in polygons=()
+  # Polygons of the hand-made inputs and of the generated kinds: the larger
+  # generated drawings hold segments of their own already.
+  for in in e2e.txt sample.txt kinds.txt ${gen:+gen-kinds.txt}; do
+    "$cli" -q -n 24 -o "poly24-$in" "$in" || die "q527-cli -n 24 $in"
+    "$cli" -q --max-deviation 0.05 --fit mid -o "polymid-$in" "$in" || die "q527-cli --fit mid $in"
+    polygons+=("poly24-$in" "polymid-$in")
+  done
+  inputs+=("${polygons[@]}")
+  compare_runs '--restore' '--restore --max-deviation 1e-6 --min-segments 12' \
+    '--restore -k circle,solid --max-deviation 0.5'
+  local args differ=0
+  for in in poly24-sample.txt polymid-kinds.txt; do
+    "$cli" -q --restore --svg native.svg -o native.txt "$in" >/dev/null 2>&1
+    run_exe exe.out exe.err -q --restore --svg exe.svg -o exe.txt "$in"
+    cmp -s native.svg exe.svg || { echo "differs: $in --restore --svg" >&2; differ=1; }
+  done
+  [[ $differ -eq 0 ]] || die "q527-cli.exe drew another restore than q527-cli"
+}
+
 # The --svg picture is the same bytes from q527-cli.exe as from the native
 # driver, the exchange file beside it too.
 case_svg_picture() {
@@ -297,14 +325,36 @@ case_launcher_clearance() {
 # Every launcher with the exchange file held by another program: the batch
 # file stops at its pause with q527-cli.exe's message on the screen (the
 # pause is fed from standard input here), and the file keeps its content.
+# The restore launcher on a drawing of polygons: the exchange file the
+# host wrote holds the sample's figures as segments.
+case_launcher_restore() {
+  need_options --restore
+  prepare_app
+  "$cli" -q -n 24 -o "$work/polygons.txt" "$source_dir/samples/JWC_TEMP.TXT" || die "q527-cli -n 24"
+  tail -c +5 "$work/polygons.txt" >"$app/JWC_TEMP.TXT"  # past "hd"
+  cp "$app/JWC_TEMP.TXT" "$work/input.txt"
+  local opts
+  opts=$(launcher_options "$app/q527_restore.bat")
+  cd "$app" || die "no $app"
+  timeout 120 "$WINELOADER" cmd /c q527_restore.bat >"$work/bat.out" 2>"$work/bat.err" </dev/null
+  local rc=$?
+  [[ $rc -eq 0 ]] || die "q527_restore.bat ended with $rc: $(tail -c 400 "$work/bat.out")"
+  # shellcheck disable=SC2086
+  "$cli" -q $opts -o "$work/expected.txt" "$work/input.txt" || die "q527-cli $opts"
+  cmp "$work/expected.txt" "$app/JWC_TEMP.TXT" >&2 || die "q527_restore.bat wrote other bytes"
+  grep -q '^ci ' "$app/JWC_TEMP.TXT" || die "q527_restore.bat restored no circle"
+  echo "q527_restore.bat: q527-cli $opts"
+}
+
 case_launcher_failing() {
   prepare_app
   cd "$app" || die "no $app"
   local bats=(q527_count.bat) bat
   local help
   help=$("$cli" --help)
-  for bat in q527_deviation.bat q527_clearance.bat; do
-    if grep -qe --max-deviation <<<"$help" && grep -qe --fit <<<"$help"; then
+  for bat in q527_deviation.bat q527_clearance.bat q527_restore.bat; do
+    if grep -qe --max-deviation <<<"$help" && grep -qe --fit <<<"$help" &&
+       { [[ $bat != q527_restore.bat ]] || grep -qe --restore <<<"$help"; }; then
       bats+=("$bat")
     else
       echo "not yet: $bat (q527-cli has no --max-deviation or --fit option)"
