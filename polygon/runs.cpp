@@ -20,6 +20,10 @@ CurveVerdict Ask(RunContext& c, std::int32_t first, std::int32_t segments) {
   return (*c.judge)(first, segments);
 }
 
+// A stretch this long is judged again at each start only at a cost: past
+// it, the starts it blocks are found by halving.
+constexpr std::int32_t kLongStretch = 32;
+
 std::int32_t MinSegments(const RunRules& rules, CurveKind kind) {
   return kind == CurveKind::kCircle ? rules.circleMinSegments : rules.ellipseMinSegments;
 }
@@ -62,6 +66,9 @@ struct Pointer {
   std::int32_t end = 0;
   std::int32_t shortest = 1;
   bool circleOnly = false;
+  // Starts before this one cannot reach past `end`: found at once for a
+  // row of starts, so that a long stretch is not judged again at each.
+  std::int32_t blockedBefore = 0;
 };
 
 // A start's longest stretch by one pointer, 0 when none of at least its
@@ -73,6 +80,24 @@ struct Reach {
   bool judged = false;
 };
 
+bool Fits(const Pointer& p, const CurveVerdict& v) {
+  return p.circleOnly ? v.kind == CurveKind::kCircle : v.kind != CurveKind::kNone;
+}
+
+// After start i's stretch stopped before vertex end + 1: the first later
+// start whose stretch reaches that vertex, found by halving (a stretch that
+// fits still fits when shortened from its start, so those that reach it
+// follow those that do not). The starts before it cannot pass `end`.
+void BlockStarts(RunContext& c, Pointer& p, std::int32_t i, std::int32_t end) {
+  std::int32_t lo = i, hi = end + 1 - p.shortest + 1;  // lo fails; hi: past the last start
+  while (hi - lo > 1) {
+    const std::int32_t mid = lo + (hi - lo) / 2;
+    const bool fits = mid + LongestFrom(c, mid) >= end + 1 && Fits(p, Ask(c, mid, end + 1 - mid));
+    (fits ? hi : lo) = mid;
+  }
+  p.blockedBefore = hi;
+}
+
 // The longest stretch from start i the pointer's figures fit, looked for
 // from `known` (a length known to fit) on.
 Reach Advance(RunContext& c, Pointer& p, Asked& asked, std::int32_t i, Reach known) {
@@ -80,13 +105,20 @@ Reach Advance(RunContext& c, Pointer& p, Asked& asked, std::int32_t i, Reach kno
   Reach reach = known;
   if (reach.length < std::max(p.end - i, p.shortest - 1))
     reach = {std::max(p.end - i, p.shortest - 1), {}, false};
-  while (reach.length < most) {
+  const bool blocked = i < p.blockedBefore && p.end - i >= p.shortest - 1;
+  bool stopped = false;
+  while (!blocked && reach.length < most) {
     const CurveVerdict v = VerdictOf(c, asked, i, reach.length + 1);
-    const bool fits = p.circleOnly ? v.kind == CurveKind::kCircle : v.kind != CurveKind::kNone;
-    if (!fits) break;
+    if (!Fits(p, v)) {
+      stopped = true;
+      break;
+    }
     reach = {reach.length + 1, v, true};
   }
   p.end = i + reach.length;
+  // A long stretch that stopped: the starts after it that stop too are
+  // found at once. (Short ones cost no more one by one.)
+  if (stopped && reach.length >= kLongStretch) BlockStarts(c, p, i, p.end);
   if (reach.length < p.shortest) reach = {};
   return reach;
 }

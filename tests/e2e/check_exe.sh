@@ -31,7 +31,7 @@ check_image "$cli" 'Windows CUI'
 
 [[ -f $zip ]] || { echo "FAIL: no $zip" >&2; exit 1; }
 listing=$(cd "$(dirname "$zip")" && "$cmake" -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
-want="q527-cli.exe q527.bat q527.exe q527_clearance.bat q527_count.bat q527_deviation.bat readme.txt "
+want="q527-cli.exe q527.bat q527.exe q527_clearance.bat q527_count.bat q527_deviation.bat q527_restore.bat readme.txt "
 [[ $listing == "$want" ]] || die "zip holds: $listing"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -182,8 +182,12 @@ case_bytes_restored() {
     "$cli" -q --max-deviation 0.05 --fit mid -o "polymid-$in" "$in" || die "q527-cli --fit mid $in"
     polygons+=("poly24-$in" "polymid-$in")
   done
-  inputs+=("${polygons[@]}")
-  compare_runs '--restore' '--restore --max-deviation 1e-6 --min-segments 12' \
+  # Every polygon drawing, and the malformed one (chains of its own among
+  # its junk), with the default options; the other options on two of them.
+  inputs=("${polygons[@]}" ${gen:+gen-malformed.txt})
+  compare_runs '--restore'
+  inputs=(poly24-kinds.txt polymid-sample.txt)
+  compare_runs '--restore --max-deviation 1e-6 --min-segments 12' \
     '--restore -k circle,solid --max-deviation 0.5'
   local args differ=0
   for in in poly24-sample.txt polymid-kinds.txt; do
