@@ -129,24 +129,33 @@ std::optional<Ellipse> Finish(const PointFrame& frame, const std::optional<Centr
 
 }  // namespace
 
-std::optional<Ellipse> FitEllipse(std::span<const Point2> points) {
+namespace {
+
+// The steps both fits share: the points' frame and the direct fit as the
+// start, then the refinement given, then the ellipse it found.
+template <typename Refine>
+std::optional<Ellipse> FitEllipseBy(std::span<const Point2> points, Refine refine) {
   const ExtendedPrecisionScope precision;
   if (points.size() < 5) return std::nullopt;
   const std::optional<PointFrame> frame = FrameOf(points);
   if (!frame) return std::nullopt;
   const std::optional<CentredConic> start = DirectEllipseFit(points, *frame);
   if (!start) return std::nullopt;
-  return Finish(*frame, RefineEllipse(points, *frame, *start));
+  return Finish(*frame, refine(points, *frame, *start));
+}
+
+}  // namespace
+
+std::optional<Ellipse> FitEllipse(std::span<const Point2> points) {
+  return FitEllipseBy(points, [](auto p, const PointFrame& f, const CentredConic& c) {
+    return RefineEllipse(p, f, c);
+  });
 }
 
 std::optional<Ellipse> FitEllipseThroughEnds(std::span<const Point2> points) {
-  const ExtendedPrecisionScope precision;
-  if (points.size() < 5) return std::nullopt;
-  const std::optional<PointFrame> frame = FrameOf(points);
-  if (!frame) return std::nullopt;
-  const std::optional<CentredConic> start = DirectEllipseFit(points, *frame);
-  if (!start) return std::nullopt;
-  return Finish(*frame, RefineEllipseThroughEnds(points, *frame, *start));
+  return FitEllipseBy(points, [](auto p, const PointFrame& f, const CentredConic& c) {
+    return RefineEllipseThroughEnds(p, f, c);
+  });
 }
 
 }  // namespace q527

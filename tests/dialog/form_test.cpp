@@ -47,6 +47,17 @@ struct FakePlatform : FormPlatform {
   bool circle = false, arc = false, solid = false;
 };
 
+// What OK reads off a dialog moved to (120, -5) with the text typed and
+// arcs unchecked.
+DialogState MovedWithText(std::string edit1) {
+  DialogState st;
+  st.left = 120;
+  st.top = -5;
+  st.edit1 = std::move(edit1);
+  st.checkArc = false;
+  return st;
+}
+
 class FormTest : public ::testing::Test {
  protected:
   void TearDown() override { FaultArm(0); }
@@ -113,12 +124,7 @@ TEST_F(FormTest, OkConvertsSavesAndClosesOnce) {
   FakePlatform p;
   TForm1& form = Open(p);
   form.FormShow();
-  DialogState st;
-  st.left = 120;
-  st.top = -5;
-  st.edit1 = "4";
-  st.checkArc = false;
-  form.Button1Click(st);
+  form.Button1Click(MovedWithText("4"));
   EXPECT_EQ(p.closes, 1);
   EXPECT_TRUE(p.failures.empty());
   const std::string written = ReadFileBytes(exchange_);
@@ -146,12 +152,7 @@ TEST_F(FormTest, OkSavesTheDivisionCountClamped) {
     FakePlatform p;
     TForm1& form = Open(p);
     form.FormShow();
-    DialogState st;
-    st.left = 120;
-    st.top = -5;
-    st.edit1 = text;
-    st.checkArc = false;
-    form.Button1Click(st);
+    form.Button1Click(MovedWithText(text));
     EXPECT_EQ(ReadFileBytes(settings_),
               "120\r\n-5\r\n" + std::to_string(n) + "\r\n1\r\n0\r\n1\r\n");
   }
