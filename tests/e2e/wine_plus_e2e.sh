@@ -276,6 +276,48 @@ case_screenshot() {
   finish
 }
 
+# At 144 dots per inch (150 %) the window is laid out anew in dialog units:
+# its controls one and a half times as large as at 96, the text in a font
+# of that density, and the window no larger than the screen.
+case_dpi() {
+  prepare
+  settings 20 20 0 0 24 1 1 1 0 0 "" "" "" 3 999
+  start
+  local at96 at144
+  at96=$(inspect dump)
+  inspect key esc >/dev/null
+  finish
+  set_dpi() {
+    "$WINELOADER" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+      >"$work/reg.log" 2>&1 </dev/null || die "cannot set LogPixels"
+    "$WINESERVER" -k >/dev/null 2>&1 </dev/null
+    "$WINESERVER" -p >/dev/null 2>&1 </dev/null
+  }
+  restore_dpi() { set_dpi 96; }
+  trap 'restore_dpi; kill_leftover' EXIT
+  set_dpi 144
+  rm -f "$app/q527-plus.dat"
+  write_e2e_drawing "$app/JWC_TEMP.TXT"
+  start
+  at144=$(inspect dump)
+  inspect key esc >/dev/null
+  finish
+  restore_dpi
+  trap kill_leftover EXIT
+  local name h96 h144
+  for name in ButtonOk EditCount GroupFit; do
+    h96=$(control_line "$at96" $name | cut -d' ' -f7)
+    h144=$(control_line "$at144" $name | cut -d' ' -f7)
+    echo "$name: $h96 px high at 96 dpi, $h144 px at 144"
+    awk -v a="$h96" -v b="$h144" 'BEGIN { exit !(b >= 1.3 * a && b <= 1.7 * a) }' ||
+      die "$name is $h144 px high at 144 dpi against $h96 at 96"
+  done
+  local outer
+  outer=$(sed -n 's/^outer //p' <<<"$at144")
+  echo "window at 144 dpi: $outer"
+  [[ ${outer% *} -le 1024 && ${outer#* } -le 768 ]] || die "the window is larger than the screen: $outer"
+}
+
 # 100,000 circles: the time until the status line tells what OK makes, and
 # the longest time the window does not answer while the pane is zoomed and
 # dragged for ten seconds. It must never be more than a tenth of a second.

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -366,16 +367,16 @@ void PlusWindow::ReportFailure(std::string_view utf8) {
   MessageBoxW(dialog_, WidenUtf8(utf8).c_str(), kPlusTitle, MB_OK | MB_ICONERROR);
 }
 
-// The saved place and size, or the layout's size centred on the work area.
+// The saved place and size, or the layout's size (no larger than the work
+// area, which a high density can make it) centred on the work area.
 void PlusWindow::Place(const PlusSettings& s) {
-  RECT r{};
+  RECT r{}, work{};
   GetWindowRect(dialog_, &r);
-  int width = s.width > 0 ? s.width : r.right - r.left;
-  int height = s.height > 0 ? s.height : r.bottom - r.top;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int width = s.width > 0 ? s.width : std::min(r.right - r.left, work.right - work.left);
+  int height = s.height > 0 ? s.height : std::min(r.bottom - r.top, work.bottom - work.top);
   int left = s.left, top = s.top;
   if (!s.placed) {
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     left = work.left + (work.right - work.left - width) / 2;
     top = work.top + (work.bottom - work.top - height) / 2;
   }
