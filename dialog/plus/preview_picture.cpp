@@ -20,6 +20,9 @@ constexpr std::size_t kStopCheck = 256;
 // pixels from it, in no more than kMostCurvePoints pieces.
 constexpr long double kCurveSag = 0.25L;
 constexpr long double kMostCurvePoints = 4096;
+// A polygon whose segments stray less than this from their curve is drawn
+// as the curve (pixels).
+constexpr long double kSamePixels = 0.25L;
 
 // Where a figure lies in the pane: its centre and a radius round it that
 // holds the whole figure, in pixels.
@@ -45,7 +48,8 @@ PixelReach ReachOf(const PictureCurve& c, const PictureFrame& f, const Canvas& c
 
 // The curve as a polyline: the ellipse point by the project's formula,
 // the angle advanced by a rotation, which needs one sine and cosine.
-void DrawCurve(Canvas& canvas, const PictureFrame& f, const PictureCurve& c, long double reach) {
+void DrawCurve(Canvas& canvas, const PictureFrame& f, const PictureCurve& c, long double reach,
+               std::uint32_t colour) {
   const long double sweep = IsDrawnClosed(c) ? 360.0L : c.sweepDeg;
   const long double radians = std::fabs(sweep) / 180 * kPi;
   const long double step = std::sqrt(8 * kCurveSag / reach);
@@ -61,7 +65,7 @@ void DrawCurve(Canvas& canvas, const PictureFrame& f, const PictureCurve& c, lon
     const long double qx = f.X(x), qy = f.Y(y);
     if (k > 0) {
       DrawSegment(canvas, static_cast<double>(px), static_cast<double>(py), static_cast<double>(qx),
-                  static_cast<double>(qy), kCurveColour);
+                  static_cast<double>(qy), colour);
     }
     px = qx;
     py = qy;
@@ -90,8 +94,17 @@ bool DrawCurves(Canvas& canvas, const PictureFrame& f, const std::vector<Record>
     const PixelReach p = ReachOf(c, f, canvas);
     if (!p.visible) return;
     if (p.dot) return canvas.Plot(static_cast<double>(p.x), static_cast<double>(p.y), kCurveColour);
-    DrawCurve(canvas, f, c, p.r);
+    DrawCurve(canvas, f, c, p.r, kCurveColour);
   });
+}
+
+// Whether every segment of the polygon lies within kSamePixels of its
+// curve in the pane: its step's sagitta, r·step²/8, is that small (the
+// corners of the other fits stray as little). Such a polygon covers the
+// pixels its curve covers.
+bool LooksLikeItsCurve(const PolygonFigure& figure, std::int32_t segments, long double reach) {
+  const long double step = std::fabs(static_cast<long double>(figure.shape.sweep)) / segments;
+  return reach * step * step / 8 < kSamePixels;
 }
 
 // The polygons of one chosen kind, walked as OK walks them.
@@ -101,13 +114,21 @@ bool DrawPolygons(Canvas& canvas, const PictureFrame& f, const std::vector<Recor
                   const std::atomic<bool>& stop) {
   PolygonWalker walker;
   std::vector<Vertex> vertices;
+  const PolygonPolicy& policy = plan.request.policy;
   return ForEachFigure(records, stop, [&](const Record& r, std::size_t i) {
-    const PixelReach p = ReachOf(CurveOf(r), f, canvas);
+    const PictureCurve c = CurveOf(r);
+    const PixelReach p = ReachOf(c, f, canvas);
     if (!p.visible) return;
     if (p.dot) {
       return canvas.Plot(static_cast<double>(p.x), static_cast<double>(p.y), kPolygonColour);
     }
-    WalkPreviewPolygon(walker, FigureOf(r), plan, kind, i, vertices);
+    const PolygonFigure figure = FigureOf(r);
+    const std::int32_t segments = policy.planned ? kind.counts[i] : ClampSegments(policy.segments);
+    // Walking costs a sine and cosine a vertex; where the polygon and its
+    // curve are the same pixels, the curve is drawn in the polygon's colour.
+    if (LooksLikeItsCurve(figure, segments, p.r))
+      return DrawCurve(canvas, f, c, p.r, kPolygonColour);
+    WalkPreviewPolygon(walker, figure, plan, kind, i, vertices);
     for (std::size_t k = 0; k + 1 < vertices.size(); ++k) {
       DrawSegment(canvas, static_cast<double>(f.X(vertices[k].x)),
                   static_cast<double>(f.Y(vertices[k].y)),

@@ -92,6 +92,17 @@ TEST(DrawPreviewTest, CurvesUnderThePolygonsOkWrites) {
   EXPECT_GT(CountColour(kept, kCurveColour), 200);
 }
 
+// A polygon within a quarter pixel of its curve covers the curve's pixels:
+// drawn so, in the polygon's colour, no curve pixel is left beside it.
+TEST(DrawPreviewTest, PolygonsAsFineAsThePixelsCoverTheirCurves) {
+  CircleScene s;
+  const std::atomic<bool> go{false};
+  ASSERT_TRUE(DrawPreview(s.canvas, s.frame, s.job.s, s.PlanWith(999), go));
+  EXPECT_EQ(CountColour(s.canvas, kCurveColour), 0);
+  EXPECT_TRUE(Near(s.canvas, 78, 21, kPolygonColour));
+  EXPECT_GT(CountColour(s.canvas, kPolygonColour), 200);
+}
+
 TEST(DrawPreviewTest, TinyAndFarFiguresAndAStop) {
   CircleScene s;
   s.frame.scale = 0.01L;  // the circle is 0.4 pixels: one pixel
