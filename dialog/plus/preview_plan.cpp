@@ -78,6 +78,7 @@ std::string PreviewStatusText(const Store& s, bool readComplete, const PreviewPl
   std::string text = CountsText(s);
   if (!readComplete) return text + "　→ 読み込めなかったため変換しません";
   if (plan == nullptr) return text + "　→ 計算中…";
+  if (!plan->complete) return text + "　→ メモリが足りず計算できませんでした";
   const PolygonSummary& sum = plan->summary;
   if (sum.polygons == 0) return text + "　→ 変換する図形はありません";
   text += "　→ 多角形 ";

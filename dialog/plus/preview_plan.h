@@ -43,7 +43,8 @@ void WalkPreviewPolygon(PolygonWalker& walker, const PolygonFigure& figure, cons
                         const PolygonCounts& kind, std::size_t index, std::vector<Vertex>& out);
 
 // The status line: the counts read and what OK will make of them (UTF-8).
-// plan: null while the plan for the current choices is being made.
+// plan: null while the plan for the current choices is being made;
+// incomplete when it could not be made.
 std::string PreviewStatusText(const Store& s, bool readComplete, const PreviewPlan* plan);
 
 }  // namespace q527

@@ -107,26 +107,57 @@ void PreviewWorker::Publish(std::shared_ptr<const PreviewPicture> picture) {
   ready_();
 }
 
+void PreviewWorker::PlanStep(const Work& work) {
+  auto plan = std::make_shared<PreviewPlan>(PlanPreview(store_, work.request, planOutdated_));
+  if (plan->complete) Publish(work.choices, std::shared_ptr<const PreviewPlan>(std::move(plan)));
+}
+
+void PreviewWorker::DrawStep(const Work& work) {
+  auto picture = std::make_shared<PreviewPicture>();
+  picture->canvas.Reset(work.width, work.height, kPaneColour);
+  picture->frame = work.frame;
+  picture->choices = work.choices;
+  if (!DrawPreview(picture->canvas, work.frame, store_, *work.planned, drawOutdated_)) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    drawnChoices_ = work.choices;
+    drawnView_ = work.view;
+  }
+  Publish(std::shared_ptr<const PreviewPicture>(std::move(picture)));
+}
+
+// A step that ran out of memory is not tried again for the same input: a
+// plan that could not be made stands as one that is incomplete (the status
+// line says so), a picture as drawn.
+void PreviewWorker::StepFailed(const Work& work) {
+  if (work.plan) {
+    auto failed = std::make_shared<PreviewPlan>();
+    failed->request = work.request;
+    Publish(work.choices, std::shared_ptr<const PreviewPlan>(std::move(failed)));
+    return;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  drawnChoices_ = work.choices;
+  drawnView_ = work.view;
+}
+
 void PreviewWorker::Loop() {
   Work work;
   while (WaitForWork(work)) {
-    if (work.plan) {
-      auto plan = std::make_shared<PreviewPlan>(PlanPreview(store_, work.request, planOutdated_));
-      if (!plan->complete) continue;
-      Publish(work.choices, std::shared_ptr<const PreviewPlan>(std::move(plan)));
-      continue;
+    // Nothing may leave the thread: an exception there ends the program.
+    try {
+      if (work.plan) {
+        PlanStep(work);
+      } else {
+        DrawStep(work);
+      }
+    } catch (...) {
+      try {
+        StepFailed(work);
+      } catch (...) {
+        return;  // not even that: the preview ends, the window goes on
+      }
     }
-    auto picture = std::make_shared<PreviewPicture>();
-    picture->canvas.Reset(work.width, work.height, kPaneColour);
-    picture->frame = work.frame;
-    picture->choices = work.choices;
-    if (!DrawPreview(picture->canvas, work.frame, store_, *work.planned, drawOutdated_)) continue;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      drawnChoices_ = work.choices;
-      drawnView_ = work.view;
-    }
-    Publish(std::shared_ptr<const PreviewPicture>(std::move(picture)));
   }
 }
 

@@ -53,6 +53,9 @@ class PreviewWorker {
   struct Work;
   void Loop();
   bool WaitForWork(Work& work);
+  void PlanStep(const Work& work);
+  void DrawStep(const Work& work);
+  void StepFailed(const Work& work);
   void Publish(std::uint64_t choices, std::shared_ptr<const PreviewPlan> plan);
   void Publish(std::shared_ptr<const PreviewPicture> picture);
 

@@ -123,6 +123,7 @@ TEST(PreviewPlanTest, StopsWhenAskedAndLeavesOutKindsNotChosen) {
 TEST(PreviewStatusTextTest, SaysTheCountsAndWhatOkMakes) {
   ReadJob job("ci 0 0 10\r\nci 5 5 1\r\nse 0 0 1 1 0 0 6.28318530717959 100\r\n");
   PreviewPlan plan;
+  plan.complete = true;
   plan.summary = {3, 8, 40, 0.0125, 0};
   EXPECT_EQ(PreviewStatusText(job.s, true, &plan),
             "円：2 円弧楕円弧：0 円周S：1　→ 多角形 3（8～40 分割）最大誤差 0.0125");
@@ -130,6 +131,10 @@ TEST(PreviewStatusTextTest, SaysTheCountsAndWhatOkMakes) {
   EXPECT_EQ(PreviewStatusText(job.s, true, &plan),
             "円：2 円弧楕円弧：0 円周S：1　→ 多角形 3（24 分割）最大誤差 0.5（2 個が最多分割数）");
   EXPECT_EQ(PreviewStatusText(job.s, true, nullptr), "円：2 円弧楕円弧：0 円周S：1　→ 計算中…");
+  plan.complete = false;
+  EXPECT_EQ(PreviewStatusText(job.s, true, &plan),
+            "円：2 円弧楕円弧：0 円周S：1　→ メモリが足りず計算できませんでした");
+  plan.complete = true;
   plan.summary = {};
   EXPECT_EQ(PreviewStatusText(job.s, true, &plan),
             "円：2 円弧楕円弧：0 円周S：1　→ 変換する図形はありません");

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "bench/workload.h"
+#include "support/allocation_seam.h"
 #include "support/conversion_store.h"
 
 namespace q527 {
@@ -75,6 +76,23 @@ TEST(PreviewWorkerTest, PlansAndDrawsTheNewestChoicesAndView) {
   worker.Plan(Deviation(1));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(signal.calls, calls);
+}
+
+// Memory running out on the preview's thread ends no program: the plan
+// stands as one that could not be made, and the next choices plan again.
+TEST(PreviewWorkerTest, APlanThatRunsOutOfMemoryIsSaidAndTheNextIsMade) {
+  ReadJob job(GenerateConversion(2, 500, 0, 0));
+  Signal signal;
+  PreviewWorker worker(job.s, [&] { signal.Ready(); });
+  AllocationSeamArm(1);  // the plan's first allocation, on the worker's thread
+  const std::uint64_t failing = worker.Plan(Deviation(0.1));
+  ASSERT_TRUE(signal.WaitFor([&] { return worker.PlanOf(failing) != nullptr; }));
+  AllocationSeamArm(0);
+  EXPECT_FALSE(worker.PlanOf(failing)->complete);
+  const std::uint64_t next = worker.Plan(Deviation(0.1));
+  ASSERT_TRUE(signal.WaitFor([&] { return worker.PlanOf(next) != nullptr; }));
+  EXPECT_TRUE(worker.PlanOf(next)->complete);
+  EXPECT_EQ(worker.PlanOf(next)->summary.polygons, 500);
 }
 
 TEST(PreviewWorkerTest, NothingIsDrawnBeforeThePaneHasASize) {
