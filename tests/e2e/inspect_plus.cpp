@@ -120,9 +120,22 @@ void WaitNoText(HWND h, const std::wstring& text, double seconds) {
   }
 }
 
+// q527-plus.exe is per-monitor aware: the inspector reads its window in
+// the same device pixels, not scaled to 96 dots per inch as the system
+// shows windows to programs that are not aware.
+void BecomeDpiAware() {
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto set = reinterpret_cast<SetContextFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+  if (!set || !set(perMonitorV2)) SetProcessDPIAware();
+}
+
 }  // namespace
 
 void UsePlusNames() {
+  BecomeDpiAware();
   kCaption = L"円→多角形変換（詳細・プレビュー）";
   kBoxCaption = L"q527_円→多角形変換（詳細）";
   kNames = kPlusNames;
