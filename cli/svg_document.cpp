@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <utility>
 #include <vector>
 
 #include "common/extended_trig.h"
 #include "common/geometry.h"
 #include "exchange/file_io.h"
+#include "picture/frame.h"
 
 namespace q527 {
 
@@ -40,16 +40,6 @@ long double TurnOf(long double degrees) {
   return r < 0 ? r + 360 : r;
 }
 
-bool Finite(const SvgCurve& c) {
-  return std::isfinite(c.cx) && std::isfinite(c.cy) && std::isfinite(c.radius) &&
-         std::isfinite(c.flat) && std::isfinite(c.tiltDeg) && std::isfinite(c.startDeg) &&
-         std::isfinite(c.sweepDeg);
-}
-
-// A curve as the picture draws it: past a whole turn an open piece covers
-// the whole ellipse.
-bool DrawnClosed(const SvgCurve& c) { return c.closed || std::fabs(c.sweepDeg) >= 360; }
-
 // The curve as the picture draws it: its semi-axes, and its points by the
 // one ellipse formula of the project (common/geometry.h).
 struct Ellipse {
@@ -70,91 +60,26 @@ struct Ellipse {
   }
 };
 
-struct Bounds {
-  long double x0 = std::numeric_limits<long double>::infinity(), y0 = x0;
-  long double x1 = -x0, y1 = -x0;
-  void Add(long double x, long double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
-    x0 = std::min(x0, x);
-    x1 = std::max(x1, x);
-    y0 = std::min(y0, y);
-    y1 = std::max(y1, y);
-  }
-  bool Empty() const { return x0 > x1; }
-};
-
-// Whether the parameter angle lies on the piece (start, sweep either way).
-bool OnPiece(const SvgCurve& c, long double degrees) {
-  const long double lo = c.sweepDeg >= 0 ? c.startDeg : c.startDeg + c.sweepDeg;
-  return TurnOf(degrees - lo) <= std::fabs(static_cast<long double>(c.sweepDeg));
-}
-
-// The curve's box: a whole ellipse's from its semi-axes, a piece's from its
-// ends and the turning points (in x and in y) that lie on it.
-void AddCurve(Bounds& b, const SvgCurve& c) {
-  if (!Finite(c)) return;
-  const Ellipse e(c);
-  if (DrawnClosed(c)) {
-    const long double hx = std::hypot(e.a * e.tilt.cos, e.b * e.tilt.sin);
-    const long double hy = std::hypot(e.a * e.tilt.sin, e.b * e.tilt.cos);
-    b.Add(e.cx - hx, e.cy - hy);
-    b.Add(e.cx + hx, e.cy + hy);
-    return;
-  }
-  long double x, y;
-  e.At(c.startDeg, x, y);
-  b.Add(x, y);
-  e.At(static_cast<long double>(c.startDeg) + c.sweepDeg, x, y);
-  b.Add(x, y);
-  const long double toDeg = 180 / kPi;
-  const long double turns[2] = {std::atan2(-e.b * e.tilt.sin, e.a * e.tilt.cos) * toDeg,
-                                std::atan2(e.b * e.tilt.cos, e.a * e.tilt.sin) * toDeg};
-  for (const long double t : turns) {
-    for (const long double at : {t, t + 180}) {
-      if (!OnPiece(c, at)) continue;
-      e.At(at, x, y);
-      b.Add(x, y);
-    }
-  }
-}
-
-// Drawing units to pixels, y turned up.
-struct Frame {
-  long double x0 = 0, y1 = 0, scale = 1, ox = 0, oy = 0;
+// Drawing units to pixels, y turned up, and the page's height.
+struct Frame : PictureFrame {
   long double height = 0;
-  long double X(long double x) const { return ox + (x - x0) * scale; }
-  long double Y(long double y) const { return oy + (y1 - y) * scale; }
 };
 
+// The drawing fitted into a square of kArea, with the margin round it; a
+// flat drawing keeps a band of kMinDrawingHeight, the caption its own below.
 Frame FrameOf(const SvgPicture& picture) {
-  Bounds b;
+  PictureBox b;
   for (const auto& [key, layer] : picture.layers) {
-    for (const SvgCurve& c : layer.curves) AddCurve(b, c);
+    for (const SvgCurve& c : layer.curves) AddCurveBox(b, c);
     for (const auto& polygon : layer.polygons) {
       for (const SvgPoint& p : polygon) b.Add(p.x, p.y);
     }
   }
+  const FittedFrame fit = FitBox(b, kMargin, kMargin, kArea, kArea);
   Frame f;
-  long double w = 0, h = 0;
-  if (!b.Empty()) {
-    // long double holds the spans of any two doubles, 1e308 apart or 1e-320.
-    const long double dx = b.x1 - b.x0, dy = b.y1 - b.y0;
-    long double scale = std::numeric_limits<long double>::infinity();
-    if (dx > 0) scale = kArea / dx;
-    if (dy > 0) scale = std::min(scale, kArea / dy);
-    // A point, or spans no scale can bring to the frame: drawn at the centre.
-    if (!std::isfinite(scale) || !(scale > 0)) scale = 1;
-    f.x0 = b.x0;
-    f.y1 = b.y1;
-    f.scale = scale;
-    w = std::min(dx * scale, kArea);
-    h = std::min(dy * scale, kArea);
-    if (!std::isfinite(w)) w = 0;
-    if (!std::isfinite(h)) h = 0;
-  }
-  const long double drawing = std::max(h, kMinDrawingHeight);
-  f.ox = kMargin + (kArea - w) / 2;
-  f.oy = kMargin + (drawing - h) / 2;
+  static_cast<PictureFrame&>(f) = fit.frame;
+  const long double drawing = std::max(fit.height, kMinDrawingHeight);
+  f.oy = kMargin + (drawing - fit.height) / 2;
   f.height = std::ceil(2 * kMargin + drawing + kCaptionBand);
   return f;
 }
@@ -194,7 +119,7 @@ bool FinitePixels(std::initializer_list<long double> values) {
 // A curve too thin to have an outline: the points where it turns back
 // (every quarter turn of its parameter holds all of them) joined by lines.
 void EmitThinCurve(Out& out, const Frame& f, const SvgCurve& c, const Ellipse& e) {
-  const long double sweep = DrawnClosed(c) ? 360.0L : c.sweepDeg;
+  const long double sweep = IsDrawnClosed(c) ? 360.0L : c.sweepDeg;
   const long double start = c.startDeg;
   long double x, y;
   std::vector<std::pair<long double, long double>> points;
@@ -221,7 +146,7 @@ void EmitThinCurve(Out& out, const Frame& f, const SvgCurve& c, const Ellipse& e
 }
 
 void EmitCurve(Out& out, const Frame& f, const SvgCurve& c) {
-  if (!Finite(c)) return;
+  if (!IsFiniteCurve(c)) return;
   const Ellipse e(c);
   const long double rx = std::fabs(e.a) * f.scale, ry = std::fabs(e.b) * f.scale;
   const long double cx = f.X(e.cx), cy = f.Y(e.cy);
@@ -229,7 +154,7 @@ void EmitCurve(Out& out, const Frame& f, const SvgCurve& c) {
   if (rx < kThinAxis || ry < kThinAxis) return EmitThinCurve(out, f, c, e);
   // y down on the screen: the tilt turns the other way.
   const long double rotate = TurnOf(-static_cast<long double>(c.tiltDeg));
-  if (DrawnClosed(c)) {
+  if (IsDrawnClosed(c)) {
     if (c.flat == 1 || c.flat == -1) {
       out << "<circle cx=\"";
       out.Num(cx) << "\" cy=\"";

@@ -8,38 +8,16 @@
 #include "common/geometry.h"
 #include "common/number_texts.h"
 #include "conversion/figures.h"
+#include "picture/curves.h"
 
 namespace q527 {
 
 namespace {
 
-SvgCurve CurveOf(const TJwwEntCircle& c) { return {c.cx, c.cy, c.r, 1, 0, 0, 360, true}; }
-
-SvgCurve CurveOf(const TJwwEntArc& a) {
-  const double sweep = ArcSweepDegrees(a.start, a.end);
-  return {a.cx, a.cy, a.r, a.flat, a.tilt, a.start, sweep, sweep == 360.0};
-}
-
-SvgCurve CurveOf(const TJwwEntSe& se) {
-  // Radians in the record.
-  const long double toDeg = 180 / kPi;
-  return {se.v[0],
-          se.v[1],
-          se.v[2],
-          se.v[3],
-          static_cast<double>(se.v[4] * toDeg),
-          static_cast<double>(se.v[5] * toDeg),
-          static_cast<double>(se.v[6] * toDeg),
-          true};
-}
-
-// A source with the curve drawn closed exactly when the conversion takes
-// the figure as closed.
+// A source: its layer, the curve drawn and the figure walked.
 template <typename Record>
 SvgSource SourceOf(const Record& r) {
-  SvgSource source{r.attr.lg, r.attr.ly, CurveOf(r), FigureOf(r)};
-  source.curve.closed = source.figure.shape.closed;
-  return source;
+  return SvgSource{r.attr.lg, r.attr.ly, CurveOf(r), FigureOf(r)};
 }
 
 }  // namespace

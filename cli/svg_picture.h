@@ -13,6 +13,7 @@
 
 #include "conversion/polygons.h"
 #include "exchange/store.h"
+#include "picture/frame.h"
 #include "polygon/walk.h"
 
 namespace q527 {
@@ -23,14 +24,8 @@ namespace q527 {
 inline constexpr long long kSvgMaxFigures = 100000;
 inline constexpr long long kSvgMaxSegments = 2000000;
 
-// A converted figure as drawn: an ellipse (a circle has flat 1) or a piece
-// of one, from startDeg over sweepDeg (either sign), angles counter-clockwise
-// in the drawing's y-up system as the host has them.
-struct SvgCurve {
-  double cx = 0, cy = 0, radius = 0, flat = 1;
-  double tiltDeg = 0, startDeg = 0, sweepDeg = 360;
-  bool closed = true;
-};
+// A converted figure as drawn (picture/frame.h).
+using SvgCurve = PictureCurve;
 
 struct SvgPoint {
   double x = 0, y = 0;

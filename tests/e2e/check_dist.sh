@@ -7,7 +7,7 @@ fail=0
 die() { echo "FAIL: $*" >&2; fail=1; }
 
 launchers=(q527_deviation.bat q527_clearance.bat q527_count.bat q527_restore.bat)
-for f in q527.bat "${launchers[@]}" readme.txt; do
+for f in q527.bat q527_plus.bat "${launchers[@]}" readme.txt; do
   path=$dist/$f
   [[ -s $path ]] || { die "$f missing or empty"; continue; }
   iconv -f CP932 -t UTF-8 "$path" >/dev/null 2>&1 || die "$f is not Shift-JIS"
@@ -28,8 +28,16 @@ done
 [[ ${lines[7]} =~ ^REM\ \#hc.*選択 ]] || die "the #hc line asks for no selection: ${lines[7]}"
 [[ ${lines[9]} == q527.exe* ]] || die "line 10 does not start q527.exe: ${lines[9]}"
 [[ ${#lines[@]} -eq 10 ]] || die "q527.bat has ${#lines[@]} lines, not 10"
+# The detailed dialog's launcher: its own title, the directives of q527.bat,
+# then q527-plus.exe alone.
+mapfile -t plus < <(iconv -f CP932 -t UTF-8 "$dist/q527_plus.bat" 2>/dev/null | tr -d '\r')
+[[ ${plus[0]} == 'REM q527_円→多角形変換（詳細・プレビュー）' ]] || die "q527_plus.bat: line 1 is not its title: ${plus[0]}"
+for i in 1 2 3 4 5 6 7 8; do
+  [[ ${plus[$i]} == "${lines[$i]}" ]] || die "q527_plus.bat: line $((i + 1)) is not that of q527.bat: ${plus[$i]}"
+done
+[[ ${plus[9]} == q527-plus.exe && ${#plus[@]} -eq 10 ]] || die "q527_plus.bat does not end in q527-plus.exe alone"
 # The host finds a directive only near the line's start: byte offsets, not characters.
-for f in q527.bat "${launchers[@]}"; do
+for f in q527.bat q527_plus.bat "${launchers[@]}"; do
   while IFS= read -r raw; do
     raw=${raw%$'\r'}
     [[ $raw == *'#'* ]] || continue
@@ -85,6 +93,7 @@ done
 
 readme=$(iconv -f CP932 -t UTF-8 "$dist/readme.txt" 2>/dev/null)
 for word in 外部変形 その他 q527.bat q527.dat ブロック アンインストール q527-cli.exe "${launchers[@]}" \
+    q527-plus.exe q527_plus.bat q527-plus.dat プレビュー \
     メモ帳 --max-deviation --fit circumscribed -n -k --counts --cancel --settings -o --restore \
     --min-segments 復元; do
   grep -qF -- "$word" <<<"$readme" || die "readme.txt does not mention $word"

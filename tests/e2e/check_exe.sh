@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The 32-bit programs as the package ships them: large-address-aware 32-bit
-# images (q527.exe for the Windows GUI, q527-cli.exe for the console) that
+# images (q527.exe and q527-plus.exe for the Windows GUI, q527-cli.exe for
+# the console) that
 # need only Windows' own DLLs, and the zip around them with every file of
 # dist/.
 set -uo pipefail
@@ -10,6 +11,7 @@ objdump=${3:?objdump}
 cmake=${4:?cmake}
 cli=${5:?q527-cli.exe}
 dist=${6:?dist folder}
+plus=${7:?q527-plus.exe}
 fail=0
 die() { echo "FAIL: $*" >&2; fail=1; }
 
@@ -27,18 +29,20 @@ check_image() {  # check_image EXE SUBSYSTEM
   done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
 }
 check_image "$exe" 'Windows GUI'
+check_image "$plus" 'Windows GUI'
 check_image "$cli" 'Windows CUI'
 
 [[ -f $zip ]] || { echo "FAIL: no $zip" >&2; exit 1; }
 listing=$(cd "$(dirname "$zip")" && "$cmake" -E tar tf "$zip" | LC_ALL=C sort | tr '\n' ' ')
-want="q527-cli.exe q527.bat q527.exe q527_clearance.bat q527_count.bat q527_deviation.bat q527_restore.bat readme.txt "
+want="q527-cli.exe q527-plus.exe q527.bat q527.exe q527_clearance.bat q527_count.bat q527_deviation.bat q527_plus.bat q527_restore.bat readme.txt "
 [[ $listing == "$want" ]] || die "zip holds: $listing"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 (cd "$tmp" && "$cmake" -E tar xf "$zip") || die "cannot unpack $zip"
 cmp -s "$tmp/q527.exe" "$exe" || die "the zip's q527.exe is not the built one"
 cmp -s "$tmp/q527-cli.exe" "$cli" || die "the zip's q527-cli.exe is not the built one"
-for f in q527.bat q527_deviation.bat q527_clearance.bat q527_count.bat readme.txt; do
+cmp -s "$tmp/q527-plus.exe" "$plus" || die "the zip's q527-plus.exe is not the built one"
+for f in q527.bat q527_plus.bat q527_deviation.bat q527_clearance.bat q527_count.bat readme.txt; do
   cmp -s "$tmp/$f" "$dist/$f" || die "the zip's $f is not the one in dist/"
 done
 exit $fail

@@ -43,6 +43,9 @@
 //                       leaves the x87 at 53-bit precision on every message
 //   sleep MS
 //
+// "--plus" first drives q527-plus.exe instead, with the commands of
+// inspect_plus.cpp besides these.
+//
 // gone fails at once when a message box of the program is up: a test that
 // expects one reads it with msgbox first, so every box is accounted for.
 #include <windows.h>
@@ -54,20 +57,20 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "inspect.h"
 
-constexpr wchar_t kCaption[] = L"円→多角形変換";
-constexpr wchar_t kBoxCaption[] = L"q527_円→多角形変換";  // the message boxes' title
+namespace inspect {
 
-struct Named {
-  int id;
-  const char* name;
-};
-constexpr Named kNames[] = {
+constexpr Named kDialogNames[] = {
     {1001, "Label1"},    {1002, "GroupBox1"},   {1003, "CheckBox1"}, {1004, "CheckBox2"},
     {1005, "CheckBox3"}, {1006, "Label2"},      {1007, "Edit1"},     {1008, "Memo1"},
     {IDOK, "Button1"},   {IDCANCEL, "Button2"}, {1011, "LabelA1"},
 };
+// The program driven: q527.exe unless "--plus" comes first.
+const wchar_t* kCaption = L"円→多角形変換";
+const wchar_t* kBoxCaption = L"q527_円→多角形変換";  // the message boxes' title
+const Named* kNames = kDialogNames;
+std::size_t kNameCount = std::size(kDialogNames);
 
 std::string Utf8(const std::wstring& w) {
   if (w.empty()) return {};
@@ -170,8 +173,8 @@ std::wstring ClassOf(HWND h) {
 
 const char* NameOf(HWND h) {
   int id = GetDlgCtrlID(h);
-  for (const Named& n : kNames)
-    if (n.id == id) return n.name;
+  for (std::size_t k = 0; k < kNameCount; ++k)
+    if (kNames[k].id == id) return kNames[k].name;
   return "?";
 }
 
@@ -201,9 +204,9 @@ HWND Dialog() {
 }
 
 HWND Control(const std::string& name) {
-  for (const Named& n : kNames)
-    if (name == n.name) {
-      HWND h = GetDlgItem(Dialog(), n.id);
+  for (std::size_t k = 0; k < kNameCount; ++k)
+    if (name == kNames[k].name) {
+      HWND h = GetDlgItem(Dialog(), kNames[k].id);
       if (!h) Fail("no control " + name);
       return h;
     }
@@ -238,10 +241,11 @@ std::string Flags(HWND h) {
       case BS_CHECKBOX: f.push_back("checkbox"); break;
       case BS_DEFPUSHBUTTON: f.push_back("default"); break;
       case BS_PUSHBUTTON: f.push_back("pushbutton"); break;
+      case BS_AUTORADIOBUTTON: f.push_back("autoradio"); break;
       default: f.push_back("button"); break;
     }
     const LONG type = style & BS_TYPEMASK;
-    if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX)
+    if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX || type == BS_AUTORADIOBUTTON)
       f.push_back(Send(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "unchecked");
   } else if (_wcsicmp(cls.c_str(), L"Edit") == 0) {
     if (style & ES_MULTILINE) f.push_back("multiline");
@@ -281,6 +285,8 @@ void Dump() {
   char buf[256];
   Out("caption " + Quoted(TextOf(d)));
   std::snprintf(buf, sizeof buf, "window %ld %ld", w.left, w.top);
+  Out(buf);
+  std::snprintf(buf, sizeof buf, "outer %ld %ld", w.right - w.left, w.bottom - w.top);
   Out(buf);
   std::snprintf(buf, sizeof buf, "client %ld %ld", c.right, c.bottom);
   Out(buf);
@@ -329,12 +335,6 @@ void PostKey(UINT down, UINT up, WPARAM vk, LPARAM flags) {
   PostMessageW(target, up, vk,
                1 | (static_cast<LPARAM>(scan) << 16) | flags | (1L << 30) | (1L << 31));
 }
-
-// The dialog's window as it is on the screen, top-down 32-bit pixels.
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-};
 
 Capture CaptureWindow(HWND d) {
   RECT r{};
@@ -464,6 +464,11 @@ void Resources(const std::wstring& exe) {
     const bool unaware = text.find("<dpiAware") != std::string::npos &&
                          text.find(">false</dpiAware>") != std::string::npos;
     Out(std::string("manifest dpiaware=") + (unaware ? "false" : "other"));
+    if (text.find("PerMonitorV2") != std::string::npos) Out("manifest permonitorv2");
+    if (text.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+        text.find("version=\"6.0.0.0\"") != std::string::npos) {
+      Out("manifest commoncontrols6");
+    }
   } else {
     Out("manifest none");
   }
@@ -584,11 +589,16 @@ void InstallFpuHook(const std::wstring& dll) {
   Out("fpuhook installed");
 }
 
-}  // namespace
+}  // namespace inspect
 
 int wmain(int argc, wchar_t** argv) {
+  using namespace inspect;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
+  if (!args.empty() && args[0] == "--plus") {
+    UsePlusNames();
+    args.erase(args.begin());
+  }
   auto need = [&](std::size_t i, std::size_t n) {
     if (i + n >= args.size()) Fail("missing argument after " + args[i]);
   };
@@ -734,7 +744,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (cmd == "sleep") {
       need(i, 1);
       Sleep(static_cast<DWORD>(std::atoi(args[++i].c_str())));
-    } else {
+    } else if (!RunPlusCommand(args, i)) {
       Fail("unknown command " + cmd);
     }
   }
