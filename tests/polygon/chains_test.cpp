@@ -164,6 +164,15 @@ TEST(JoinChains, ZeroToleranceJoinsEqualEndsOnly) {
     EXPECT_EQ(JoinChains(input, bad).chains.size(), 2u);
 }
 
+// Ends apart by less than the square root of the smallest double: their
+// squared distance is 0, yet with no tolerance they stay apart.
+TEST(JoinChains, ZeroToleranceKeepsTinyGaps) {
+  std::vector<ChainSegment> input;
+  for (int k = 0; k < 64; ++k) input.push_back(Seg(1e-170 * k, 0, k + 1, 5));
+  const ChainSet set = JoinChains(input, 0);
+  EXPECT_EQ(set.chains.size(), 64u);
+}
+
 // Junctions of three or more ends end every chain through them.
 TEST(JoinChains, JunctionsEndChains) {
   struct Case {
