@@ -156,20 +156,32 @@ std::size_t JoinRepeatedEnds(const SegmentView& v, Parents& parent) {
   return searched;
 }
 
+// Whether the surroundings of p reach beyond its own cell (the own cell
+// lies between the outer ones: the floor of a rounded product climbs with
+// the coordinate). Most ends' do not: the cells are large.
+bool ReachesOut(const Grid& g, Point2 p) {
+  return CellOf(g, p.x - g.reach) != CellOf(g, p.x + g.reach) ||
+         CellOf(g, p.y - g.reach) != CellOf(g, p.y + g.reach);
+}
+
 // The searched ends by bucket of their own cell, and where each bucket
 // starts.
 struct EndTable {
   std::uint32_t mask = 0;
   std::vector<std::uint32_t> start;  // per bucket, into ends; one more at the back
   std::vector<std::int32_t> ends;    // a bucket's ends in ascending order
+  std::vector<bool> reaches;         // per place in ends: ReachesOut
   std::uint32_t largest = 0;         // the most ends in one bucket
 };
 
-// A counting sort: each searched end's bucket, the buckets' sizes summed,
-// then one scatter of end numbers, the last end first to the back of its
-// bucket, so that each bucket comes out in ascending order.
+// A counting sort: each searched end's bucket (and in its top bit whether
+// it reaches out), the buckets' sizes summed, then one scatter of end
+// numbers, the last end first to the back of its bucket, so that each
+// bucket comes out in ascending order. The points are read here, one after
+// the other; the search reads only those of ends that have neighbours.
 EndTable SortEndsByCell(const SegmentView& v, const Grid& g, const Parents& parent,
                         std::size_t searched) {
+  constexpr std::uint32_t kReaches = 0x80000000u;
   EndTable t;
   t.mask = std::bit_ceil(static_cast<std::uint32_t>(std::max<std::size_t>(searched, 16))) - 1;
   t.start.assign(std::size_t{t.mask} + 2, 0);
@@ -178,17 +190,22 @@ EndTable SortEndsByCell(const SegmentView& v, const Grid& g, const Parents& pare
   for (std::size_t e = 0; e < parent.size(); ++e) {
     if (parent[e] != static_cast<std::int32_t>(e)) continue;
     const Point2 p = EndPoint(v, e);
-    bucketOf.push_back(BucketOf(CellOf(g, p.x), CellOf(g, p.y), GroupOf(v, e / 2), t.mask));
-    t.largest = std::max(t.largest, ++t.start[bucketOf.back()]);
+    const std::uint32_t k = BucketOf(CellOf(g, p.x), CellOf(g, p.y), GroupOf(v, e / 2), t.mask);
+    bucketOf.push_back(k | (ReachesOut(g, p) ? kReaches : 0));
+    t.largest = std::max(t.largest, ++t.start[k]);
   }
   // Each bucket's end, then the scatter moves it to its start.
   std::uint32_t sum = 0;
   for (std::uint32_t& n : t.start) n = sum += n;
   t.ends.resize(searched);
+  t.reaches.assign(searched, false);
   std::size_t rank = searched;
   for (std::size_t e = parent.size(); e-- > 0;) {
     if (parent[e] != static_cast<std::int32_t>(e)) continue;
-    t.ends[--t.start[bucketOf[--rank]]] = static_cast<std::int32_t>(e);
+    const std::uint32_t k = bucketOf[--rank];
+    const std::uint32_t at = --t.start[k & ~kReaches];
+    t.ends[at] = static_cast<std::int32_t>(e);
+    t.reaches[at] = (k & kReaches) != 0;
   }
   return t;
 }
@@ -256,8 +273,8 @@ SmallCell SmallCellOf(const Search& s, std::int32_t e) {
 }
 
 // Sorts each crowded bucket by small cell (then by end: the same order
-// whatever the sort) and joins each small cell's ends, all within tol of
-// each other.
+// whatever the sort; the reaches beside them anew) and joins each small
+// cell's ends, all within tol of each other.
 void JoinSmallCells(Search& s) {
   if (s.t.largest <= kCrowded) return;
   std::vector<std::pair<SmallCell, std::int32_t>> cells;
@@ -268,7 +285,9 @@ void JoinSmallCells(Search& s) {
       cells.emplace_back(SmallCellOf(s, s.t.ends[i]), s.t.ends[i]);
     std::sort(cells.begin(), cells.end());
     for (std::uint32_t j = 0; j < cells.size(); ++j) {
-      s.t.ends[s.t.start[k] + j] = cells[j].second;
+      const std::int32_t e = cells[j].second;
+      s.t.ends[s.t.start[k] + j] = e;
+      s.t.reaches[s.t.start[k] + j] = ReachesOut(s.g, EndPoint(s.v, static_cast<std::size_t>(e)));
       if (j > 0 && cells[j].first == cells[j - 1].first)
         Unite(s.parent, cells[j].second, cells[j - 1].second);
     }
@@ -308,19 +327,14 @@ void UniteInCrowded(Search& s, std::uint32_t k, std::int32_t e) {
   }
 }
 
-// Unites end e (in bucket k) with the ends of the other cells its
-// surroundings reach: one or two per axis (three only where doubles lie
-// farther apart than tol/8 and rounding may skip one).
+// Unites end e (in bucket k), whose surroundings reach out, with the ends
+// of the other cells they reach: one or two per axis (three only where
+// doubles lie farther apart than tol/8 and rounding may skip one).
 void UniteAcrossCells(Search& s, std::uint32_t k, std::int32_t e) {
   const Grid& g = s.g;
   const Point2 p = EndPoint(s.v, static_cast<std::size_t>(e));
-  // The own cell lies between the outer ones (the floor of a rounded
-  // product climbs with the coordinate): most ends stop here.
-  std::int64_t xs[3] = {CellOf(g, p.x - g.reach), 0, CellOf(g, p.x + g.reach)};
-  std::int64_t ys[3] = {CellOf(g, p.y - g.reach), 0, CellOf(g, p.y + g.reach)};
-  if (xs[0] == xs[2] && ys[0] == ys[2]) return;
-  xs[1] = CellOf(g, p.x);
-  ys[1] = CellOf(g, p.y);
+  const std::int64_t xs[3] = {CellOf(g, p.x - g.reach), CellOf(g, p.x), CellOf(g, p.x + g.reach)};
+  const std::int64_t ys[3] = {CellOf(g, p.y - g.reach), CellOf(g, p.y), CellOf(g, p.y + g.reach)};
   const std::uint32_t group = GroupOf(s.v, static_cast<std::size_t>(e) / 2);
   for (int a = 0; a < 3; ++a) {
     if (a > 0 && xs[a] == xs[a - 1]) continue;
@@ -338,7 +352,9 @@ void UniteAcrossCells(Search& s, std::uint32_t k, std::int32_t e) {
   }
 }
 
-// Unites every searched end with the ends within tol of it.
+// Unites every searched end with the ends within tol of it. An end alone
+// in its bucket whose surroundings stay in its cell has nothing to look
+// at, and its point is not read.
 void JoinNearEnds(Search& s) {
   JoinSmallCells(s);
   for (std::uint32_t k = 0; k <= s.t.mask; ++k) {
@@ -348,10 +364,10 @@ void JoinNearEnds(Search& s) {
       // the neighbouring cells' ends.
       if (crowded) {
         UniteInCrowded(s, k, s.t.ends[i]);
-      } else if (UniteWithEarlier(s, s.t.start[k], i)) {
+      } else if (i > s.t.start[k] && UniteWithEarlier(s, s.t.start[k], i)) {
         continue;
       }
-      UniteAcrossCells(s, k, s.t.ends[i]);
+      if (s.t.reaches[i]) UniteAcrossCells(s, k, s.t.ends[i]);
     }
   }
 }
