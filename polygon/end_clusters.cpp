@@ -11,7 +11,8 @@
 // The ends stay where the caller keeps them; what the clustering holds is
 // numbers: per end the union-find parent (by end number, the smaller end
 // the root, so that the sets turn into vertex numbers in place), and per
-// searched end its place in a table sorted by cell.
+// searched end its place in a table sorted by cell, with a bit for whether
+// its surroundings reach beyond its cell.
 //
 // Most ends of a drawing repeat an end of the segment before bit for bit
 // (a polyline, a polygon written one segment after the other): such an end
