@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <span>
+#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
@@ -39,41 +40,70 @@ struct GroupKeyHash {
   }
 };
 
-// The store's segments that may join, with the order entry each came from.
+// The store's segments that may join, read in place: each table's records
+// with their group numbers (kLeftOut for a record the order table does not
+// draw or the options do not want), and the order entry of each segment,
+// numbered lines first, then linear solids.
 struct Segments {
-  std::vector<ChainSegment> geometry;
-  std::vector<std::int32_t> entry;  // position in the order table
-  std::vector<Group> groups;        // by group number
-  std::unordered_map<GroupKey, std::int64_t, GroupKeyHash> numbers;
+  std::vector<std::uint32_t> lineGroup;   // per line record, when lines are wanted
+  std::vector<std::uint32_t> solidGroup;  // per linear solid record, when solids are
+  std::vector<std::int32_t> entry;        // position in the order table
+  std::vector<Group> groups;              // by group number
+  std::unordered_map<GroupKey, std::uint32_t, GroupKeyHash> numbers;
+  GroupKey lastKey{};
+  std::uint32_t lastNumber = kLeftOut;
 
-  void Add(const TJwwAttr& a, bool solid, std::int32_t scolor, double x1, double y1, double x2,
-           double y2, std::int32_t at) {
+  // A record's group number: most records have the one before's.
+  std::uint32_t NumberOf(const TJwwAttr& a, bool solid, std::int32_t scolor) {
     const GroupKey key{solid, a.hhp, a.lg, a.ly, a.color, a.ltype, a.lwidth, a.zflags, scolor};
-    const auto [it, added] = numbers.try_emplace(key, static_cast<std::int64_t>(groups.size()));
+    if (lastNumber != kLeftOut && key == lastKey) return lastNumber;
+    const auto [it, added] = numbers.try_emplace(key, static_cast<std::uint32_t>(groups.size()));
     if (added) groups.push_back({solid, a, scolor});
-    geometry.push_back({x1, y1, x2, y2, it->second});
-    entry.push_back(at);
+    lastKey = key;
+    lastNumber = it->second;
+    return lastNumber;
   }
 };
 
-// The live line and linear-solid entries of the order table, in its order,
-// as far as the options want them.
+// The live line and linear-solid entries of the order table, as far as the
+// options want them; group numbers in the order table's order.
 Segments GatherSegments(const Store& s, const RestoreOptions& o) {
+  constexpr std::size_t kMostSegments = 0x3fffffff;
+  if (s.lines.size() + s.solid2s.size() > kMostSegments)
+    throw std::length_error("RestoreCurves: too many segments");
   Segments seg;
   const bool lines = o.circles || o.arcs;
+  if (lines) seg.lineGroup.assign(s.lines.size(), kLeftOut);
+  if (o.solids) seg.solidGroup.assign(s.solid2s.size(), kLeftOut);
+  seg.entry.assign(s.lines.size() + s.solid2s.size(), -1);
   for (std::size_t k = 0; k < s.order.size(); ++k) {
     const TJwwOrder& e = s.order[k];
     const auto i = static_cast<std::size_t>(e.index);
     const auto at = static_cast<std::int32_t>(k);
     if (e.kind == kJwwLine && lines && e.index >= 0 && i < s.lines.size()) {
-      const TJwwEntLine& l = s.lines[i];
-      seg.Add(l.attr, false, 0, l.x1, l.y1, l.x2, l.y2, at);
+      seg.lineGroup[i] = seg.NumberOf(s.lines[i].attr, false, 0);
+      seg.entry[i] = at;
     } else if (e.kind == kJwwSolid2 && o.solids && e.index >= 0 && i < s.solid2s.size()) {
       const TJwwEntSolid2& l = s.solid2s[i];
-      seg.Add(l.attr, true, l.scolor, l.x1, l.y1, l.x2, l.y2, at);
+      seg.solidGroup[i] = seg.NumberOf(l.attr, true, l.scolor);
+      seg.entry[s.lines.size() + i] = at;
     }
   }
   return seg;
+}
+
+template <typename Record>
+SegmentView ViewOf(const std::vector<Record>& table, const std::vector<std::uint32_t>& groups) {
+  return {table.empty() ? nullptr : &table[0].x1, sizeof(Record), groups.size(), groups.data()};
+}
+
+// Each table's chains on its own (lines and linear solids never join), the
+// solids' segments numbered after the lines'.
+std::array<ChainSet, 2> JoinTables(const Store& s, const Segments& seg, double tol) {
+  std::array<ChainSet, 2> sets{JoinChains(ViewOf(s.lines, seg.lineGroup), tol), ChainSet{}};
+  sets[1] = JoinChains(ViewOf(s.solid2s, seg.solidGroup), tol);
+  for (ChainStep& step : sets[1].steps) step.segment += static_cast<std::int32_t>(s.lines.size());
+  return sets;
 }
 
 // What a group's chains may become.
@@ -238,10 +268,11 @@ void AppendFigure(Store& s, const Restored& r, RestoreSummary& sum) {
 ConvertStatus RestoreCurves(Store& s, const RestoreOptions& o, RestoreSummary* summary) {
   RestoreSummary sum;
   const Segments seg = GatherSegments(s, o);
-  const ChainSet set = JoinChains(seg.geometry, o.maxDeviation / 10);
-  std::vector<char> consumed(seg.geometry.size(), 0);
+  const std::array<ChainSet, 2> sets = JoinTables(s, seg, o.maxDeviation / 10);
+  std::vector<char> consumed(seg.entry.size(), 0);
   std::vector<Restored> restored;
-  for (const Chain& chain : set.chains) RestoreChain(set, chain, seg, o, consumed, restored, sum);
+  for (const ChainSet& set : sets)
+    for (const Chain& chain : set.chains) RestoreChain(set, chain, seg, o, consumed, restored, sum);
 
   // Every table and the order table stay within the 32-bit counts.
   const auto added = static_cast<std::int64_t>(restored.size());

@@ -7,97 +7,122 @@
 
 #include "polygon/end_clusters.h"
 
+// Joining goes in two stages, so that what the walks need is gone before
+// the vertices' points are written: first the walks through the graph of
+// vertices and segments give each chain's steps; then each step's first
+// vertex (and an open chain's last) is looked up by its end, the graph
+// reduced to where each end's vertex stands.
+
 namespace q527 {
 namespace {
 
-// Each vertex's segments (those that are not zero-length), ascending.
-struct VertexLists {
-  std::vector<std::int32_t> start;  // per vertex, into segments; one more at the back
-  std::vector<std::int32_t> segments;
+// Gives a vector's memory back (clearing it keeps it).
+template <typename T>
+void Release(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
+
+// What becomes of a segment, one byte each.
+enum SegmentState : std::uint8_t { kOut, kZeroLength, kLive, kDuplicate, kWalked };
+
+// What a walk needs of a vertex: the first two segments of one state that
+// meet there, the second kMore when three or more do.
+struct VertexLinks {
+  std::int32_t first = -1, second = -1;
 };
 
-// What a walk needs of a vertex, in one place: where it stands, how many
-// segments meet there (neither zero-length nor duplicates), and of the
-// first two their other vertices and whether they run from here.
-struct VertexLinks {
-  ChainPoint at;
-  std::int32_t degree = 0;
-  std::int32_t segment[2] = {-1, -1};
-  std::int32_t far[2] = {-1, -1};
-  bool startsHere[2] = {false, false};
-};
+constexpr std::int32_t kMore = -2;
+
+// Segments at a vertex: 3 stands for three or more.
+int DegreeOf(const VertexLinks& links) {
+  if (links.first < 0) return 0;
+  return links.second == -1 ? 1 : links.second == kMore ? 3 : 2;
+}
 
 struct Graph {
-  std::vector<std::int32_t> endVertex;  // -1 for ends that are not finite
-  std::vector<VertexLinks> links;
+  const SegmentView& view;
+  EndClusters ends;                 // endVertex -1 for ends left out or not finite
+  std::vector<VertexLinks> links;   // per vertex
+  std::vector<std::uint8_t> state;  // per segment
 };
 
 std::int32_t OtherEnd(const Graph& g, std::int32_t s, std::int32_t v) {
-  return g.endVertex[2 * s] == v ? g.endVertex[2 * s + 1] : g.endVertex[2 * s];
+  const std::vector<std::int32_t>& endVertex = g.ends.endVertex;
+  return endVertex[2 * s] == v ? endVertex[2 * s + 1] : endVertex[2 * s];
 }
 
-VertexLists ListSegmentsByVertex(const Graph& g, const std::vector<char>& live) {
-  const std::size_t vertices = g.links.size();
-  VertexLists lists;
-  lists.start.assign(vertices + 1, 0);
-  for (std::size_t s = 0; s < live.size(); ++s) {
-    if (!live[s]) continue;
-    ++lists.start[g.endVertex[2 * s] + 1];
-    ++lists.start[g.endVertex[2 * s + 1] + 1];
-  }
-  for (std::size_t v = 1; v <= vertices; ++v) lists.start[v] += lists.start[v - 1];
-  std::vector<std::int32_t> fill(lists.start.begin(), lists.start.end() - 1);
-  lists.segments.resize(lists.start.back());
-  for (std::int32_t s = 0; s < static_cast<std::int32_t>(live.size()); ++s) {
-    if (!live[s]) continue;
-    lists.segments[fill[g.endVertex[2 * s]]++] = s;
-    lists.segments[fill[g.endVertex[2 * s + 1]]++] = s;
-  }
-  return lists;
-}
-
-// Marks a segment that joins the same two vertices as an earlier one;
-// both of its vertices come to the same verdict.
-void MarkDuplicates(const Graph& g, const VertexLists& lists, std::vector<char>& duplicate) {
-  constexpr std::int32_t kFewSegments = 16;
-  std::vector<std::pair<std::int32_t, std::int32_t>> byOther;
-  for (std::int32_t v = 0; v < static_cast<std::int32_t>(g.links.size()); ++v) {
-    const std::int32_t* list = lists.segments.data() + lists.start[v];
-    const std::int32_t n = lists.start[v + 1] - lists.start[v];
-    if (n <= kFewSegments) {
-      // Few segments: compare each with the earlier ones.
-      for (std::int32_t j = 1; j < n; ++j)
-        for (std::int32_t k = 0; k < j; ++k)
-          if (OtherEnd(g, list[k], v) == OtherEnd(g, list[j], v)) {
-            duplicate[list[j]] = 1;
-            break;
-          }
-      continue;
-    }
-    // Many: sort by the other vertex, then by segment.
-    byOther.clear();
-    for (std::int32_t j = 0; j < n; ++j) byOther.emplace_back(OtherEnd(g, list[j], v), list[j]);
-    std::sort(byOther.begin(), byOther.end());
-    for (std::size_t j = 1; j < byOther.size(); ++j)
-      if (byOther[j].first == byOther[j - 1].first) duplicate[byOther[j].second] = 1;
+// Each segment in, zero-length or out; the zero-length ones listed.
+void SortOutSegments(Graph& g, ChainSet& set) {
+  g.state.assign(g.view.count, kOut);
+  for (std::int32_t s = 0; s < static_cast<std::int32_t>(g.view.count); ++s) {
+    if (GroupOf(g.view, static_cast<std::size_t>(s)) == kLeftOut) continue;
+    const std::int32_t a = g.ends.endVertex[2 * s], b = g.ends.endVertex[2 * s + 1];
+    g.state[s] = a >= 0 && a != b ? kLive : kZeroLength;
+    if (g.state[s] == kZeroLength) set.zeroLength.push_back(s);
   }
 }
 
-// Each vertex's degree and first two segments, duplicates left out.
-void LinkVertices(const VertexLists& lists, const std::vector<char>& duplicate, Graph& g) {
-  for (std::int32_t v = 0; v < static_cast<std::int32_t>(g.links.size()); ++v) {
-    VertexLinks& links = g.links[v];
-    for (std::int32_t j = lists.start[v]; j < lists.start[v + 1]; ++j) {
-      const std::int32_t s = lists.segments[j];
-      if (duplicate[s]) continue;
-      if (links.degree < 2) {
-        links.segment[links.degree] = s;
-        links.far[links.degree] = OtherEnd(g, s, v);
-        links.startsHere[links.degree] = g.endVertex[2 * s] == v;
+// Each vertex's first two live segments.
+void LinkVertices(Graph& g) {
+  g.links.assign(g.ends.vertexEnd.size(), VertexLinks{});
+  for (std::int32_t s = 0; s < static_cast<std::int32_t>(g.state.size()); ++s) {
+    if (g.state[s] != kLive) continue;
+    for (int k = 0; k < 2; ++k) {
+      VertexLinks& links = g.links[g.ends.endVertex[2 * s + k]];
+      if (links.first < 0) {
+        links.first = s;
+      } else {
+        links.second = links.second == -1 ? s : kMore;
       }
-      ++links.degree;
     }
   }
+}
+
+// Marks a segment that joins the same two vertices as an earlier one; both
+// of its vertices come to the same verdict. At a vertex of two segments
+// the two are compared; at a junction, its segments sorted by their other
+// vertex, then by number. Returns whether there were any.
+bool MarkDuplicates(Graph& g) {
+  struct Incidence {
+    std::int32_t vertex, other, segment;
+    auto operator<=>(const Incidence&) const = default;
+  };
+  bool junctions = false, marked = false;
+  for (std::int32_t v = 0; v < static_cast<std::int32_t>(g.links.size()); ++v) {
+    const VertexLinks& links = g.links[v];
+    const int degree = DegreeOf(links);
+    if (degree == 2 && OtherEnd(g, links.first, v) == OtherEnd(g, links.second, v)) {
+      g.state[links.second] = kDuplicate;
+      marked = true;
+    }
+    junctions = junctions || degree > 2;
+  }
+  if (!junctions) return marked;
+  // Each live segment's ends at junctions (a segment already marked has an
+  // earlier twin that stays in the list).
+  auto atJunction = [&](std::int32_t s, int k) {
+    return DegreeOf(g.links[g.ends.endVertex[2 * s + k]]) > 2;
+  };
+  std::size_t count = 0;
+  for (std::int32_t s = 0; s < static_cast<std::int32_t>(g.state.size()); ++s)
+    if (g.state[s] == kLive) count += (atJunction(s, 0) ? 1 : 0) + (atJunction(s, 1) ? 1 : 0);
+  std::vector<Incidence> atJunctions;
+  atJunctions.reserve(count);
+  for (std::int32_t s = 0; s < static_cast<std::int32_t>(g.state.size()); ++s) {
+    if (g.state[s] != kLive) continue;
+    for (int k = 0; k < 2; ++k)
+      if (atJunction(s, k))
+        atJunctions.push_back({g.ends.endVertex[2 * s + k], g.ends.endVertex[2 * s + 1 - k], s});
+  }
+  std::sort(atJunctions.begin(), atJunctions.end());
+  for (std::size_t j = 1; j < atJunctions.size(); ++j) {
+    const Incidence &a = atJunctions[j - 1], &b = atJunctions[j];
+    if (a.vertex == b.vertex && a.other == b.other) {
+      g.state[b.segment] = kDuplicate;
+      marked = true;
+    }
+  }
+  return marked;
 }
 
 // A step of a walk: the segment taken, the vertex it leads to, and whether
@@ -107,8 +132,8 @@ struct Stride {
   bool reversed;
 };
 
-void TakeStep(std::int32_t s, bool reversed, std::vector<char>& walked, ChainSet& set) {
-  walked[s] = 1;
+void TakeStep(Graph& g, std::int32_t s, bool reversed, ChainSet& set) {
+  g.state[s] = kWalked;
   set.steps.push_back({s, reversed});
 }
 
@@ -116,68 +141,95 @@ void TakeStep(std::int32_t s, bool reversed, std::vector<char>& walked, ChainSet
 // `strides`; false when it comes round to s0 (the chain is a loop).
 bool WalkFrom(const Graph& g, std::int32_t s0, std::int32_t s, std::int32_t v,
               std::vector<Stride>& strides) {
-  while (g.links[v].degree == 2) {
+  while (DegreeOf(g.links[v]) == 2) {
     const VertexLinks& links = g.links[v];
-    const int k = links.segment[0] == s ? 1 : 0;
-    s = links.segment[k];
+    s = links.first == s ? links.second : links.first;
     if (s == s0) return false;
-    v = links.far[k];
-    strides.push_back({s, v, !links.startsHere[k]});
+    const bool startsHere = g.ends.endVertex[2 * s] == v;
+    v = OtherEnd(g, s, v);
+    strides.push_back({s, v, !startsHere});
   }
   return true;
 }
 
-// Appends the strides the other way round, from the far end back to
-// vertex v where they began: each step and the vertex it reaches.
-void TakeBack(const Graph& g, const std::vector<Stride>& strides, std::int32_t v,
-              std::vector<char>& walked, ChainSet& set) {
-  for (std::size_t k = strides.size(); k-- > 0;) {
-    const std::int32_t to = k == 0 ? v : strides[k - 1].to;
-    TakeStep(strides[k].segment, !strides[k].reversed, walked, set);
-    set.vertices.push_back(g.links[to].at);
-  }
+// Appends the strides the other way round, from the far end back to where
+// they began.
+void TakeBack(Graph& g, const std::vector<Stride>& strides, ChainSet& set) {
+  for (std::size_t k = strides.size(); k-- > 0;)
+    TakeStep(g, strides[k].segment, !strides[k].reversed, set);
 }
 
-// Puts the chain through segment s0 (from a to b) into the set, each
-// segment walked once: back from a, then forward from b.
-void WalkChain(const Graph& g, std::int32_t s0, std::int64_t group, std::vector<char>& walked,
-               std::vector<Stride>& strides, ChainSet& set) {
-  const std::int32_t a = g.endVertex[2 * s0], b = g.endVertex[2 * s0 + 1];
+// Puts the steps of the chain through segment s0 (from a to b) into the
+// set, each segment walked once: back from a, then forward from b. Step k
+// runs from the chain's vertex k to vertex k + 1.
+void WalkChain(Graph& g, std::int32_t s0, std::vector<Stride>& strides, ChainSet& set) {
+  const std::int32_t a = g.ends.endVertex[2 * s0], b = g.ends.endVertex[2 * s0 + 1];
   Chain chain;
   chain.firstStep = static_cast<std::int32_t>(set.steps.size());
-  chain.firstVertex = static_cast<std::int32_t>(set.vertices.size());
-  chain.group = group;
+  chain.group = GroupOf(g.view, static_cast<std::size_t>(s0));
   strides.clear();
   if (!WalkFrom(g, s0, s0, a, strides)) {
     // A loop: s0, then the strides back from a the other way round (the
-    // last of which returns to a, not written again).
-    set.vertices.push_back(g.links[a].at);
-    TakeStep(s0, false, walked, set);
-    set.vertices.push_back(g.links[b].at);
-    TakeBack(g, strides, a, walked, set);
-    set.vertices.pop_back();
+    // last of which returns to a).
+    TakeStep(g, s0, false, set);
+    TakeBack(g, strides, set);
     chain.closed = true;
   } else {
     // Open: the strides back from a the other way round, s0, and forward.
     const std::int32_t first = strides.empty() ? a : strides.back().to;
-    set.vertices.push_back(g.links[first].at);
-    TakeBack(g, strides, a, walked, set);
-    TakeStep(s0, false, walked, set);
+    TakeBack(g, strides, set);
+    TakeStep(g, s0, false, set);
     strides.clear();
     WalkFrom(g, s0, s0, b, strides);
-    std::int32_t v = b;
-    for (const Stride& stride : strides) {
-      set.vertices.push_back(g.links[v].at);
-      TakeStep(stride.segment, stride.reversed, walked, set);
-      v = stride.to;
-    }
+    for (const Stride& stride : strides) TakeStep(g, stride.segment, stride.reversed, set);
     // Back at the first vertex (a junction), the chain is closed.
-    chain.closed = v == first;
-    if (!chain.closed) set.vertices.push_back(g.links[v].at);
+    chain.closed = (strides.empty() ? b : strides.back().to) == first;
   }
   chain.steps = static_cast<std::int32_t>(set.steps.size()) - chain.firstStep;
-  chain.vertices = static_cast<std::int32_t>(set.vertices.size()) - chain.firstVertex;
   set.chains.push_back(chain);
+}
+
+// The chains' steps, each chain from its first segment in the list; the
+// duplicates listed.
+void WalkChains(Graph& g, ChainSet& set) {
+  std::size_t steps = 0;
+  for (const std::uint8_t state : g.state) steps += state == kLive ? 1 : 0;
+  set.steps.reserve(steps);
+  std::vector<Stride> strides;
+  for (std::int32_t s = 0; s < static_cast<std::int32_t>(g.state.size()); ++s) {
+    if (g.state[s] == kDuplicate) set.duplicates.push_back(s);
+    if (g.state[s] == kLive) WalkChain(g, s, strides, set);
+  }
+}
+
+// Per end, the end its vertex stands at: all the vertices' points need.
+std::vector<std::int32_t> EndsStoodAt(EndClusters ends) {
+  std::vector<std::int32_t> at = std::move(ends.endVertex);
+  for (std::int32_t& e : at)
+    if (e >= 0) e = ends.vertexEnd[e];
+  return at;
+}
+
+// Each chain's vertices: the first vertex of every step, and an open
+// chain's last.
+void PlaceVertices(const SegmentView& view, const std::vector<std::int32_t>& at, ChainSet& set) {
+  auto point = [&](std::int32_t s, bool second) {
+    return EndPoint(view, static_cast<std::size_t>(at[2 * static_cast<std::size_t>(s) + second]));
+  };
+  std::size_t open = 0;
+  for (const Chain& chain : set.chains) open += chain.closed ? 0 : 1;
+  set.vertices.reserve(set.steps.size() + open);
+  for (Chain& chain : set.chains) {
+    chain.firstVertex = static_cast<std::int32_t>(set.vertices.size());
+    for (const ChainStep& step : StepsOf(set, chain))
+      set.vertices.push_back(point(step.segment, step.reversed));
+    if (!chain.closed) {
+      const ChainStep& last =
+          set.steps[static_cast<std::size_t>(chain.firstStep + chain.steps - 1)];
+      set.vertices.push_back(point(last.segment, !last.reversed));
+    }
+    chain.vertices = static_cast<std::int32_t>(set.vertices.size()) - chain.firstVertex;
+  }
 }
 
 // Turns a chain round: the same vertices and segments the other way.
@@ -228,39 +280,25 @@ bool PointBefore(ChainPoint a, ChainPoint b) {
   return std::signbit(a.y) && !std::signbit(b.y);
 }
 
-ChainSet JoinChains(std::span<const ChainSegment> segments, double tol) {
-  if (segments.size() > 0x3fffffff) throw std::length_error("JoinChains: too many segments");
-  const auto count = static_cast<std::int32_t>(segments.size());
-  // Ends into vertices.
-  Graph g;
-  {
-    EndClusters clusters = ClusterEnds(segments, tol);
-    g.endVertex = std::move(clusters.endVertex);
-    g.links.resize(clusters.at.size());
-    for (std::size_t v = 0; v < clusters.at.size(); ++v) g.links[v].at = clusters.at[v];
-  }
-  // Zero-length segments out, then duplicates.
+ChainSet JoinChains(const SegmentView& segments, double tol) {
+  if (segments.count > 0x3fffffff) throw std::length_error("JoinChains: too many segments");
   ChainSet set;
-  std::vector<char> live(segments.size(), 0);
-  for (std::int32_t s = 0; s < count; ++s) {
-    live[s] = g.endVertex[2 * s] >= 0 && g.endVertex[2 * s] != g.endVertex[2 * s + 1];
-    if (!live[s]) set.zeroLength.push_back(s);
-  }
-  std::vector<char> duplicate(segments.size(), 0);
+  std::vector<std::int32_t> at;
   {
-    const VertexLists lists = ListSegmentsByVertex(g, live);
-    MarkDuplicates(g, lists, duplicate);
-    LinkVertices(lists, duplicate, g);
+    // Ends into vertices; zero-length segments out, then duplicates, the
+    // vertices linked to what is left; the walks.
+    Graph g{segments, ClusterEnds(segments, tol), {}, {}};
+    SortOutSegments(g, set);
+    LinkVertices(g);
+    if (MarkDuplicates(g)) LinkVertices(g);
+    WalkChains(g, set);
+    Release(g.links);
+    Release(g.state);
+    at = EndsStoodAt(std::move(g.ends));
   }
-  // Each chain from its first segment in the list, then into canonical form.
-  std::vector<char> walked(segments.size(), 0);
-  std::vector<Stride> strides;
-  set.steps.reserve(segments.size() - set.zeroLength.size());
-  for (std::int32_t s = 0; s < count; ++s) {
-    if (duplicate[s]) set.duplicates.push_back(s);
-    if (live[s] && !duplicate[s] && !walked[s])
-      WalkChain(g, s, segments[s].group, walked, strides, set);
-  }
+  // The points, then each chain into canonical form.
+  PlaceVertices(segments, at, set);
+  Release(at);
   for (const Chain& chain : set.chains) Canonicalise(chain, set);
   return set;
 }

@@ -20,12 +20,37 @@ namespace {
 
 constexpr double kTol = 0.01;
 
-ChainSegment Seg(double x1, double y1, double x2, double y2, std::int64_t group = 0) {
+// A segment as the tests write it down: its ends and its group.
+struct ChainSegment {
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  std::uint32_t group = 0;
+};
+
+// The segments seen in place, their groups copied beside them.
+struct Viewed {
+  std::vector<std::uint32_t> groups;
+  SegmentView view;
+
+  explicit Viewed(const std::vector<ChainSegment>& s) {
+    for (const ChainSegment& seg : s) groups.push_back(seg.group);
+    view = {s.empty() ? nullptr : &s[0].x1, sizeof(ChainSegment), s.size(), groups.data()};
+  }
+};
+
+ChainSet JoinChains(const std::vector<ChainSegment>& segments, double tol) {
+  return JoinChains(Viewed(segments).view, tol);
+}
+
+EndClusters ClusterEnds(const std::vector<ChainSegment>& segments, double tol) {
+  return ClusterEnds(Viewed(segments).view, tol);
+}
+
+ChainSegment Seg(double x1, double y1, double x2, double y2, std::uint32_t group = 0) {
   return {x1, y1, x2, y2, group};
 }
 
 // A polyline's segments, first to last.
-std::vector<ChainSegment> Polyline(const std::vector<ChainPoint>& points, std::int64_t group = 0) {
+std::vector<ChainSegment> Polyline(const std::vector<ChainPoint>& points, std::uint32_t group = 0) {
   std::vector<ChainSegment> segments;
   for (std::size_t k = 1; k < points.size(); ++k)
     segments.push_back(Seg(points[k - 1].x, points[k - 1].y, points[k].x, points[k].y, group));
@@ -36,7 +61,7 @@ std::vector<ChainSegment> Polyline(const std::vector<ChainPoint>& points, std::i
 // segments (as numbers in some reference list, with direction).
 struct Seen {
   bool closed = false;
-  std::int64_t group = 0;
+  std::uint32_t group = 0;
   std::vector<std::pair<double, double>> vertices;
   std::vector<std::pair<std::int32_t, bool>> steps;
   auto operator<=>(const Seen&) const = default;
@@ -137,6 +162,15 @@ TEST(JoinChains, ZeroToleranceJoinsEqualEndsOnly) {
   EXPECT_EQ(set.chains[1].steps, 1);
   for (double bad : {-1.0, std::numeric_limits<double>::quiet_NaN()})
     EXPECT_EQ(JoinChains(input, bad).chains.size(), 2u);
+}
+
+// Ends apart by less than the square root of the smallest double: their
+// squared distance is 0, yet with no tolerance they stay apart.
+TEST(JoinChains, ZeroToleranceKeepsTinyGaps) {
+  std::vector<ChainSegment> input;
+  for (int k = 0; k < 64; ++k) input.push_back(Seg(1e-170 * k, 0, k + 1, 5));
+  const ChainSet set = JoinChains(input, 0);
+  EXPECT_EQ(set.chains.size(), 64u);
 }
 
 // Junctions of three or more ends end every chain through them.
@@ -258,8 +292,34 @@ TEST(JoinChains, GroupsDoNotJoin) {
   EXPECT_FALSE(set.chains[0].closed);
   EXPECT_EQ(set.chains[1].group, 7);
   // Groups far apart in value but equal in their low bits still differ.
-  const std::vector<ChainSegment> two = {Seg(0, 0, 1, 0, 1), Seg(1, 0, 2, 0, 1 + (1LL << 40))};
+  const std::vector<ChainSegment> two = {Seg(0, 0, 1, 0, 1), Seg(1, 0, 2, 0, 1 + (1u << 30))};
   EXPECT_EQ(JoinChains(two, kTol).chains.size(), 2u);
+}
+
+// Segments read in place from wider records, some left out: those are in
+// no chain and on no list, and the others join as if they were alone.
+TEST(JoinChains, WideRecordsAndSegmentsLeftOut) {
+  struct Record {
+    std::int32_t attributes[8];
+    double x1, y1, x2, y2;
+  };
+  const std::vector<Record> records = {
+      {{}, 0, 0, 1, 0}, {{}, 1, 0, 1, 1}, {{}, 1, 0, 9, 9},  // left out: else a junction
+      {{}, 1, 1, 0, 1}, {{}, 4, 4, 4, 4},                    // left out: else zero-length
+      {{}, 1, 1, 0, 1},                                      // left out: else a duplicate
+      {{}, 0, 1, 0, 0}};
+  const std::vector<std::uint32_t> groups = {3, 3, kLeftOut, 3, kLeftOut, kLeftOut, 3};
+  const ChainSet set =
+      JoinChains(SegmentView{&records[0].x1, sizeof(Record), records.size(), groups.data()}, kTol);
+  EXPECT_TRUE(set.zeroLength.empty());
+  EXPECT_TRUE(set.duplicates.empty());
+  ASSERT_EQ(set.chains.size(), 1u);
+  EXPECT_TRUE(set.chains[0].closed);
+  EXPECT_EQ(set.chains[0].group, 3u);
+  std::vector<std::int32_t> segments;
+  for (const ChainStep& step : StepsOf(set, set.chains[0])) segments.push_back(step.segment);
+  std::sort(segments.begin(), segments.end());
+  EXPECT_EQ(segments, (std::vector<std::int32_t>{0, 1, 3, 6}));
 }
 
 TEST(JoinChains, CanonicalForms) {
@@ -295,11 +355,13 @@ TEST(JoinChains, CanonicalForms) {
   }
 }
 
-// Each end's cluster told by its first end: the clusters as ClusterEnds
-// makes them, and by every pair of ends (the same distance test).
+// Each end's cluster told by its first end (-1 for ends in none): the
+// clusters as ClusterEnds makes them, and by every pair of ends (the same
+// distance test).
 std::vector<std::int32_t> FirstEnds(const EndClusters& c) {
-  std::vector<std::int32_t> first(c.endVertex.size()), ofVertex(c.at.size(), -1);
+  std::vector<std::int32_t> first(c.endVertex.size(), -1), ofVertex(c.vertexEnd.size(), -1);
   for (std::size_t e = 0; e < first.size(); ++e) {
+    if (c.endVertex[e] < 0) continue;
     std::int32_t& f = ofVertex[c.endVertex[e]];
     if (f < 0) f = static_cast<std::int32_t>(e);
     first[e] = f;
@@ -307,21 +369,27 @@ std::vector<std::int32_t> FirstEnds(const EndClusters& c) {
   return first;
 }
 
+ChainPoint EndOf(const std::vector<ChainSegment>& s, std::size_t e) {
+  return e % 2 == 0 ? ChainPoint{s[e / 2].x1, s[e / 2].y1} : ChainPoint{s[e / 2].x2, s[e / 2].y2};
+}
+
 std::vector<std::int32_t> FirstEndsByEveryPair(const std::vector<ChainSegment>& s, double tol) {
   const std::size_t ends = 2 * s.size();
-  auto point = [&](std::size_t e) {
-    return e % 2 == 0 ? ChainPoint{s[e / 2].x1, s[e / 2].y1} : ChainPoint{s[e / 2].x2, s[e / 2].y2};
+  auto in = [&](std::size_t e) {
+    const ChainSegment& seg = s[e / 2];
+    return seg.group != kLeftOut && std::isfinite(seg.x1) && std::isfinite(seg.y1) &&
+           std::isfinite(seg.x2) && std::isfinite(seg.y2);
   };
   std::vector<std::int32_t> first(ends);
-  std::iota(first.begin(), first.end(), 0);
+  for (std::size_t e = 0; e < ends; ++e) first[e] = in(e) ? static_cast<std::int32_t>(e) : -1;
   // Relabel to the smaller first end until nothing changes.
   for (bool changed = true; changed;) {
     changed = false;
     for (std::size_t a = 0; a < ends; ++a)
       for (std::size_t b = a + 1; b < ends; ++b) {
-        const double dx = point(b).x - point(a).x, dy = point(b).y - point(a).y;
-        if (first[a] == first[b] || s[a / 2].group != s[b / 2].group ||
-            dx * dx + dy * dy > tol * tol)
+        const double dx = EndOf(s, b).x - EndOf(s, a).x, dy = EndOf(s, b).y - EndOf(s, a).y;
+        if (first[a] < 0 || first[b] < 0 || first[a] == first[b] ||
+            s[a / 2].group != s[b / 2].group || dx * dx + dy * dy > tol * tol)
           continue;
         const std::int32_t least = std::min(first[a], first[b]);
         for (std::int32_t& f : first)
@@ -330,6 +398,18 @@ std::vector<std::int32_t> FirstEndsByEveryPair(const std::vector<ChainSegment>& 
       }
   }
   return first;
+}
+
+// The clusters of every pair, each vertex at its smallest end.
+void ExpectClustersOfEveryPair(const std::vector<ChainSegment>& s, double tol) {
+  const EndClusters clusters = ClusterEnds(s, tol);
+  EXPECT_EQ(FirstEnds(clusters), FirstEndsByEveryPair(s, tol));
+  for (std::size_t e = 0; e < 2 * s.size(); ++e) {
+    if (clusters.endVertex[e] < 0) continue;
+    const std::int32_t at = clusters.vertexEnd[clusters.endVertex[e]];
+    EXPECT_EQ(clusters.endVertex[at], clusters.endVertex[e]);
+    EXPECT_FALSE(PointBefore(EndOf(s, e), EndOf(s, at)));
+  }
 }
 
 // Crowds of ends (a tolerance far beyond the drawing's details) beside
@@ -353,15 +433,45 @@ TEST(ClusterEnds, CrowdsJoinAsEveryPairDoes) {
     for (int k = 0; k < c.crowd + c.sparse; ++k) {
       const double spread = (k < c.crowd ? c.spread : 3000) * kTol;
       s.push_back(Seg(unit(rng) * spread, unit(rng) * spread, unit(rng) * spread,
-                      unit(rng) * spread, static_cast<std::int64_t>(rng() % 2)));
+                      unit(rng) * spread, static_cast<std::uint32_t>(rng() % 2)));
     }
-    const EndClusters clusters = ClusterEnds(s, kTol);
-    EXPECT_EQ(FirstEnds(clusters), FirstEndsByEveryPair(s, kTol));
-    for (std::size_t e = 0; e < 2 * s.size(); ++e) {
-      const ChainPoint p =
-          e % 2 == 0 ? ChainPoint{s[e / 2].x1, s[e / 2].y1} : ChainPoint{s[e / 2].x2, s[e / 2].y2};
-      EXPECT_FALSE(PointBefore(p, clusters.at[clusters.endVertex[e]]));
+    ExpectClustersOfEveryPair(s, kTol);
+  }
+}
+
+// Walks whose segments start where the one before ended or began, bit for
+// bit (the ends that are joined unsearched), among near and far starts,
+// changes of group, zero-length and unfinite segments and segments left
+// out: the same clusters as every pair gives, at tol and at 0.
+TEST(ClusterEnds, RepeatedEndsJoinAsEveryPairDoes) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE(seed);
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<ChainSegment> s = {Seg(0, 0, 1, 0)};
+    std::uint32_t group = 0;
+    for (int k = 0; k < 500; ++k) {
+      const ChainSegment& last = s.back();
+      ChainPoint from{last.x2, last.y2};
+      switch (rng() % 6) {
+        case 0: from = {last.x1, last.y1}; break;
+        case 1: from = {last.x2 + 0.5 * kTol, last.y2}; break;  // near, not equal
+        case 2: from = {unit(rng), unit(rng)}; break;
+        case 3: from = {-0.0, rng() % 2 ? 0.0 : -0.0}; break;  // where +0 may lie
+        default: break;
+      }
+      ChainPoint to = {from.x + unit(rng) - 0.5, from.y + unit(rng) - 0.5};
+      if (rng() % 10 == 0) to = rng() % 2 ? from : ChainPoint{0, 0};
+      if (rng() % 10 == 0) group = static_cast<std::uint32_t>(rng() % 2);
+      ChainSegment seg = rng() % 2 ? Seg(from.x, from.y, to.x, to.y, group)
+                                   : Seg(to.x, to.y, from.x, from.y, group);
+      if (rng() % 40 == 0) seg.y2 = nan;
+      if (rng() % 40 == 0) seg.group = kLeftOut;
+      s.push_back(seg);
     }
+    ExpectClustersOfEveryPair(s, kTol);
+    ExpectClustersOfEveryPair(s, 0);
   }
 }
 
@@ -371,12 +481,12 @@ std::vector<ChainSegment> RandomDrawing(std::mt19937_64& rng, bool duplicates) {
   std::uniform_real_distribution<double> unit(0, 1);
   auto jitter = [&] { return (unit(rng) - 0.5) * 0.4 * kTol / std::sqrt(2.0); };
   std::vector<ChainSegment> out;
-  auto add = [&](ChainPoint a, ChainPoint b, std::int64_t group) {
+  auto add = [&](ChainPoint a, ChainPoint b, std::uint32_t group) {
     out.push_back({a.x + jitter(), a.y + jitter(), b.x + jitter(), b.y + jitter(), group});
   };
   for (int figure = 0; figure < 60; ++figure) {
     const ChainPoint c{unit(rng) * 100, unit(rng) * 100};
-    const std::int64_t group = static_cast<std::int64_t>(rng() % 3);
+    const std::uint32_t group = static_cast<std::uint32_t>(rng() % 3);
     const int n = 3 + static_cast<int>(rng() % 20);
     const int kind = static_cast<int>(rng() % 4);
     const double r = 0.5 + unit(rng) * 5;
