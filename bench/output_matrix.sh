@@ -10,8 +10,9 @@ usage: bench/output_matrix.sh [--quick] CLI GEN OUTDIR [-- EXTRA CLI ARGS]
 
 Runs the q527-cli binary CLI on the bundled sample and on drawings made by
 the workload generator GEN (realistic, malformed and conversion workloads,
-fixed seeds), with the dialog's rule at N = 3, 7, 24 and 999, every planned
-option and fit, --counts, --cancel and --svg, and writes into OUTDIR one
+fixed seeds, and the conversion workload as polygons), with the dialog's rule
+at N = 3, 7, 24 and 999, every planned option and fit, the way back,
+--counts, --cancel and --svg, and writes into OUTDIR one
 exchange file, one stderr text and (where asked) one picture per case.
 EXTRA CLI ARGS go to every conversion (for instance --threads 2).
 
@@ -44,6 +45,8 @@ cp "$root/samples/JWC_TEMP.TXT" "$out/inputs/sample.txt"
 "$gen" --seed 1 --figures "$figures" -o "$out/inputs/realistic.txt"
 "$gen" --seed 2 --figures "$figures" --malformed -o "$out/inputs/malformed.txt"
 "$gen" --seed 3 "${circles[@]}" -o "$out/inputs/conversion.txt"
+# The conversion workload as polygons, for the way back.
+"$cli" -q -n 24 -o "$out/inputs/polygons.txt" "$out/inputs/conversion.txt"
 
 # name|arguments: every conversion case runs on every input.
 cases=(
@@ -63,6 +66,9 @@ cases=(
   "circumscribed|--fit circumscribed --max-deviation 0.5"
   "mid|--fit mid --max-deviation 0.5"
   "mid-count|--fit mid --min-segments 12 --max-segments 12"
+  "restore|--restore"
+  "restore-tight|--restore --max-deviation 1e-6 --min-segments 12"
+  "restore-circles|--restore -k circle,solid --max-deviation 0.5"
 )
 
 # Relative names from here on, so that the messages name the same files in
