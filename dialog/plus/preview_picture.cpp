@@ -138,6 +138,37 @@ bool DrawPolygons(Canvas& canvas, const PictureFrame& f, const std::vector<Recor
   });
 }
 
+// One segment handed over, left out at once when it misses the pane: a
+// drawing of a million segments costs what the pane shows.
+template <typename Segment>
+void DrawHandedSegment(Canvas& canvas, const PictureFrame& f, const Segment& seg) {
+  const long double x1 = f.X(seg.x1), y1 = f.Y(seg.y1), x2 = f.X(seg.x2), y2 = f.Y(seg.y2);
+  if ((x1 < 0 && x2 < 0) || (y1 < 0 && y2 < 0) || (x1 > canvas.width && x2 > canvas.width) ||
+      (y1 > canvas.height && y2 > canvas.height)) {
+    return;
+  }
+  DrawSegment(canvas, static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2),
+              static_cast<double>(y2), kCurveColour);
+}
+
+// The way back: every segment handed over, then the curves OK restores.
+bool DrawRestored(Canvas& canvas, const PictureFrame& f, const Store& s, const PreviewPlan& plan,
+                  const std::atomic<bool>& stop) {
+  const auto segment = [&](const auto& seg, std::size_t) { DrawHandedSegment(canvas, f, seg); };
+  if (!ForEachFigure(s.lines, stop, segment) || !ForEachFigure(s.solid2s, stop, segment)) {
+    return false;
+  }
+  if (!plan.complete || !plan.restored) return true;
+  return ForEachFigure(plan.restored->curves, stop, [&](const PictureCurve& c, std::size_t) {
+    const PixelReach p = ReachOf(c, f, canvas);
+    if (!p.visible) return;
+    if (p.dot) {
+      return canvas.Plot(static_cast<double>(p.x), static_cast<double>(p.y), kPolygonColour);
+    }
+    DrawCurve(canvas, f, c, p.r, kPolygonColour);
+  });
+}
+
 }  // namespace
 
 PictureBox DrawingBoxOf(const Store& s) {
@@ -153,6 +184,7 @@ bool DrawPreview(Canvas& canvas, const PictureFrame& frame, const Store& s, cons
   // The walks' precision, so the polygons are the vertices OK writes.
   const ExtendedPrecisionScope precision;
   std::fill(canvas.pixels.begin(), canvas.pixels.end(), kPaneColour);
+  if (plan.request.mode == RunMode::kRestore) return DrawRestored(canvas, frame, s, plan, stop);
   // Curves first: the polygons that replace them lie over them.
   if (!DrawCurves(canvas, frame, s.circles, stop) || !DrawCurves(canvas, frame, s.arcs, stop) ||
       !DrawCurves(canvas, frame, s.ses, stop)) {
