@@ -138,23 +138,45 @@ bool DrawPolygons(Canvas& canvas, const PictureFrame& f, const std::vector<Recor
   });
 }
 
-// One segment handed over, left out at once when it misses the pane: a
-// drawing of a million segments costs what the pane shows.
+// The frame in doubles for the segments handed over: a million of them
+// are drawn, and a pixel's place needs no more digits than these.
+struct SegmentPixels {
+  PictureBox visible;  // the pane in drawing units
+  double x0, y1, scale, ox, oy;
+  SegmentPixels(const PictureFrame& f, const Canvas& canvas)
+      : visible(VisibleBox(f, canvas.width, canvas.height)),
+        x0(static_cast<double>(f.x0)),
+        y1(static_cast<double>(f.y1)),
+        scale(static_cast<double>(f.scale)),
+        ox(static_cast<double>(f.ox)),
+        oy(static_cast<double>(f.oy)) {}
+};
+
+// One segment handed over: left out at once when it misses the pane, one
+// pixel when it is within one, so that a drawing of a million segments
+// costs little more than the pane shows.
 template <typename Segment>
-void DrawHandedSegment(Canvas& canvas, const PictureFrame& f, const Segment& seg) {
-  const long double x1 = f.X(seg.x1), y1 = f.Y(seg.y1), x2 = f.X(seg.x2), y2 = f.Y(seg.y2);
-  if ((x1 < 0 && x2 < 0) || (y1 < 0 && y2 < 0) || (x1 > canvas.width && x2 > canvas.width) ||
-      (y1 > canvas.height && y2 > canvas.height)) {
+void DrawHandedSegment(Canvas& canvas, const SegmentPixels& p, const Segment& seg) {
+  const PictureBox& v = p.visible;
+  if ((seg.x1 < v.x0 && seg.x2 < v.x0) || (seg.x1 > v.x1 && seg.x2 > v.x1) ||
+      (seg.y1 < v.y0 && seg.y2 < v.y0) || (seg.y1 > v.y1 && seg.y2 > v.y1)) {
     return;
   }
-  DrawSegment(canvas, static_cast<double>(x1), static_cast<double>(y1), static_cast<double>(x2),
-              static_cast<double>(y2), kCurveColour);
+  const double x1 = p.ox + (seg.x1 - p.x0) * p.scale, y1 = p.oy + (p.y1 - seg.y1) * p.scale;
+  const double x2 = p.ox + (seg.x2 - p.x0) * p.scale, y2 = p.oy + (p.y1 - seg.y2) * p.scale;
+  if (std::floor(x1) == std::floor(x2) && std::floor(y1) == std::floor(y2)) {
+    return canvas.Plot(x1, y1, kCurveColour);
+  }
+  DrawSegment(canvas, x1, y1, x2, y2, kCurveColour);
 }
 
 // The way back: every segment handed over, then the curves OK restores.
 bool DrawRestored(Canvas& canvas, const PictureFrame& f, const Store& s, const PreviewPlan& plan,
                   const std::atomic<bool>& stop) {
-  const auto segment = [&](const auto& seg, std::size_t) { DrawHandedSegment(canvas, f, seg); };
+  const SegmentPixels pixels(f, canvas);
+  const auto segment = [&](const auto& seg, std::size_t) {
+    DrawHandedSegment(canvas, pixels, seg);
+  };
   if (!ForEachFigure(s.lines, stop, segment) || !ForEachFigure(s.solid2s, stop, segment)) {
     return false;
   }
