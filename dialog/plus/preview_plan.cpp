@@ -44,8 +44,8 @@ PolygonPolicy MeasuredPolicy(const PolygonPolicy& policy) {
 
 void AppendCount(std::string& text, long long value) { AppendIntegerText(text, value); }
 
-// The way back runs whole: it is looked at for a stop only before and
-// after. The same options as the last restore's give its figures again.
+// The way back runs whole: it is looked at for a stop only before it. The
+// same options as the last restore's give its figures again.
 PreviewPlan PlanRestore(const Store& s, const ConversionRequest& request,
                         const std::atomic<bool>& stop, const PreviewPlan* previous) {
   PreviewPlan plan;
@@ -57,8 +57,10 @@ PreviewPlan PlanRestore(const Store& s, const ConversionRequest& request,
     return plan;
   }
   if (stop.load(std::memory_order_relaxed)) return plan;
+  // A restore once made stands even when newer choices came meanwhile:
+  // they may restore alike and take it.
   plan.restored = std::make_shared<const RestorePreview>(PlanRestorePreview(s, request));
-  plan.complete = !stop.load(std::memory_order_relaxed);
+  plan.complete = true;
   return plan;
 }
 

@@ -38,7 +38,7 @@ struct PreviewPlan {
 
 // Plans as the run plans, under the run's precision. Looks at `stop` every
 // few hundred figures and gives up (complete false) once it is set; the
-// way back, which runs whole, only before and after it. A restore of the
+// way back, which runs whole, only before it. A restore of the
 // same options as `previous`'s is taken from it, not made again.
 PreviewPlan PlanPreview(const Store& s, const ConversionRequest& request,
                         const std::atomic<bool>& stop, const PreviewPlan* previous = nullptr);

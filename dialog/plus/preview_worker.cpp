@@ -95,6 +95,8 @@ bool PreviewWorker::WaitForWork(Work& work) {
 void PreviewWorker::Publish(std::uint64_t choices, std::shared_ptr<const PreviewPlan> plan) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A restore runs on through a stop; once stopped, nothing is said.
+    if (quit_) return;
     planned_ = choices;
     if (plan && plan->complete && plan->restored) lastRestore_ = plan;
     plan_ = std::move(plan);
@@ -110,6 +112,8 @@ void PreviewWorker::Publish(std::shared_ptr<const PreviewPicture> picture) {
   ready_();
 }
 
+// A plan finished for outdated choices is published all the same: the
+// newer choices are planned next, and a restore may be taken from it.
 void PreviewWorker::PlanStep(const Work& work) {
   auto plan = std::make_shared<PreviewPlan>(
       PlanPreview(store_, work.request, planOutdated_, work.lastRestore.get()));
