@@ -1,5 +1,7 @@
 #include "dialog/plus/choices.h"
 
+#include <algorithm>
+
 #include "common/decimal_text.h"
 #include "common/myfunc.h"
 
@@ -16,11 +18,32 @@ double BoundOf(std::string_view text) {
 
 std::int32_t SegmentCountOf(std::string_view text) { return DivisionCountOf(text); }
 
+double RestoreDeviationOf(std::string_view text) {
+  const double bound = BoundOf(text);
+  return bound > 0 ? bound : kDefaultRestoreDeviation;
+}
+
+std::int32_t ClampRestoreSegments(std::int32_t n) {
+  return std::clamp(n, kFewestRestoreSegments, kMostRestoreSegments);
+}
+
+std::int32_t RestoreSegmentCountOf(std::string_view text) {
+  return ClampRestoreSegments(TextToInt(StripBlanks(text)));
+}
+
 ConversionRequest RequestOf(const PlusChoices& choices) {
   ConversionRequest request;
   request.circles = choices.circles;
   request.arcs = choices.arcs;
   request.solids = choices.solids;
+  // The way back takes only its own two values; the polygon policy stays
+  // the default, as q527-cli --restore leaves it.
+  if (choices.run == RunMode::kRestore) {
+    request.mode = RunMode::kRestore;
+    request.restore.maxDeviation = RestoreDeviationOf(choices.restoreDeviation);
+    request.restore.minSegments = ClampRestoreSegments(choices.restoreMinSegments);
+    return request;
+  }
   PolygonPolicy& policy = request.policy;
   policy.segments = ClampSegments(choices.divisionCount);
   policy.fit = choices.fit;

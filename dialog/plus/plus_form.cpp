@@ -46,6 +46,7 @@ void PlusForm::FormShow() {
     JwwSpillOutTo(writer_.lines, exchangeFile_);
     JwwWriteStart(writer_);
     drawingBox_ = DrawingBoxOf(store_);
+    segmentsBox_ = SegmentsBoxOf(store_);
   });
   if (!read) readComplete_ = false;  // OK will then convert nothing
   if (!Shielded([this] { settings_ = LoadPlusSettings(settingsFile_); })) {
@@ -91,7 +92,7 @@ std::shared_ptr<const PreviewPicture> PlusForm::Picture() const {
 // there; until then that it is being made.
 void PlusForm::ShowStatus() {
   const std::shared_ptr<const PreviewPlan> plan = preview_ ? preview_->PlanOf(choices_) : nullptr;
-  platform_.ShowNow(PreviewStatusText(store_, readComplete_, plan.get()));
+  platform_.ShowNow(PreviewStatusText(store_, readComplete_, plan.get(), settings_.choices.run));
 }
 
 void PlusForm::OkClick(const PlusSettings& state) {

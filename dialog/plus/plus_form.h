@@ -49,8 +49,11 @@ class PlusForm {
   // status. The pane takes the newest picture with Picture().
   void PreviewReady();
   std::shared_ptr<const PreviewPicture> Picture() const;
-  // The box of every curve handed over, for fitting the pane.
-  const PictureBox& DrawingBox() const { return drawingBox_; }
+  // The box of what the picture draws for the current choices (every curve
+  // handed over, or for the way back every segment), for fitting the pane.
+  const PictureBox& DrawingBox() const {
+    return settings_.choices.run == RunMode::kRestore ? segmentsBox_ : drawingBox_;
+  }
 
   // OK with the window's state, and Cancel; either asks to close, after
   // which no click is taken.
@@ -75,6 +78,7 @@ class PlusForm {
   TJwwWriter writer_{store_};
   PlusSettings settings_;
   PictureBox drawingBox_;
+  PictureBox segmentsBox_;
   bool readComplete_ = false;
   bool writeFailureReported_ = false;
   std::unique_ptr<PreviewWorker> preview_;

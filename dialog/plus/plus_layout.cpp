@@ -28,6 +28,7 @@ PlusRect PlaceControl(const PlusControlSpec& spec, int clientWidth, int clientHe
     case PlusAnchor::kFill:
       // The right and bottom margins stay; a client too small leaves none.
       return {x, y, std::max(clientWidth - w - x, 0), std::max(clientHeight - h - y, 0)};
+    case PlusAnchor::kTopWide: return {x, y, std::max(clientWidth - w - x, 0), h};
     case PlusAnchor::kBottomWide: return {x, clientHeight - y, std::max(clientWidth - w - x, 0), h};
   }
   return {x, y, w, h};

@@ -4,9 +4,11 @@
 // follow the font, so the window is as large as its text at every pixel
 // density; the picture pane takes whatever room the window is given.
 //
-// The restore mode (segments back into curves) goes in as a group of its
-// own above GroupKinds: two radio buttons for the action and its two fields
-// (largest deviation, fewest segments), rows of this table like the rest.
+// What OK does (curves to polygons, or curves restored from segments with
+// the way back's two fields) is the first group, in two rows over the
+// picture: in the left column its rows would make the window taller than a
+// 768-pixel screen at 150 %. The kinds serve both; the rest is the
+// conversion's.
 #pragma once
 
 #include <array>
@@ -16,6 +18,13 @@ namespace q527 {
 
 // clang-format off: one name each, in creation (= tab) order
 enum class PlusCtl {
+  GroupAction,
+  RadioConvert,
+  RadioRestore,
+  LabelRestoreDeviation,
+  EditRestoreDeviation,
+  LabelRestoreFewest,
+  EditRestoreFewest,
   GroupKinds,
   CheckCircle,
   CheckArc,
@@ -64,6 +73,7 @@ enum class PlusKind {
 enum class PlusAnchor {
   kTopLeft,     // where the table puts it
   kFill,        // right and bottom edges keep their distance (w, h) from the client's
+  kTopWide,     // the right edge keeps its distance w from the client's
   kBottomWide,  // y is the distance of its top from the client's bottom; w the right margin
 };
 
@@ -82,6 +92,18 @@ inline constexpr int kPlusIdCancel = 2;
 
 // clang-format off: one control a row, as the layout reads
 inline constexpr std::array<PlusControlSpec, kPlusControlCount> kPlusControls{{
+    {PlusCtl::GroupAction, 2027, PlusKind::kGroup, "処理", 174, 4, 6, 38, PlusAnchor::kTopWide},
+    {PlusCtl::RadioConvert, 2028, PlusKind::kRadioFirst, "多角形に変換(&P)", 182, 16, 70, 10,
+     PlusAnchor::kTopLeft},
+    {PlusCtl::RadioRestore, 2029, PlusKind::kRadio, "曲線を復元(&R)", 258, 16, 64, 10,
+     PlusAnchor::kTopLeft},
+    {PlusCtl::LabelRestoreDeviation, 2030, PlusKind::kLabel, "許容誤差(&T)", 182, 29, 40, 8,
+     PlusAnchor::kTopLeft},
+    {PlusCtl::EditRestoreDeviation, 2031, PlusKind::kEdit, "0.01", 224, 27, 36, 12,
+     PlusAnchor::kTopLeft},
+    {PlusCtl::LabelRestoreFewest, 2032, PlusKind::kLabel, "最少線分数(&S)", 266, 29, 48, 8,
+     PlusAnchor::kTopLeft},
+    {PlusCtl::EditRestoreFewest, 2033, PlusKind::kEdit, "8", 316, 27, 30, 12, PlusAnchor::kTopLeft},
     {PlusCtl::GroupKinds, 2001, PlusKind::kGroup, "対象図形(&E)", 6, 4, 162, 50,
      PlusAnchor::kTopLeft},
     {PlusCtl::CheckCircle, 2002, PlusKind::kCheck, "円(&1)", 14, 16, 148, 10, PlusAnchor::kTopLeft},
@@ -122,7 +144,7 @@ inline constexpr std::array<PlusControlSpec, kPlusControlCount> kPlusControls{{
      PlusAnchor::kTopLeft},
     {PlusCtl::ButtonCancel, kPlusIdCancel, PlusKind::kButton, "キャンセル(&N)", 90, 238, 74, 15,
      PlusAnchor::kTopLeft},
-    {PlusCtl::Pane, 2025, PlusKind::kPane, "", 174, 6, 6, 18, PlusAnchor::kFill},
+    {PlusCtl::Pane, 2025, PlusKind::kPane, "", 174, 46, 6, 18, PlusAnchor::kFill},
     {PlusCtl::Status, 2026, PlusKind::kStatus, "", 0, 12, 0, 12, PlusAnchor::kBottomWide},
 }};
 // clang-format on
@@ -131,7 +153,7 @@ inline constexpr std::array<PlusControlSpec, kPlusControlCount> kPlusControls{{
 // dialog units.
 inline constexpr int kPlusClientWidth = 520;
 inline constexpr int kPlusClientHeight = 272;
-inline constexpr int kPlusMinClientWidth = 290;
+inline constexpr int kPlusMinClientWidth = 358;
 inline constexpr int kPlusMinClientHeight = 272;
 
 // The font's dialog base units in pixels: the average character width and

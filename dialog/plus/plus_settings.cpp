@@ -29,6 +29,9 @@ enum Line : std::size_t {
   kMaxLength,
   kMinSegments,
   kMaxSegments,
+  kRunMode,
+  kRestoreDeviation,
+  kRestoreMinSegments,
   kLineCount
 };
 
@@ -94,6 +97,14 @@ void ReadLines(const std::vector<std::string>& lines, PlusSettings& s) {
   if (has(kMaxLength)) c.maxLength = BoundText(lines[kMaxLength]);
   if (has(kMinSegments)) c.minSegments = ClampSegments(number(kMinSegments));
   if (has(kMaxSegments)) c.maxSegments = ClampSegments(number(kMaxSegments));
+  if (has(kRunMode)) c.run = number(kRunMode) == 1 ? RunMode::kRestore : RunMode::kConvert;
+  // The way back's deviation is never empty: a line that is no positive
+  // number keeps the default.
+  if (has(kRestoreDeviation) && !BoundText(lines[kRestoreDeviation]).empty()) {
+    c.restoreDeviation = BoundText(lines[kRestoreDeviation]);
+  }
+  if (has(kRestoreMinSegments))
+    c.restoreMinSegments = RestoreSegmentCountOf(lines[kRestoreMinSegments]);
 }
 
 void AppendLine(std::string& out, std::string_view text) {
@@ -137,6 +148,10 @@ std::string FormatPlusSettings(const PlusSettings& s) {
   AppendLine(out, BoundText(c.maxLength));
   AppendLine(out, ClampSegments(c.minSegments));
   AppendLine(out, ClampSegments(c.maxSegments));
+  AppendLine(out, c.run == RunMode::kRestore ? 1 : 0);
+  const std::string deviation = BoundText(c.restoreDeviation);
+  AppendLine(out, deviation.empty() ? PlusChoices{}.restoreDeviation : deviation);
+  AppendLine(out, ClampRestoreSegments(c.restoreMinSegments));
   return out;
 }
 

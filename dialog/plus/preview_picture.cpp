@@ -138,6 +138,59 @@ bool DrawPolygons(Canvas& canvas, const PictureFrame& f, const std::vector<Recor
   });
 }
 
+// The frame in doubles for the segments handed over: a million of them
+// are drawn, and a pixel's place needs no more digits than these.
+struct SegmentPixels {
+  PictureBox visible;  // the pane in drawing units
+  double x0, y1, scale, ox, oy;
+  SegmentPixels(const PictureFrame& f, const Canvas& canvas)
+      : visible(VisibleBox(f, canvas.width, canvas.height)),
+        x0(static_cast<double>(f.x0)),
+        y1(static_cast<double>(f.y1)),
+        scale(static_cast<double>(f.scale)),
+        ox(static_cast<double>(f.ox)),
+        oy(static_cast<double>(f.oy)) {}
+};
+
+// One segment handed over: left out at once when it misses the pane, one
+// pixel when it is within one, so that a drawing of a million segments
+// costs little more than the pane shows.
+template <typename Segment>
+void DrawHandedSegment(Canvas& canvas, const SegmentPixels& p, const Segment& seg) {
+  const PictureBox& v = p.visible;
+  if ((seg.x1 < v.x0 && seg.x2 < v.x0) || (seg.x1 > v.x1 && seg.x2 > v.x1) ||
+      (seg.y1 < v.y0 && seg.y2 < v.y0) || (seg.y1 > v.y1 && seg.y2 > v.y1)) {
+    return;
+  }
+  const double x1 = p.ox + (seg.x1 - p.x0) * p.scale, y1 = p.oy + (p.y1 - seg.y1) * p.scale;
+  const double x2 = p.ox + (seg.x2 - p.x0) * p.scale, y2 = p.oy + (p.y1 - seg.y2) * p.scale;
+  if (std::floor(x1) == std::floor(x2) && std::floor(y1) == std::floor(y2)) {
+    return canvas.Plot(x1, y1, kCurveColour);
+  }
+  DrawSegment(canvas, x1, y1, x2, y2, kCurveColour);
+}
+
+// The way back: every segment handed over, then the curves OK restores.
+bool DrawRestored(Canvas& canvas, const PictureFrame& f, const Store& s, const PreviewPlan& plan,
+                  const std::atomic<bool>& stop) {
+  const SegmentPixels pixels(f, canvas);
+  const auto segment = [&](const auto& seg, std::size_t) {
+    DrawHandedSegment(canvas, pixels, seg);
+  };
+  if (!ForEachFigure(s.lines, stop, segment) || !ForEachFigure(s.solid2s, stop, segment)) {
+    return false;
+  }
+  if (!plan.complete || !plan.restored) return true;
+  return ForEachFigure(plan.restored->curves, stop, [&](const PictureCurve& c, std::size_t) {
+    const PixelReach p = ReachOf(c, f, canvas);
+    if (!p.visible) return;
+    if (p.dot) {
+      return canvas.Plot(static_cast<double>(p.x), static_cast<double>(p.y), kPolygonColour);
+    }
+    DrawCurve(canvas, f, c, p.r, kPolygonColour);
+  });
+}
+
 }  // namespace
 
 PictureBox DrawingBoxOf(const Store& s) {
@@ -153,6 +206,7 @@ bool DrawPreview(Canvas& canvas, const PictureFrame& frame, const Store& s, cons
   // The walks' precision, so the polygons are the vertices OK writes.
   const ExtendedPrecisionScope precision;
   std::fill(canvas.pixels.begin(), canvas.pixels.end(), kPaneColour);
+  if (plan.request.mode == RunMode::kRestore) return DrawRestored(canvas, frame, s, plan, stop);
   // Curves first: the polygons that replace them lie over them.
   if (!DrawCurves(canvas, frame, s.circles, stop) || !DrawCurves(canvas, frame, s.arcs, stop) ||
       !DrawCurves(canvas, frame, s.ses, stop)) {

@@ -44,10 +44,31 @@ PolygonPolicy MeasuredPolicy(const PolygonPolicy& policy) {
 
 void AppendCount(std::string& text, long long value) { AppendIntegerText(text, value); }
 
+// The way back runs whole: it is looked at for a stop only before it. The
+// same options as the last restore's give its figures again.
+PreviewPlan PlanRestore(const Store& s, const ConversionRequest& request,
+                        const std::atomic<bool>& stop, const PreviewPlan* previous) {
+  PreviewPlan plan;
+  plan.request = request;
+  if (previous && previous->complete && previous->restored &&
+      SameRestore(previous->restored->options, RestoreOptionsOf(request))) {
+    plan.restored = previous->restored;
+    plan.complete = true;
+    return plan;
+  }
+  if (stop.load(std::memory_order_relaxed)) return plan;
+  // A restore once made stands even when newer choices came meanwhile:
+  // they may restore alike and take it.
+  plan.restored = std::make_shared<const RestorePreview>(PlanRestorePreview(s, request));
+  plan.complete = true;
+  return plan;
+}
+
 }  // namespace
 
 PreviewPlan PlanPreview(const Store& s, const ConversionRequest& request,
-                        const std::atomic<bool>& stop) {
+                        const std::atomic<bool>& stop, const PreviewPlan* previous) {
+  if (request.mode == RunMode::kRestore) return PlanRestore(s, request, stop, previous);
   // The run's precision: the counts and scales it will find.
   const ExtendedPrecisionScope precision;
   PreviewPlan plan;
@@ -74,11 +95,17 @@ void WalkPreviewPolygon(PolygonWalker& walker, const PolygonFigure& figure, cons
   walker.WalkPlanned(figure, policy.fit, kind.counts[index], scale, out);
 }
 
-std::string PreviewStatusText(const Store& s, bool readComplete, const PreviewPlan* plan) {
+std::string PreviewStatusText(const Store& s, bool readComplete, const PreviewPlan* plan,
+                              RunMode mode) {
   std::string text = CountsText(s);
+  if (mode == RunMode::kRestore) {
+    text += " 線分：";
+    AppendCount(text, SegmentCount(s));
+  }
   if (!readComplete) return text + "　→ 読み込めなかったため変換しません";
   if (plan == nullptr) return text + "　→ 計算中…";
   if (!plan->complete) return text + "　→ メモリが足りず計算できませんでした";
+  if (plan->restored) return text + RestoreStatusText(plan->restored->summary);
   const PolygonSummary& sum = plan->summary;
   if (sum.polygons == 0) return text + "　→ 変換する図形はありません";
   text += "　→ 多角形 ";

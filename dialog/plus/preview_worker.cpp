@@ -11,6 +11,7 @@ struct PreviewWorker::Work {
   ConversionRequest request;
   std::uint64_t choices = 0;
   std::shared_ptr<const PreviewPlan> planned;
+  std::shared_ptr<const PreviewPlan> lastRestore;
   PictureFrame frame;
   int width = 0, height = 0;
   std::uint64_t view = 0;
@@ -80,6 +81,7 @@ bool PreviewWorker::WaitForWork(Work& work) {
   work.request = request_;
   work.choices = choices_;
   work.planned = plan_;
+  work.lastRestore = lastRestore_;
   work.frame = frame_;
   work.width = width_;
   work.height = height_;
@@ -93,7 +95,10 @@ bool PreviewWorker::WaitForWork(Work& work) {
 void PreviewWorker::Publish(std::uint64_t choices, std::shared_ptr<const PreviewPlan> plan) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A restore runs on through a stop; once stopped, nothing is said.
+    if (quit_) return;
     planned_ = choices;
+    if (plan && plan->complete && plan->restored) lastRestore_ = plan;
     plan_ = std::move(plan);
   }
   ready_();
@@ -107,8 +112,11 @@ void PreviewWorker::Publish(std::shared_ptr<const PreviewPicture> picture) {
   ready_();
 }
 
+// A plan finished for outdated choices is published all the same: the
+// newer choices are planned next, and a restore may be taken from it.
 void PreviewWorker::PlanStep(const Work& work) {
-  auto plan = std::make_shared<PreviewPlan>(PlanPreview(store_, work.request, planOutdated_));
+  auto plan = std::make_shared<PreviewPlan>(
+      PlanPreview(store_, work.request, planOutdated_, work.lastRestore.get()));
   if (plan->complete) Publish(work.choices, std::shared_ptr<const PreviewPlan>(std::move(plan)));
 }
 

@@ -75,6 +75,8 @@ class PreviewWorker {
   std::atomic<bool> planOutdated_{false};
   std::atomic<bool> drawOutdated_{false};
   std::shared_ptr<const PreviewPlan> plan_;
+  // The newest restore: choices that restore alike take its figures.
+  std::shared_ptr<const PreviewPlan> lastRestore_;
   std::shared_ptr<const PreviewPicture> picture_;
   std::thread thread_;
 };

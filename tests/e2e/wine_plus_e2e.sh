@@ -5,6 +5,7 @@
 # Besides wine_e2e.sh's settings, from the environment CTest sets:
 #   Q527_PLUS_EXE     the q527-plus.exe that runs under Wine
 #   Q527_PLUS_SHOT    where the screenshot of the window (PNG) goes
+#   Q527_PLUS_RESTORE_SHOT  and that of the way back
 set -uo pipefail
 
 case_name=${1:?case}
@@ -37,7 +38,7 @@ prepare() {
   cp "$app/JWC_TEMP.TXT" "$work/input.txt"
 }
 
-settings() {  # settings LINE... (the fifteen lines of q527-plus.dat)
+settings() {  # settings LINE... (the lines of q527-plus.dat: fifteen, or with the way back's eighteen)
   printf '%s\r\n' "$@" >"$app/q527-plus.dat"
   cp "$app/q527-plus.dat" "$work/settings.before"
 }
@@ -158,7 +159,7 @@ case_first_ok() {
   expect_cli_bytes -n 24 -k circle,arc,solid
   mapfile -t saved < <(tr -d '\r' <"$app/q527-plus.dat")
   [[ "${saved[*]:0:4}" == "$placed" ]] || die "saved place ${saved[*]:0:4}, window was at $placed"
-  [[ "${saved[*]:4}" == "24 1 1 1 0 0    3 999" ]] || die "saved choices: ${saved[*]:4}"
+  [[ "${saved[*]:4}" == "24 1 1 1 0 0    3 999 0 0.01 8" ]] || die "saved choices: ${saved[*]:4}"
   cp "$app/q527-plus.dat" "$work/settings.before"
   write_e2e_drawing "$app/JWC_TEMP.TXT"
   start
@@ -209,6 +210,9 @@ case_settings() {
   done
   inspect press ButtonOk >/dev/null
   finish
+  # A file of fifteen lines is one from before the way back: OK saves its
+  # values and the way back's defaults after them.
+  printf '%s\r\n' 0 0.01 8 >>"$work/settings.before"
   cmp "$work/settings.before" "$app/q527-plus.dat" >&2 || die "OK saved other settings"
   expect_cli_bytes -n 7 -k circle,solid --max-deviation 0.25 --fit mid --min-segments 5 --max-segments 200
   write_e2e_drawing "$app/JWC_TEMP.TXT"
@@ -345,6 +349,10 @@ case_large() {
   finish
   rm -rf "$app" "$work.in" "$work/input.txt"
 }
+
+# The way back's cases, on the helpers above.
+# shellcheck source=tests/e2e/wine_plus_restore.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine_plus_restore.sh"
 
 declare -F "case_$case_name" >/dev/null || die "no case $case_name"
 "case_$case_name"

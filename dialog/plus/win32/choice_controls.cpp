@@ -2,17 +2,13 @@
 
 #include <string>
 
+#include "common/number_texts.h"
 #include "common/utf.h"
+#include "dialog/plus/control_states.h"
 
 namespace q527 {
 
 namespace {
-
-// The controls whose value is a bound of the accuracy mode.
-constexpr PlusCtl kAccuracyControls[] = {
-    PlusCtl::LabelDeviation, PlusCtl::EditDeviation, PlusCtl::LabelAngle,  PlusCtl::EditAngle,
-    PlusCtl::LabelLength,    PlusCtl::EditLength,    PlusCtl::LabelFewest, PlusCtl::EditFewest,
-    PlusCtl::LabelMost,      PlusCtl::EditMost};
 
 HWND At(const ChoiceControls& controls, PlusCtl c) { return controls[static_cast<std::size_t>(c)]; }
 
@@ -39,6 +35,7 @@ void SetText(const ChoiceControls& controls, PlusCtl c, const std::string& utf8)
 
 PlusChoices ReadChoiceControls(const ChoiceControls& k) {
   PlusChoices c;
+  c.run = IsChecked(k, PlusCtl::RadioRestore) ? RunMode::kRestore : RunMode::kConvert;
   c.circles = IsChecked(k, PlusCtl::CheckCircle);
   c.arcs = IsChecked(k, PlusCtl::CheckArc);
   c.solids = IsChecked(k, PlusCtl::CheckSolid);
@@ -52,10 +49,14 @@ PlusChoices ReadChoiceControls(const ChoiceControls& k) {
   c.fit = IsChecked(k, PlusCtl::RadioCircumscribed) ? PolygonFit::kCircumscribed
           : IsChecked(k, PlusCtl::RadioMid)         ? PolygonFit::kMid
                                                     : PolygonFit::kInscribed;
+  c.restoreDeviation = TextOf(k, PlusCtl::EditRestoreDeviation);
+  c.restoreMinSegments = RestoreSegmentCountOf(TextOf(k, PlusCtl::EditRestoreFewest));
   return c;
 }
 
 void WriteChoiceControls(const ChoiceControls& k, const PlusChoices& c) {
+  Check(k, PlusCtl::RadioConvert, c.run == RunMode::kConvert);
+  Check(k, PlusCtl::RadioRestore, c.run == RunMode::kRestore);
   Check(k, PlusCtl::CheckCircle, c.circles);
   Check(k, PlusCtl::CheckArc, c.arcs);
   Check(k, PlusCtl::CheckSolid, c.solids);
@@ -70,11 +71,16 @@ void WriteChoiceControls(const ChoiceControls& k, const PlusChoices& c) {
   Check(k, PlusCtl::RadioInscribed, c.fit == PolygonFit::kInscribed);
   Check(k, PlusCtl::RadioCircumscribed, c.fit == PolygonFit::kCircumscribed);
   Check(k, PlusCtl::RadioMid, c.fit == PolygonFit::kMid);
-  EnableAccuracyControls(k, c.mode == SegmentMode::kAccuracy);
+  SetText(k, PlusCtl::EditRestoreDeviation, c.restoreDeviation);
+  SetText(k, PlusCtl::EditRestoreFewest, IntegerText(ClampRestoreSegments(c.restoreMinSegments)));
+  EnableChoiceControls(k, c);
 }
 
-void EnableAccuracyControls(const ChoiceControls& k, bool enabled) {
-  for (PlusCtl c : kAccuracyControls) EnableWindow(At(k, c), enabled);
+void EnableChoiceControls(const ChoiceControls& k, const PlusChoices& choices) {
+  for (int i = 0; i < kPlusControlCount; ++i) {
+    const auto c = static_cast<PlusCtl>(i);
+    EnableWindow(At(k, c), ControlApplies(c, choices));
+  }
 }
 
 }  // namespace q527

@@ -16,7 +16,8 @@ using ChoiceControls = std::array<HWND, kPlusControlCount>;
 
 PlusChoices ReadChoiceControls(const ChoiceControls& controls);
 void WriteChoiceControls(const ChoiceControls& controls, const PlusChoices& choices);
-// The bounds' fields take input only in the accuracy mode.
-void EnableAccuracyControls(const ChoiceControls& controls, bool enabled);
+// Only the controls that apply to the choices take input; the others are
+// greyed.
+void EnableChoiceControls(const ChoiceControls& controls, const PlusChoices& choices);
 
 }  // namespace q527

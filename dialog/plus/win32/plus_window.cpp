@@ -108,8 +108,12 @@ int PlusWindow::Run() {
   form_.FormShow();
   pane_.Fit();  // the drawing's box is known now
   ShowWindow(dialog_, SW_SHOW);
-  SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(PlusCtl::CheckCircle)),
-               TRUE);
+  // The focus starts on the first group's chosen action.
+  const bool restore = form_.Settings().choices.run == RunMode::kRestore;
+  SendMessageW(
+      dialog_, WM_NEXTDLGCTL,
+      reinterpret_cast<WPARAM>(Control(restore ? PlusCtl::RadioRestore : PlusCtl::RadioConvert)),
+      TRUE);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (dialog_ && IsDialogMessageW(dialog_, &msg)) continue;
@@ -333,8 +337,11 @@ void PlusWindow::CloseWindow() {
 
 void PlusWindow::ChoicesChanged() {
   const PlusChoices choices = ReadChoiceControls(controls_);
-  EnableAccuracyControls(controls_, choices.mode == SegmentMode::kAccuracy);
+  const bool modeChanged = choices.run != form_.Settings().choices.run;
+  EnableChoiceControls(controls_, choices);
   form_.ChoicesChanged(choices);
+  // The other mode draws other figures: the pane fits them.
+  if (modeChanged) pane_.Fit();
 }
 
 void PlusWindow::SetChoices(const PlusChoices& c) {

@@ -169,6 +169,42 @@ TEST_F(PlusFormTest, OkByAccuracyWritesWhatTheCliWrites) {
   EXPECT_EQ(saved.choices.fit, PolygonFit::kCircumscribed);
 }
 
+// The way back on the plate of segments: the pane fits the segments, the
+// status line tells what is restored, and OK writes what q527-cli --restore
+// writes with the same values.
+TEST_F(PlusFormTest, OkInTheWayBackWritesWhatCliRestoreWrites) {
+  const std::string plate = ReadFileBytes(fs::path(Q527_SOURCE_DIR) / "samples/SEGMENTS.TXT");
+  WriteFileBytes(dir_ / "input.txt", plate);
+  ASSERT_EQ(RunCli(dir_.path(),
+                   "-q --restore --max-deviation 0.005 --min-segments 6 -k circle,arc -o want.txt "
+                   "input.txt")
+                .code,
+            0);
+  WriteFileBytes(exchange_, plate);
+  FakePlusWindow w;
+  PlusForm& form = Open(w);
+  form.FormShow();
+  w.SettleStatus();
+  const PictureBox curves = form.DrawingBox();
+  PlusSettings state = form.Settings();
+  state.choices.run = RunMode::kRestore;
+  state.choices.restoreDeviation = "0.005";
+  state.choices.restoreMinSegments = 6;
+  state.choices.solids = false;
+  form.ChoicesChanged(state.choices);
+  EXPECT_TRUE(curves.Empty());  // the plate holds no curve: the conversion has nothing to fit
+  EXPECT_FALSE(form.DrawingBox().Empty());
+  w.SettleStatus();
+  EXPECT_TRUE(w.shown.back().starts_with("円：0 円弧楕円弧：0 円周S：0 線分：")) << w.shown.back();
+  EXPECT_NE(w.shown.back().find("→ 復元 円 "), std::string::npos) << w.shown.back();
+  form.OkClick(state);
+  EXPECT_EQ(ReadFileBytes(exchange_), ReadFileBytes(dir_ / "want.txt"));
+  const PlusSettings saved = LoadPlusSettings(settings_);
+  EXPECT_EQ(saved.choices.run, RunMode::kRestore);
+  EXPECT_EQ(saved.choices.restoreDeviation, "0.005");
+  EXPECT_EQ(saved.choices.restoreMinSegments, 6);
+}
+
 TEST_F(PlusFormTest, MissingExchangeFileRefusesOkAndEndsWithHq) {
   FakePlusWindow w;
   PlusForm& form = Open(w);

@@ -26,7 +26,7 @@ TEST(PlusLayoutTest, EveryAcceleratorOnce) {
     if (key == 'Y' || key == 'N') continue;
     EXPECT_TRUE(seen.insert(key).second) << "accelerator " << key << " twice: " << text;
   }
-  EXPECT_EQ(found, 16);
+  EXPECT_EQ(found, 20);
 }
 
 TEST(PlusLayoutTest, DialogUnitsFollowTheFont) {

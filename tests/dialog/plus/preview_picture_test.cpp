@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <string>
 
+#include "dialog/plus/choices.h"
 #include "support/conversion_store.h"
 
 namespace q527 {
@@ -114,6 +117,46 @@ TEST(DrawPreviewTest, TinyAndFarFiguresAndAStop) {
   EXPECT_EQ(CountColour(s.canvas, kPaneColour), 100 * 100);
   const std::atomic<bool> stop{true};
   EXPECT_FALSE(DrawPreview(s.canvas, s.frame, s.job.s, s.PlanWith(24), stop));
+}
+
+// The way back: a 48-gon of radius 40 at the centre, a stray line from
+// (-45, -45) to (-45, 45) and a circle that is no segment. The segments are
+// drawn in the colour of what is handed over, the circle OK restores in
+// that of what it writes, the circle handed over not at all.
+TEST(DrawPreviewTest, TheWayBackDrawsTheSegmentsAndTheRestoredCurves) {
+  std::string drawing = "ci 0 0 20\r\n-45 -45 -45 45\r\n";
+  for (int k = 0; k < 48; ++k) {
+    const double a = 2 * 3.14159265358979 * k / 48, b = 2 * 3.14159265358979 * (k + 1) / 48;
+    drawing += std::to_string(40 * std::cos(a)) + " " + std::to_string(40 * std::sin(a)) + " " +
+               std::to_string(40 * std::cos(b)) + " " + std::to_string(40 * std::sin(b)) + "\r\n";
+  }
+  ReadJob job(drawing);
+  PlusChoices choices;
+  choices.run = RunMode::kRestore;
+  const std::atomic<bool> go{false};
+  const PreviewPlan plan = PlanPreview(job.s, RequestOf(choices), go);
+  ASSERT_TRUE(plan.complete);
+  ASSERT_EQ(plan.restored->summary.circles, 1);
+  Canvas canvas;
+  canvas.Reset(100, 100, 0);
+  PictureFrame frame;
+  frame.x0 = -50;
+  frame.y1 = 50;
+  ASSERT_TRUE(DrawPreview(canvas, frame, job.s, plan, go));
+  EXPECT_TRUE(Near(canvas, 90, 50, kPolygonColour));  // the restored circle at (40, 0)
+  EXPECT_TRUE(Near(canvas, 78, 21, kPolygonColour));  // and at 45°
+  EXPECT_EQ(canvas.At(5, 50), kCurveColour);          // the stray line
+  EXPECT_FALSE(Near(canvas, 70, 50, kCurveColour));   // no circle handed over drawn
+  EXPECT_EQ(canvas.At(50, 50), kPaneColour);
+  // Before the plan is there: the segments alone.
+  PreviewPlan planning = plan;
+  planning.complete = false;
+  ASSERT_TRUE(DrawPreview(canvas, frame, job.s, planning, go));
+  EXPECT_EQ(CountColour(canvas, kPolygonColour), 0);
+  EXPECT_TRUE(Near(canvas, 90, 50, kCurveColour));
+  const PictureBox box = SegmentsBoxOf(job.s);
+  EXPECT_EQ(box.x0, -45);
+  EXPECT_EQ(box.x1, 40);
 }
 
 TEST(DrawingBoxOfTest, HoldsEveryCurveHandedOver) {

@@ -11,6 +11,7 @@
 #include "bench/workload.h"
 #include "support/allocation_seam.h"
 #include "support/conversion_store.h"
+#include "support/test_files.h"
 
 namespace q527 {
 
@@ -93,6 +94,27 @@ TEST(PreviewWorkerTest, APlanThatRunsOutOfMemoryIsSaidAndTheNextIsMade) {
   ASSERT_TRUE(signal.WaitFor([&] { return worker.PlanOf(next) != nullptr; }));
   EXPECT_TRUE(worker.PlanOf(next)->complete);
   EXPECT_EQ(worker.PlanOf(next)->summary.polygons, 500);
+}
+
+// The way back: going to the conversion and back with the same values
+// takes the restore already made, and a change of them restores anew.
+TEST(PreviewWorkerTest, TheWayBackKeepsItsNewestRestore) {
+  ReadJob job(ReadFileBytes(std::filesystem::path(Q527_SOURCE_DIR) / "samples/SEGMENTS.TXT"));
+  Signal signal;
+  PreviewWorker worker(job.s, [&] { signal.Ready(); });
+  ConversionRequest restore;
+  restore.mode = RunMode::kRestore;
+  auto planned = [&](std::uint64_t n) {
+    EXPECT_TRUE(signal.WaitFor([&] { return worker.PlanOf(n) != nullptr; }));
+    return worker.PlanOf(n);
+  };
+  const auto first = planned(worker.Plan(restore));
+  ASSERT_NE(first->restored, nullptr);
+  EXPECT_GT(first->restored->summary.Figures(), 0);
+  EXPECT_EQ(planned(worker.Plan(ConversionRequest{}))->restored, nullptr);
+  EXPECT_EQ(planned(worker.Plan(restore))->restored, first->restored);
+  restore.restore.minSegments = 20;
+  EXPECT_NE(planned(worker.Plan(restore))->restored, first->restored);
 }
 
 TEST(PreviewWorkerTest, NothingIsDrawnBeforeThePaneHasASize) {
