@@ -186,6 +186,24 @@ LD BalanceMidScale(const UnitPolygon& poly, const CandidateEdges& edges) {
   return s;
 }
 
+// A polygon that laps itself. Its segments each span at most one step h
+// between vertices at the walk's scale s or on the curve, so in the unit
+// picture every point of the curve lies within max(s - 1, 1 - cos(h/2)) of
+// the segment across its direction and every point of the polygon as near
+// the curve; diag(a, b) stretches that by at most the larger semi-axis.
+// The measures of single laps (candidate segments, feet on the arc) do not
+// hold here, and this bound, which does, is what is reported.
+ScaledDeviation LappedDeviation(PolygonFit fit, const PolygonShape& s, std::int32_t n,
+                                ExtendedSinCos half) {
+  ScaledDeviation r;
+  r.scale = WalkOfFit(fit, s.sweep, s.closed, n).scale;
+  const LD outward = std::fabs(r.scale);
+  // Steps of a half turn or more: nothing nearer than the far side.
+  const LD unit = half.cos > 0 ? std::max(outward - 1, 1 - half.cos) : 1 + outward;
+  r.deviation = std::max(s.a, s.b) * unit;
+  return r;
+}
+
 }  // namespace
 
 // Any figure but a closed circle. (Apart: its frame is large, and a circle
@@ -221,6 +239,7 @@ ScaledDeviation MeasureCurve(PolygonFit fit, const PolygonShape& s, std::int32_t
       return r;
     }
   }
+  if (WindsAround(s)) return LappedDeviation(fit, s, n, half);
   const UnitPolygon poly(fit, s, n);
   r.scale = poly.scale;
   if (regular && fit == PolygonFit::kInscribed) {
@@ -259,9 +278,15 @@ double PolygonSegmentLength(PolygonFit fit, const PolygonShape& s, std::int32_t 
   if (Degenerate(s) || n < 2) return kNaN;
   const UnitPolygon poly(fit, s, n);
   LD longest = 0;
-  ForCandidateSegments(poly, MajorTip(s) + kPi / 2, [&](std::int32_t k) {
+  const auto measure = [&](std::int32_t k) {
     longest = std::max(longest, Length(poly.Image(poly.At(k + 1) - poly.At(k))));
-  });
+  };
+  if (WindsAround(s)) {
+    // Each lap meets the minor axis' ends at other phases: every segment.
+    for (std::int32_t k = 0; k < n; ++k) measure(k);
+  } else {
+    ForCandidateSegments(poly, MajorTip(s) + kPi / 2, measure);
+  }
   return static_cast<double>(longest);
 }
 

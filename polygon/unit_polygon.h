@@ -169,6 +169,13 @@ void ForCandidateSegments(const UnitPolygon& poly, LD tip, F f) {
   }
 }
 
+// An open figure that winds once or more round its centre (a circular
+// solid's stored sweep may be any angle): its polygon laps itself, and
+// every direction lies on its arc.
+inline bool WindsAround(const PolygonShape& s) {
+  return !s.closed && std::fabs(static_cast<LD>(s.sweep)) >= 2 * kPi;
+}
+
 // The parameter angle next to which the major axis' ends lie.
 inline LD MajorTip(const PolygonShape& s) { return s.a >= s.b ? 0.0L : kPi / 2; }
 

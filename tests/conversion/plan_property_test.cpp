@@ -320,6 +320,41 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, PlannedPolygons,
                                          Kind::kEllipticArc, Kind::kSolid),
                          KindName);
 
+// A circular solid's stored sweep may wind round its centre several times;
+// its polygon then laps itself. What the summary reports must still hold
+// against the polygon written, and not be far above it.
+TEST(PlannedPolygons, LappedCircularSolidsHoldTheDeviationTheyReport) {
+  std::mt19937_64 rng(23);
+  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(rng); };
+  for (const PolygonFit fit :
+       {PolygonFit::kInscribed, PolygonFit::kCircumscribed, PolygonFit::kMid}) {
+    for (int i = 0; i < 12; ++i) {
+      Figure f = RandomFigure(rng, Kind::kSolid);
+      f.closed = false;
+      f.flat = i % 3 == 0 ? 1.0 : std::pow(10.0, uni(-1, 1));
+      f.sweep = uni(2 * kPi + 0.01, 40) * (i % 2 == 0 ? 1 : -1);
+      const double major = f.a * std::max(1.0, f.flat);
+      const double d = major * std::pow(10.0, uni(-3.5, -1.5));
+      PolygonPolicy p;
+      p.planned = true;
+      p.fit = fit;
+      p.maxDeviation = d;
+      p.maxAngle = i % 4 == 1 ? 15 : 0;
+      PolygonSummary sum;
+      const std::vector<Pt> v = Convert(f, p, &sum);
+      SCOPED_TRACE(testing::Message() << FitName(fit) << " a " << f.a << " flat " << f.flat
+                                      << " sweep " << f.sweep << " d " << d);
+      ASSERT_EQ(static_cast<int>(v.size()) - 1, sum.most);
+      if (sum.capped > 0) continue;
+      const double noise = 1e-12 * f.Size();
+      const Measured m = Measure(f, v, d);
+      EXPECT_LE(sum.largestDeviation, d);
+      EXPECT_LE(m.Largest(), sum.largestDeviation * (1 + 1e-3) + noise);
+      EXPECT_LE(sum.largestDeviation, 4 * m.Largest() + noise);
+    }
+  }
+}
+
 TEST(PlannedPolygonCounts, AngleAndLengthBoundsGiveTheSmallestCount) {
   // A circle of radius 10: 10° per segment is 36 segments, a length of 1
   // needs 2·10·sin(π/n) ≤ 1, n = 63.
