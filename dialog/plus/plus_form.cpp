@@ -2,32 +2,10 @@
 
 #include <utility>
 
+#include "dialog/shield.h"
 #include "exchange/reader.h"
 
 namespace q527 {
-
-namespace {
-
-constexpr std::string_view kWriteFailedMessage =
-    "交換ファイル JWC_TEMP.TXT を書き込めませんでした。";
-constexpr std::string_view kInternalErrorMessage =
-    "内部エラーのため変換を完了できませんでした。図形は変更されません。";
-
-// The handlers run inside the window's message handling, where nothing may
-// escape: an exception leaving a window procedure ends the program without
-// the exchange file being written. Each step runs in this shield; false
-// tells the handler the step did not finish.
-template <typename Step>
-bool Shielded(Step&& step) noexcept {
-  try {
-    step();
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-}  // namespace
 
 PlusForm::PlusForm(PlusPlatform& platform, std::filesystem::path exchangeFile,
                    std::filesystem::path settingsFile)
@@ -38,7 +16,7 @@ PlusForm::PlusForm(PlusPlatform& platform, std::filesystem::path exchangeFile,
 PlusForm::~PlusForm() { StopPreview(); }
 
 void PlusForm::FormShow() {
-  const bool read = Shielded([this] {
+  const bool read = ShieldMessageLoop([this] {
     JwwInit(store_);
     readComplete_ = JwwReadFile(store_, exchangeFile_) == JwwReadStatus::kComplete;
     // A large conversion's output goes into the exchange file's temporary
@@ -49,15 +27,15 @@ void PlusForm::FormShow() {
     segmentsBox_ = SegmentsBoxOf(store_);
   });
   if (!read) readComplete_ = false;  // OK will then convert nothing
-  if (!Shielded([this] { settings_ = LoadPlusSettings(settingsFile_); })) {
+  if (!ShieldMessageLoop([this] { settings_ = LoadPlusSettings(settingsFile_); })) {
     settings_ = PlusSettings{};
   }
   // The preview is a help, not a need: without its thread the window
   // still converts.
-  Shielded([this] {
+  ShieldMessageLoop([this] {
     preview_ = std::make_unique<PreviewWorker>(store_, [this] { platform_.PostPreviewReady(); });
   });
-  Shielded([this] {
+  ShieldMessageLoop([this] {
     platform_.Place(settings_);
     platform_.SetChoices(settings_.choices);
   });
@@ -67,7 +45,7 @@ void PlusForm::FormShow() {
 void PlusForm::ChoicesChanged(const PlusChoices& choices) {
   if (!IsOpen()) return;
   settings_.choices = choices;
-  Shielded([&] {
+  ShieldMessageLoop([&] {
     if (preview_) choices_ = preview_->Plan(RequestOf(choices));
     ShowStatus();
   });
@@ -75,13 +53,13 @@ void PlusForm::ChoicesChanged(const PlusChoices& choices) {
 
 void PlusForm::ViewChanged(const PaneView& view) {
   if (!IsOpen() || !preview_) return;
-  Shielded([&] {
+  ShieldMessageLoop([&] {
     preview_->Draw(view.frame, static_cast<int>(view.width), static_cast<int>(view.height));
   });
 }
 
 void PlusForm::PreviewReady() {
-  if (IsOpen()) Shielded([this] { ShowStatus(); });
+  if (IsOpen()) ShieldMessageLoop([this] { ShowStatus(); });
 }
 
 std::shared_ptr<const PreviewPicture> PlusForm::Picture() const {
@@ -99,7 +77,7 @@ void PlusForm::OkClick(const PlusSettings& state) {
   if (!IsOpen()) return;
   // The run changes the store the preview reads: the preview ends first.
   StopPreview();
-  const bool ran = Shielded([&] {
+  const bool ran = ShieldMessageLoop([&] {
     settings_ = state;
     // A settings file that cannot be replaced keeps its old content, and
     // the run goes on: the user asked for the conversion, not for the file.
@@ -111,7 +89,7 @@ void PlusForm::OkClick(const PlusSettings& state) {
   if (!ran) {
     // A fault of the program itself: the close writes "hq".
     JwwClearOut(writer_.lines);
-    Shielded([this] { platform_.ReportFailure(kInternalErrorMessage); });
+    ShieldMessageLoop([this] { platform_.ReportFailure(kInternalErrorMessage); });
   }
   RequestClose();
 }
@@ -132,9 +110,9 @@ void PlusForm::FormClose() {
   // The host reads the file back after we end: a file that could not be
   // replaced still holds the host's own figures, so the user must hear it.
   bool written = false;
-  Shielded([this, &written] { written = JwwWriteFile(writer_.lines, exchangeFile_); });
+  ShieldMessageLoop([this, &written] { written = JwwWriteFile(writer_.lines, exchangeFile_); });
   if (!written && !writeFailureReported_) {
-    Shielded([this] { platform_.ReportFailure(kWriteFailedMessage); });
+    ShieldMessageLoop([this] { platform_.ReportFailure(kWriteFailedMessage); });
   }
   JwwFree(store_);
   writer_.lines = TJwwOutLines{};

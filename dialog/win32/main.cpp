@@ -7,26 +7,7 @@
 
 #include "dialog/paths.h"
 #include "form_window.h"
-
-namespace q527 {
-namespace {
-
-// The full path, however long: GetModuleFileNameW truncates silently.
-std::wstring ModulePath() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return {};
-    if (n < buffer.size()) {
-      buffer.resize(n);
-      return buffer;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-}  // namespace
-}  // namespace q527
+#include "program_files.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::wstring exe = q527::ModulePath();

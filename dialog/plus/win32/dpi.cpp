@@ -3,6 +3,8 @@
 #include <array>
 #include <cwchar>
 
+#include "program_files.h"
+
 namespace q527 {
 
 namespace {
@@ -14,34 +16,9 @@ constexpr std::array<const wchar_t*, 8> kFaces{
     L"IPAGothic", L"Takao PGothic", L"Noto Sans CJK JP", L"VL PGothic",
 };
 
-int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool FaceExists(HDC dc, const wchar_t* face) {
-  LOGFONTW lf{};
-  lf.lfCharSet = DEFAULT_CHARSET;
-  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  bool found = false;
-  EnumFontFamiliesExW(dc, &lf, NoteFound, reinterpret_cast<LPARAM>(&found), 0);
-  return found;
-}
-
 // Looked up once: every font of the window uses the same face.
 const wchar_t* ChosenFace() {
-  static const wchar_t* face = [] {
-    HDC dc = GetDC(nullptr);
-    const wchar_t* chosen = L"";  // none found: the font mapper picks by charset
-    for (const wchar_t* f : kFaces) {
-      if (FaceExists(dc, f)) {
-        chosen = f;
-        break;
-      }
-    }
-    ReleaseDC(nullptr, dc);
-    return chosen;
-  }();
+  static const wchar_t* face = FirstInstalledFace(kFaces.data(), static_cast<int>(kFaces.size()));
   return face;
 }
 
