@@ -32,22 +32,19 @@ constexpr std::string_view kWriteFailedMessage =
     "交換ファイル JWC_TEMP.TXT を書き込めないため、変換を完了できませんでした。"
     "図形は変更されません。";
 
-// Planned counts differ per figure: all of them are planned first, so that
-// the tables are reserved once for every kind.
+// Planned counts differ per figure: all of them are planned before the first
+// kind is converted, as the dialog's status line has always shown them.
 struct PlannedCounts {
   PolygonCounts circles, arcs, solids;
 };
 
 PlannedCounts PlanAll(Store& s, const ConversionRequest& r) {
   PlannedCounts c;
-  if (!r.policy.planned) {
-    ReserveForConversion(s, r.policy.segments, r.circles, r.arcs, r.solids);
-    return c;
-  }
+  ReserveForPolygons(s, r.circles, r.arcs, r.solids);
+  if (!r.policy.planned) return c;
   if (r.circles) c.circles = PlanCircles(s, r.policy);
   if (r.arcs) c.arcs = PlanArcs(s, r.policy);
   if (r.solids) c.solids = PlanSolidCircles(s, r.policy);
-  ReserveForPlanned(s, c.circles.segments + c.arcs.segments, c.solids.segments);
   return c;
 }
 

@@ -2,6 +2,7 @@
 // the output line list, with progress and abort by the Escape key.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -36,6 +37,10 @@ struct TJwwOverrides {
   std::int32_t cc = -1;
   std::int32_t solidColor = 0;
 };
+
+// The entries the pass counts its progress in: one per order entry, a
+// polygon's segments one each.
+std::size_t JwwCountedEntries(const Store& s);
 
 // Writes every figure, in reading order, into the output line list, then the
 // first layer group and layer again. progress may be null; escape may be null
