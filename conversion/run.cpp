@@ -80,10 +80,10 @@ bool RestoreChosen(Store& s, const ConversionRequest& r, RunUi& ui, RestoreSumma
 }
 
 // "hd" and every figure into the writer's lines.
-RunOutcome WriteFigures(const Store& s, TJwwWriter& w, RunUi& ui) {
+RunOutcome WriteFigures(const Store& s, TJwwWriter& w, RunUi& ui, std::int32_t threads) {
   JwwAddOut(w, "hd");
   WatchedEscape escape(ui);
-  JwwWriteAll(s, w, {}, &ui, &escape);
+  JwwWriteAll(s, w, {}, &ui, &escape, threads > 1 ? static_cast<std::size_t>(threads) : 1);
   ui.ShowNow("ファイル生成中です");
   return escape.pressed ? RunOutcome::kAborted : RunOutcome::kConverted;
 }
@@ -123,7 +123,7 @@ RunResult RunConversion(Store& s, TJwwWriter& w, const ConversionRequest& reques
       result.outcome = Fail(w, ui, RunOutcome::kFailed, kFailedMessage);
       return result;
     }
-    result.outcome = WriteFigures(s, w, ui);
+    result.outcome = WriteFigures(s, w, ui, request.threads);
   } catch (const JwwSpillError&) {
     // The output went to the exchange file's temporary file as it grew, and
     // that file could not be written (a full disk, in practice).

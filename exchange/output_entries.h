@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <type_traits>
@@ -15,6 +16,11 @@
 #include "exchange/writer.h"
 
 namespace q527::output {
+
+// Local to each file that includes it: a template of the one loop that
+// calls each step may then inline it as called once, as the pass always
+// did.
+namespace {
 
 inline std::int32_t Lg(const TJwwOverrides& o, const TJwwAttr& a) {
   return o.lg >= 0 && o.lg <= 15 ? o.lg : a.lg;
@@ -311,9 +317,10 @@ constexpr std::int32_t kSegmentKind =
 // Writes a polygon's segments, each one entry of the progress count from
 // `counted` on; before(i) is asked before entry i and false stops the
 // writing (then false is returned). A polygon without its source counts its
-// segments and writes nothing.
+// segments and writes nothing. Out of line: inlined, it costs the loop over
+// the other entries the inlining of their figures.
 template <typename Before>
-bool WritePolygon(EntryWriter& ew, const TJwwEntPolygon& p, std::size_t& counted, Before& before) {
+[[gnu::noinline]] bool WritePolygon(EntryWriter& ew, const TJwwEntPolygon& p, std::size_t& counted, Before& before) {
   bool found = false, going = true;
   JwwVisitPolygonSource(ew.s, p, [&](const auto& source) {
     found = true;
@@ -349,12 +356,18 @@ inline void WritePolygonAttrs(EntryWriter& ew, const TJwwEntPolygon& p) {
 // being entry `counted` of the progress count. before(i) is asked before
 // entry i is written; false stops the writing and is returned.
 template <typename Before>
-bool WriteEntries(EntryWriter& ew, std::size_t first, std::size_t last, std::size_t counted,
-                  Before before) {
+[[gnu::flatten]] bool WriteEntries(EntryWriter& ew, std::size_t first, std::size_t last,
+                                   std::size_t counted, Before before) {
+  // Held here, not read through ew: every byte the figures write might
+  // alias ew, and the references would be loaded again for each entry.
+  const Store& s = ew.s;
+  TJwwWriter& w = ew.w;
+  const TJwwOverrides& o = ew.o;
+  const TJwwOrder* const order = s.order.data();
   for (std::size_t k = first; k < last; ++k) {
-    const TJwwOrder& e = ew.s.order[k];
+    const TJwwOrder e = order[k];
     if (e.kind == kJwwPolygon) {
-      const TJwwEntPolygon* p = PolygonOf(ew.s, e);
+      const TJwwEntPolygon* p = PolygonOf(s, e);
       if (p == nullptr || p->segments <= 0) {
         if (!before(counted++)) return false;
       } else if (!WritePolygon(ew, *p, counted, before)) {
@@ -363,8 +376,8 @@ bool WriteEntries(EntryWriter& ew, std::size_t first, std::size_t last, std::siz
       continue;
     }
     if (!before(counted++)) return false;
-    WriteEntry(ew.s, ew.w, ew.o, e);
-    SpillIfDue(ew.w);
+    WriteEntry(s, w, o, e);
+    SpillIfDue(w);
   }
   return true;
 }
@@ -381,5 +394,19 @@ inline void WriteEntriesAttrs(EntryWriter& ew, std::size_t first, std::size_t la
     WriteEntry<false>(ew.s, ew.w, ew.o, e);
   }
 }
+
+}  // namespace
+
+// Asked before entry i of the progress count is written, for every i a
+// multiple of 100; false ends the pass.
+using PieceProgress = std::function<bool(std::size_t i)>;
+
+// The entries' lines made on `threads` threads and added to w's lines in
+// order, w's memory left as after the last entry; the same lines as
+// WriteEntries over the whole table. False when tick ended the pass: w's
+// memory is then as the one thread leaves it at that entry, and its lines
+// are to be dropped.
+bool WritePieces(const Store& s, TJwwWriter& w, const TJwwOverrides& o, std::size_t threads,
+                 const PieceProgress& tick);
 
 }  // namespace q527::output

@@ -36,13 +36,14 @@ constexpr std::size_t kSpillSlack = std::size_t{64} << 10;
 }  // namespace
 
 std::size_t JwwCountedEntries(const Store& s) {
+  if (s.polygons.empty()) return s.order.size();
   std::size_t n = 0;
   for (const TJwwOrder& e : s.order) n += output::CountedEntries(s, e);
   return n;
 }
 
 void JwwWriteAll(const Store& s, TJwwWriter& w, const TJwwOverrides& o, ProgressDisplay* progress,
-                 EscapeKey* escape) {
+                 EscapeKey* escape, std::size_t threads) {
   if (s.bz) JwwAddOut(w, "bz");
 
   // Progress counts a polygon's segments, as when each was an entry.
@@ -55,8 +56,13 @@ void JwwWriteAll(const Store& s, TJwwWriter& w, const TJwwOverrides& o, Progress
     if (progress != nullptr) ShowProgress(*progress, i, n);
     return escape == nullptr || !escape->IsDown();
   };
-  output::EntryWriter ew{s, w, o, nullptr, {}};
-  const bool finished = output::WriteEntries(ew, 0, s.order.size(), 0, tick);
+  bool finished;
+  if (threads > 1) {
+    finished = output::WritePieces(s, w, o, threads, tick);
+  } else {
+    output::EntryWriter ew{s, w, o, nullptr, {}};
+    finished = output::WriteEntries(ew, 0, s.order.size(), 0, tick);
+  }
   if (!finished) JwwClearOut(w.lines);
 
   // The file ends by naming again the first layer group and layer it had.

@@ -45,7 +45,11 @@ std::size_t JwwCountedEntries(const Store& s);
 // Writes every figure, in reading order, into the output line list, then the
 // first layer group and layer again. progress may be null; escape may be null
 // (never down). When escape goes down the list is cleared and the pass ends.
+// With threads > 1 the lines are made on that many threads besides the
+// caller's, in pieces of the order table; the lines, the progress texts and
+// the looks at escape are the same for every count.
 void JwwWriteAll(const Store& s, TJwwWriter& w, const TJwwOverrides& overrides = {},
-                 ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr);
+                 ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr,
+                 std::size_t threads = 1);
 
 }  // namespace q527

@@ -59,7 +59,8 @@ TEST(PolygonRecords, WriteWhatTheirSegmentsAsRecordsWrite) {
       StorePolygonSegments(segments);
       ASSERT_TRUE(segments.polygons.empty());
       ExpectSamePass(RecordPass(records), RecordPass(segments));
-      ExpectSamePass(RecordPass(records, 0, solidColour), RecordPass(segments, 0, solidColour));
+      ExpectSamePass(RecordPass(records, 0, 1, solidColour),
+                     RecordPass(segments, 0, 1, solidColour));
       // Aborts at the first look, inside the polygons and near the end.
       const int looks = RecordPass(segments).polls;
       for (const int at : {1, 2, 7, looks / 2, looks}) {

@@ -24,7 +24,8 @@ struct RecordedPass {
 };
 
 // The pass with Escape down at look number downAt (from 1; 0: never).
-inline RecordedPass RecordPass(const Store& s, int downAt = 0, const TJwwOverrides& o = {}) {
+inline RecordedPass RecordPass(const Store& s, int downAt = 0, std::size_t threads = 1,
+                               const TJwwOverrides& o = {}) {
   struct Ui : ProgressDisplay, EscapeKey {
     RecordedPass& pass;
     int downAt;
@@ -36,7 +37,7 @@ inline RecordedPass RecordPass(const Store& s, int downAt = 0, const TJwwOverrid
   Ui ui(pass, downAt);
   TJwwWriter w(s);
   JwwWriteStart(w);
-  JwwWriteAll(s, w, o, &ui, &ui);
+  JwwWriteAll(s, w, o, &ui, &ui, threads);
   pass.bytes = std::move(w.lines.bytes);
   pass.count = w.lines.count;
   return pass;
