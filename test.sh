@@ -4,6 +4,7 @@
 # Wine, and the native suite.
 #   Q527_SKIP_WINDOWS=1  skip the cross-build and the Wine tests
 #   Q527_SKIP_ASAN=1     skip the sanitizer suite
+#   Q527_SKIP_TSAN=1     skip the ThreadSanitizer run of the threaded output pass
 #   Q527_FUZZ_SECONDS=N  seconds per fuzz target (default 10, 0 skips)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -24,6 +25,13 @@ if [[ "${Q527_SKIP_ASAN:-0}" != 1 ]]; then
   cmake --preset asan >/dev/null
   cmake --build --preset asan -j "$jobs"
   ctest --preset asan -j "$jobs"
+fi
+
+if [[ "${Q527_SKIP_TSAN:-0}" != 1 ]]; then
+  step "ThreadSanitizer: the output pass on several threads"
+  cmake --preset tsan >/dev/null
+  cmake --build --preset tsan -j "$jobs"
+  ctest --preset tsan -j "$jobs"
 fi
 
 if [[ "$fuzz_seconds" != 0 && -x fuzz/run.sh ]]; then

@@ -290,7 +290,7 @@ $(row "W4 restore (N = $divisions polygons of $(( w4[0] + w4[1] )) circles and a
 | W4 restore within 2 × the round trip of its file | $(calc %.2f "$w4_t / $w4_none")× | $(yes_no "$w4_t <= 2 * $w4_none") |
 | W4 peak memory ≤ 2 × (in + out) | $(calc %.2f "$w4_mem * 1024 / ($w4_in_b + $w4_out_b)")× | $(yes_no "$w4_mem * 1024 <= 2 * ($w4_in_b + $w4_out_b)") |
 | W1 peak memory ≤ 2 × (in + out) | $(calc %.2f "$w1_mem * 1024 / ($w1_in_b + $w1_out_b)")× | $(yes_no "$w1_mem * 1024 <= 2 * ($w1_in_b + $w1_out_b)") |
-| W2 peak memory ≤ 2 × (in + out) | $(calc %.2f "$w2_mem * 1024 / ($w2_in_b + $w2_out_b)")× | $(yes_no "$w2_mem * 1024 <= 2 * ($w2_in_b + $w2_out_b)") |
+| W2 peak memory ≤ 0.5 × (in + out) | $(calc %.2f "$w2_mem * 1024 / ($w2_in_b + $w2_out_b)")× | $(yes_no "$w2_mem * 1024 <= 0.5 * ($w2_in_b + $w2_out_b)") |
 | reading ≥ 300 MB/s | $mb_per_s_read MB/s | $(yes_no "$read_bps >= 300e6") |
 | filled store ≤ 1.5 × file size | $(printf '%.2f' "$store_ratio")× | $(yes_no "$store_ratio <= 1.5") |
 EOF

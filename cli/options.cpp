@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <system_error>
 
 #include "cli/utf8_paths.h"
@@ -17,9 +18,9 @@ constexpr std::string_view kUsage =
     "usage: q527-cli [-n TEXT] [-k LIST] [--counts] [--cancel] [--settings FILE]\n"
     "                [--max-deviation D] [--max-angle DEG] [--max-length L]\n"
     "                [--min-segments N] [--max-segments N] [--fit F]\n"
-    "                [--svg PICTURE] [-o OUT] [-q] [FILE]\n"
+    "                [--svg PICTURE] [--threads N] [-o OUT] [-q] [FILE]\n"
     "       q527-cli --restore [--max-deviation D] [--min-segments N] [-k LIST]\n"
-    "                [--svg PICTURE] [-o OUT] [-q] [FILE]\n"
+    "                [--svg PICTURE] [--threads N] [-o OUT] [-q] [FILE]\n"
     "\n"
     "Replaces circles, arcs/ellipses and circular solids of an exchange file by\n"
     "inscribed N-segment polygons, as the dialog's OK button does.\n"
@@ -36,6 +37,8 @@ constexpr std::string_view kUsage =
     "                   save the choices to it, as OK does\n"
     "  -o OUT           write the result to OUT (\"-\" for standard output)\n"
     "  -q, --quiet      no summary line\n"
+    "  --threads N      write the output on N threads (default: the machine's\n"
+    "                   cores); the output is the same for every N\n"
     "\n"
     "Polygons by accuracy (any of these: counts per figure, closed figures closed\n"
     "exactly; the summary tells the counts and the largest deviation):\n"
@@ -236,6 +239,14 @@ std::optional<bool> ParseValueOption(std::string_view arg, Arguments& args, Opti
       return args.Fail("-k takes circle, arc, solid (comma-separated) or none");
     }
     opt.haveKinds = true;
+    return true;
+  }
+  if (arg == "--threads") {
+    const std::optional<std::string> text = args.Value();
+    const std::optional<std::int32_t> n =
+        text ? SegmentCountOf(*text, 1, kMostThreads) : std::nullopt;
+    if (!n) return args.Fail("--threads needs a count of 1.." + std::to_string(kMostThreads));
+    opt.threads = *n;
     return true;
   }
   if (arg == "-o") return TakeName(args, opt.output, "-o");

@@ -2,6 +2,7 @@
 // it prints nothing; the driver says what is to be said.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,12 @@ struct Options {
   // --min-segments are its own then.
   bool restore = false;
   RestoreOptions restoreOptions;
+  // Threads of the output pass; 0: the machine's cores.
+  std::int32_t threads = 0;
 };
+
+// The most threads --threads takes.
+inline constexpr std::int32_t kMostThreads = 256;
 
 // What the command line asks for: a run with its options, the help or the
 // version, or nothing because of a usage error (said in `error`, one line).

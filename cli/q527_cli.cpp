@@ -2,6 +2,7 @@
 // dialog (read, load settings, convert, output pass, write) on a file named
 // on the command line, so tests, benchmarks and scripts drive the product
 // through the code the user's OK button runs.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/console.h"
@@ -87,8 +89,16 @@ struct Job {
   ConversionRequest request;
 };
 
+// The threads asked for, or the machine's cores (at least one).
+std::int32_t ThreadsOf(const Options& opt) {
+  if (opt.threads > 0) return opt.threads;
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<std::int32_t>(std::min<unsigned>(cores, kMostThreads));
+}
+
 Job JobOf(const Options& opt) {
   Job job;
+  job.request.threads = ThreadsOf(opt);
   if (opt.restore) {
     job.request.mode = RunMode::kRestore;
     job.request.circles = opt.circle;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "conversion/figures.h"
-#include "polygon/walk.h"
+#include "conversion/polygon_maker.h"
 
 namespace q527 {
 
@@ -14,25 +14,20 @@ namespace {
 
 constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
 
-// One kind a conversion replaces: its table, the table its segments go to,
-// and the kind codes of both.
-template <typename Src, typename Dst>
+// One kind a conversion replaces: its table, the table its kept sources
+// go to, and its kind code.
+template <typename Src>
 struct KindTables {
   std::vector<Src>& src;
-  std::vector<Dst>& dst;
+  std::vector<Src>& converted;
   TJwwKind srcKind;
-  TJwwKind dstKind;
 };
 
-KindTables<TJwwEntCircle, TJwwEntLine> CirclesOf(Store& s) {
-  return {s.circles, s.lines, kJwwCircle, kJwwLine};
+KindTables<TJwwEntCircle> CirclesOf(Store& s) {
+  return {s.circles, s.converted.circles, kJwwCircle};
 }
-KindTables<TJwwEntArc, TJwwEntLine> ArcsOf(Store& s) {
-  return {s.arcs, s.lines, kJwwArc, kJwwLine};
-}
-KindTables<TJwwEntSe, TJwwEntSolid2> SolidCirclesOf(Store& s) {
-  return {s.ses, s.solid2s, kJwwSe, kJwwSolid2};
-}
+KindTables<TJwwEntArc> ArcsOf(Store& s) { return {s.arcs, s.converted.arcs, kJwwArc}; }
+KindTables<TJwwEntSe> SolidCirclesOf(Store& s) { return {s.ses, s.converted.ses, kJwwSe}; }
 
 // How many segments each figure gets: the same count for all (the
 // dialog's rule), or each its own plan.
@@ -42,84 +37,80 @@ struct Counts {
   std::int32_t At(std::size_t i) const { return planned ? planned->counts[i] : even; }
 };
 
-void SetSegment(TJwwEntLine& line, const TJwwAttr& attr, std::int32_t /*scolor*/, Vertex p,
-                Vertex q) {
-  line.attr = attr;
-  line.x1 = p.x;
-  line.y1 = p.y;
-  line.x2 = q.x;
-  line.y2 = q.y;
+// The segments the polygons already in the store make: as line records,
+// as linear solids, and together.
+struct MadeSegments {
+  std::int64_t lines = 0, solid2s = 0;
+};
+MadeSegments SegmentsMade(const Store& s) {
+  MadeSegments made;
+  for (const TJwwEntPolygon& p : s.polygons) {
+    (p.source == kJwwSe ? made.solid2s : made.lines) += p.segments;
+  }
+  return made;
 }
 
-void SetSegment(TJwwEntSolid2& solid, const TJwwAttr& attr, std::int32_t scolor, Vertex p,
-                Vertex q) {
-  solid.attr = attr;
-  solid.scolor = scolor;
-  solid.x1 = p.x;
-  solid.y1 = p.y;
-  solid.x2 = q.x;
-  solid.y2 = q.y;
-}
-
-// Checks the new counts against the 32-bit limit and reserves both tables,
-// so running out of memory leaves both at their old counts and the appends
-// never allocate.
-template <typename Dst>
-bool ReserveFor(Store& s, std::vector<Dst>& dst, std::int64_t added) {
-  const auto t0 = static_cast<std::int64_t>(dst.size());
-  const auto o0 = static_cast<std::int64_t>(s.order.size());
+// Checks the new counts against the 32-bit limit and reserves the polygon
+// and order tables, so running out of memory leaves both at their old
+// counts and the appends never allocate. The counts are those the store's
+// segments would have as records of their own: the exchange format and
+// every reader of it count them so.
+template <typename Src>
+bool ReserveFor(Store& s, const KindTables<Src>& k, std::int64_t added) {
+  const MadeSegments made = SegmentsMade(s);
+  const bool solids = k.srcKind == kJwwSe;
+  const std::int64_t t0 = solids ? static_cast<std::int64_t>(s.solid2s.size()) + made.solid2s
+                                 : static_cast<std::int64_t>(s.lines.size()) + made.lines;
+  const std::int64_t o0 = static_cast<std::int64_t>(s.order.size() - s.polygons.size()) +
+                          made.lines + made.solid2s;
   // Indexes and counts are 32-bit in the store and in the exchange format;
   // a conversion that would pass that limit is refused before anything
   // changes, instead of wrapping into negative indexes.
   if (t0 + added > kMaxCount || o0 + added > kMaxCount) return false;
-  dst.reserve(static_cast<std::size_t>(t0 + added));
-  s.order.reserve(static_cast<std::size_t>(o0 + added));
+  s.polygons.reserve(s.polygons.size() + k.src.size());
+  s.order.reserve(s.order.size() + k.src.size());
+  // An empty converted table takes the source table whole.
+  if (!k.converted.empty()) k.converted.reserve(k.converted.size() + k.src.size());
   return true;
 }
 
-// Appends one figure's polygon and its order entries: segments and entries
-// go in step, so each entry names its segment's own index.
-template <typename Src, typename Dst>
-void AppendPolygon(Store& s, const KindTables<Src, Dst>& k, const Src& fig,
-                   const std::vector<Vertex>& vertices) {
-  std::int32_t scolor = 0;
-  if constexpr (requires { fig.scolor; }) scolor = fig.scolor;
-  for (std::size_t j = 0; j + 1 < vertices.size(); ++j) {
-    const auto at = static_cast<std::int32_t>(k.dst.size());
-    SetSegment(k.dst.emplace_back(), fig.attr, scolor, vertices[j], vertices[j + 1]);
-    s.order.push_back(TJwwOrder{k.dstKind, at});
+// The source table moves to the converted ones and its old order entries
+// are marked removed.
+template <typename Src>
+void RemoveSources(Store& s, const KindTables<Src>& k, std::size_t entries) {
+  if (k.converted.empty()) {
+    k.converted.swap(k.src);
+  } else {
+    k.converted.insert(k.converted.end(), k.src.begin(), k.src.end());
   }
-}
-
-// The source table goes and its old order entries are marked removed.
-template <typename Src, typename Dst>
-void RemoveSources(Store& s, const KindTables<Src, Dst>& k, std::size_t entries) {
   std::vector<Src>().swap(k.src);
   for (std::size_t i = 0; i < entries; ++i) {
     if (s.order[i].kind == k.srcKind) s.order[i].kind = kJwwRemoved;
   }
 }
 
-// The conversion of one kind: the tables reserved for `added` segments,
-// each figure's polygon walked and appended, the sources removed.
-template <typename Src, typename Dst>
-ConvertStatus ConvertKind(Store& s, const KindTables<Src, Dst>& k, const PolygonPolicy& policy,
+// The conversion of one kind: the tables checked and reserved for `added`
+// segments, each figure's polygon recorded with one order entry (the output
+// pass makes its segments), the sources moved aside.
+template <typename Src>
+ConvertStatus ConvertKind(Store& s, const KindTables<Src>& k, const PolygonPolicy& policy,
                           const Counts& counts, std::int64_t added) {
   const std::size_t entries = s.order.size();
-  if (!ReserveFor(s, k.dst, added)) return ConvertStatus::kCountLimit;
-  PolygonWalker walker;
-  std::vector<Vertex> vertices;
+  if (!ReserveFor(s, k, added)) return ConvertStatus::kCountLimit;
+  const auto first = static_cast<std::int32_t>(k.converted.size());
+  const std::vector<double>* scales = counts.planned ? &counts.planned->scales : nullptr;
   for (std::size_t i = 0; i < k.src.size(); ++i) {
-    const PolygonFigure f = FigureOf(k.src[i]);
-    if (counts.planned == nullptr) {
-      walker.WalkEvenly(f, counts.even, vertices);
-    } else {
-      const std::vector<double>& scales = counts.planned->scales;
-      walker.WalkPlanned(f, policy.fit, counts.At(i), scales.empty() ? 0 : scales[i], vertices);
-    }
-    AppendPolygon(s, k, k.src[i], vertices);
+    TJwwEntPolygon p;
+    p.source = k.srcKind;
+    p.index = first + static_cast<std::int32_t>(i);
+    p.segments = counts.At(i);
+    p.walk = scales == nullptr ? kEvenWalk : PlannedWalkOf(policy.fit);
+    p.scale = scales == nullptr || scales->empty() ? 0 : (*scales)[i];
+    s.order.push_back(TJwwOrder{kJwwPolygon, static_cast<std::int32_t>(s.polygons.size())});
+    s.polygons.push_back(p);
   }
   RemoveSources(s, k, entries);
+  s.polygonMaker = &ConversionPolygonMaker();
   return ConvertStatus::kDone;
 }
 
@@ -143,18 +134,18 @@ PolygonCounts PlanFigures(const std::vector<Src>& src, const PolygonPolicy& poli
 }
 
 // The dialog's rule: n segments for every figure.
-template <typename Src, typename Dst>
-ConvertStatus ConvertEvenly(Store& s, const KindTables<Src, Dst>& k, std::int32_t n) {
+template <typename Src>
+ConvertStatus ConvertEvenly(Store& s, const KindTables<Src>& k, std::int32_t n) {
   const std::int32_t segments = ClampSegments(n);
   const auto added = static_cast<std::int64_t>(k.src.size()) * segments;
   return ConvertKind(s, k, PolygonPolicy{}, Counts{segments, nullptr}, added);
 }
 
 // A planned conversion: the counts first (planned here unless given), since
-// they fix the tables' new sizes and planning an ellipse costs more than
-// keeping its count.
-template <typename Src, typename Dst>
-ConvertStatus ConvertPlanned(Store& s, const KindTables<Src, Dst>& k, const PolygonPolicy& policy,
+// the count limit is checked on their total and planning an ellipse costs
+// more than keeping its count.
+template <typename Src>
+ConvertStatus ConvertPlanned(Store& s, const KindTables<Src>& k, const PolygonPolicy& policy,
                              PolygonSummary* summary, const PolygonCounts* given) {
   if (!policy.planned) return ConvertEvenly(s, k, policy.segments);
   PolygonCounts planned;
@@ -207,28 +198,16 @@ ConvertStatus ConvertSolidCircles(Store& s, const PolygonPolicy& policy, Polygon
   return ConvertPlanned(s, SolidCirclesOf(s), policy, summary, counts);
 }
 
-// The three conversions append to the same two tables, circles and arcs
-// even to the same line table. Reserving what all of them add at once moves
-// (and touches fresh memory for) each table once instead of once per kind.
-// Capacity only: the counts stay, and when memory is short the conversions
-// fail exactly as they would have. A total past the 32-bit limit is left to
-// the conversion that passes it to refuse.
-void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, bool solids) {
-  const std::int64_t segments = ClampSegments(n);
-  const std::int64_t lines = segments * static_cast<std::int64_t>((circles ? s.circles.size() : 0) +
-                                                                  (arcs ? s.arcs.size() : 0));
-  const std::int64_t solid2s = segments * static_cast<std::int64_t>(solids ? s.ses.size() : 0);
-  ReserveForPlanned(s, lines, solid2s);
-}
-
-void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s) {
-  const auto lineCount = static_cast<std::int64_t>(s.lines.size()) + lines;
-  const auto solid2Count = static_cast<std::int64_t>(s.solid2s.size()) + solid2s;
-  const auto orderCount = static_cast<std::int64_t>(s.order.size()) + lines + solid2s;
-  if (lineCount > kMaxCount || solid2Count > kMaxCount || orderCount > kMaxCount) return;
-  s.lines.reserve(static_cast<std::size_t>(lineCount));
-  s.solid2s.reserve(static_cast<std::size_t>(solid2Count));
-  s.order.reserve(static_cast<std::size_t>(orderCount));
+// The three conversions append to the same two tables, a record and an
+// entry per figure. Reserving what all of them add at once moves each table
+// once instead of once per kind. Capacity only: the counts stay, and when memory
+// is short the conversions fail exactly as they would have.
+void ReserveForPolygons(Store& s, bool circles, bool arcs, bool solids) {
+  const std::size_t figures =
+      (circles ? s.circles.size() : 0) + (arcs ? s.arcs.size() : 0) + (solids ? s.ses.size() : 0);
+  if (static_cast<std::int64_t>(s.order.size() + figures) > kMaxCount) return;
+  s.polygons.reserve(s.polygons.size() + figures);
+  s.order.reserve(s.order.size() + figures);
 }
 
 }  // namespace q527

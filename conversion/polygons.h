@@ -1,6 +1,9 @@
 // The conversions of the store: its circles, arcs/ellipses and circular
-// solids replaced by polygons (line records, linear solids) with the same
-// attributes, appended after the existing records in source order.
+// solids replaced by polygons (of line segments, of linear solids) with the
+// same attributes, appended after the existing records in source order. Each
+// polygon is kept as one record (Store::polygons) that the output pass
+// writes as its segments; StorePolygonSegments (polygon_maker.h) makes them
+// records of their own.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +28,7 @@ struct PolygonSummary {
 
 // The counts (and, mid fit, the scales) a planned conversion gives one
 // kind's figures, in table order, and what they make together: found ahead
-// of the conversion, so that the tables for every kind are reserved once.
+// of the conversion, which checks their total against the count limit.
 struct PolygonCounts {
   std::vector<std::int32_t> counts;
   std::vector<double> scales;  // the plans' scales, mid fit only
@@ -64,11 +67,8 @@ enum class ConvertStatus {
 [[nodiscard]] ConvertStatus ConvertArcs(Store& s, std::int32_t n);
 [[nodiscard]] ConvertStatus ConvertSolidCircles(Store& s, std::int32_t n);
 
-// Reserves, once for all the chosen kinds, the tables the dialog's rule with
-// n segments will fill (capacity only; nothing when a count would pass the
-// 32-bit limit).
-void ReserveForConversion(Store& s, std::int32_t n, bool circles, bool arcs, bool solids);
-// The same for planned counts: `lines` and `solid2s` segments to come.
-void ReserveForPlanned(Store& s, std::int64_t lines, std::int64_t solid2s);
+// Reserves, once for all the chosen kinds, the polygon and order tables
+// their conversions fill (capacity only; nothing past the 32-bit limit).
+void ReserveForPolygons(Store& s, bool circles, bool arcs, bool solids);
 
 }  // namespace q527

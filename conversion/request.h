@@ -24,6 +24,9 @@ struct ConversionRequest {
   PolygonPolicy policy;
   // The way back: its kinds are circles, arcs and solids above.
   RestoreOptions restore;
+  // Threads the output pass makes its lines on (q527-cli; the dialogs keep
+  // one). The output is the same for every count.
+  std::int32_t threads = 1;
 };
 
 // The division count the dialog's edit field gives: its text read as an

@@ -32,22 +32,19 @@ constexpr std::string_view kWriteFailedMessage =
     "交換ファイル JWC_TEMP.TXT を書き込めないため、変換を完了できませんでした。"
     "図形は変更されません。";
 
-// Planned counts differ per figure: all of them are planned first, so that
-// the tables are reserved once for every kind.
+// Planned counts differ per figure: all of them are planned before the first
+// kind is converted, as the dialog's status line has always shown them.
 struct PlannedCounts {
   PolygonCounts circles, arcs, solids;
 };
 
 PlannedCounts PlanAll(Store& s, const ConversionRequest& r) {
   PlannedCounts c;
-  if (!r.policy.planned) {
-    ReserveForConversion(s, r.policy.segments, r.circles, r.arcs, r.solids);
-    return c;
-  }
+  ReserveForPolygons(s, r.circles, r.arcs, r.solids);
+  if (!r.policy.planned) return c;
   if (r.circles) c.circles = PlanCircles(s, r.policy);
   if (r.arcs) c.arcs = PlanArcs(s, r.policy);
   if (r.solids) c.solids = PlanSolidCircles(s, r.policy);
-  ReserveForPlanned(s, c.circles.segments + c.arcs.segments, c.solids.segments);
   return c;
 }
 
@@ -83,10 +80,10 @@ bool RestoreChosen(Store& s, const ConversionRequest& r, RunUi& ui, RestoreSumma
 }
 
 // "hd" and every figure into the writer's lines.
-RunOutcome WriteFigures(const Store& s, TJwwWriter& w, RunUi& ui) {
+RunOutcome WriteFigures(const Store& s, TJwwWriter& w, RunUi& ui, std::int32_t threads) {
   JwwAddOut(w, "hd");
   WatchedEscape escape(ui);
-  JwwWriteAll(s, w, {}, &ui, &escape);
+  JwwWriteAll(s, w, {}, &ui, &escape, threads > 1 ? static_cast<std::size_t>(threads) : 1);
   ui.ShowNow("ファイル生成中です");
   return escape.pressed ? RunOutcome::kAborted : RunOutcome::kConverted;
 }
@@ -126,7 +123,7 @@ RunResult RunConversion(Store& s, TJwwWriter& w, const ConversionRequest& reques
       result.outcome = Fail(w, ui, RunOutcome::kFailed, kFailedMessage);
       return result;
     }
-    result.outcome = WriteFigures(s, w, ui);
+    result.outcome = WriteFigures(s, w, ui, request.threads);
   } catch (const JwwSpillError&) {
     // The output went to the exchange file's temporary file as it grew, and
     // that file could not be written (a full disk, in practice).

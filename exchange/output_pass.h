@@ -2,6 +2,7 @@
 // the output line list, with progress and abort by the Escape key.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -37,10 +38,18 @@ struct TJwwOverrides {
   std::int32_t solidColor = 0;
 };
 
+// The entries the pass counts its progress in: one per order entry, a
+// polygon's segments one each.
+std::size_t JwwCountedEntries(const Store& s);
+
 // Writes every figure, in reading order, into the output line list, then the
 // first layer group and layer again. progress may be null; escape may be null
 // (never down). When escape goes down the list is cleared and the pass ends.
+// With threads > 1 the lines are made on that many threads besides the
+// caller's, in pieces of the order table; the lines, the progress texts and
+// the looks at escape are the same for every count.
 void JwwWriteAll(const Store& s, TJwwWriter& w, const TJwwOverrides& overrides = {},
-                 ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr);
+                 ProgressDisplay* progress = nullptr, EscapeKey* escape = nullptr,
+                 std::size_t threads = 1);
 
 }  // namespace q527

@@ -21,6 +21,10 @@ void JwwFree(Store& s) {
   Release(s.layerValues);
   Release(s.hp);
   Release(s.order);
+  Release(s.polygons);
+  Release(s.converted.circles);
+  Release(s.converted.arcs);
+  Release(s.converted.ses);
   JwwVisitTables(s, [](auto, auto& table) { Release(table); });
 }
 

@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+#include "exchange/polygon_entries.h"
+
 namespace q527 {
 
 // Figure kind codes as kept in the order table.
@@ -40,6 +42,9 @@ enum TJwwKind : std::int32_t {
   kJwwSe = 13,  // circular solid
   kJwwSo = 14,
   kJwwSg = 15,
+  // Not a table of its own: a converted figure's polygon (Store::polygons),
+  // written as its segments.
+  kJwwPolygon = 16,
 };
 
 // The seven integers at the head of every figure record.
@@ -147,6 +152,14 @@ struct TJwwEntSo {
 };
 using TJwwEntSg = TJwwEntSo;
 
+// The source records of converted figures, moved out of the figure tables:
+// the figures are gone from the drawing, their polygons walk them.
+struct TJwwConverted {
+  std::vector<TJwwEntCircle> circles;
+  std::vector<TJwwEntArc> arcs;
+  std::vector<TJwwEntSe> ses;
+};
+
 struct TJwwOrder {
   std::int32_t kind = 0;
   std::int32_t index = 0;
@@ -244,6 +257,13 @@ struct Store {
 
   std::vector<TJwwOrder> order;
 
+  // Converted figures, one order entry of kind kJwwPolygon each, their
+  // sources, and what walks their vertices (set by the conversion; it must
+  // outlive the store).
+  std::vector<TJwwEntPolygon> polygons;
+  TJwwConverted converted;
+  const TJwwPolygonMaker* polygonMaker = nullptr;
+
   // The reader's: the current state, the first value of each attribute in
   // the file (the writer falls back on it; no font until the first font
   // line), and which of those first values are still to be met.
@@ -308,6 +328,17 @@ void JwwVisitTable(StoreRef& s, std::int32_t kind, Visit&& visit) {
     case kJwwSg: return visit(TJwwKindTag<kJwwSg>{}, s.sgs);
     default: return;
   }
+}
+
+// Calls visit(record) with the source record of a polygon, and nothing when
+// its kind or index names none.
+template <typename Visit>
+void JwwVisitPolygonSource(const Store& s, const TJwwEntPolygon& p, Visit&& visit) {
+  const auto at = static_cast<std::size_t>(p.index);
+  if (p.index < 0) return;
+  if (p.source == kJwwCircle && at < s.converted.circles.size()) visit(s.converted.circles[at]);
+  if (p.source == kJwwArc && at < s.converted.arcs.size()) visit(s.converted.arcs[at]);
+  if (p.source == kJwwSe && at < s.converted.ses.size()) visit(s.converted.ses[at]);
 }
 
 // Visits every figure table, kinds 1..15 in order. The kinds are constants

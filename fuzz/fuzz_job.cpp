@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/polygon_maker.h"
 #include "conversion/run.h"
 #include "exchange/reader.h"
 #include "exchange/store.h"
@@ -126,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ui.escapeAtPoll = (flags >> 3) & 7;
   const RunResult result = RunConversion(s, w, request, true, ui);
   const RunOutcome outcome = result.outcome;
+  // The polygons' segments as records, to be counted.
+  StorePolygonSegments(s);
 
   fuzz::Require(outcome == RunOutcome::kConverted || outcome == RunOutcome::kAborted,
                 "a small complete file did not convert");

@@ -14,6 +14,7 @@
 
 #include "cli/svg_document.h"
 #include "cli/svg_restore.h"
+#include "conversion/polygon_maker.h"
 #include "exchange/reader.h"
 #include "exchange/file_io.h"
 #include "support/test_files.h"
@@ -265,6 +266,7 @@ TEST(DrawConversionTest, DrawsThePolygonsTheConversionWrites) {
     ASSERT_EQ(ConvertCircles(s, policy), ConvertStatus::kDone);
     ASSERT_EQ(ConvertArcs(s, policy), ConvertStatus::kDone);
     ASSERT_EQ(ConvertSolidCircles(s, policy), ConvertStatus::kDone);
+    StorePolygonSegments(s);
     const SvgPicture p = DrawConversion(src, policy);
     EXPECT_EQ(p.figures, 4);
     EXPECT_EQ(p.drawn, 4);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "conversion/polygons.h"
+#include "conversion/polygon_maker.h"
 
 namespace q527 {
 
@@ -100,12 +101,14 @@ std::vector<Pt> Convert(const Figure& f, const PolygonPolicy& p, PolygonSummary*
     s.circles.push_back({{}, f.cx, f.cy, f.a});
     s.order.push_back({kJwwCircle, 0});
     if (ConvertCircles(s, p, sum) != ConvertStatus::kDone) return {};
+    StorePolygonSegments(s);
   } else if (f.kind == Kind::kSolid) {
     TJwwEntSe se;
     se.v = {f.cx, f.cy, f.a, f.flat, f.tilt, f.start, f.sweep};
     s.ses.push_back(se);
     s.order.push_back({kJwwSe, 0});
     if (ConvertSolidCircles(s, p, sum) != ConvertStatus::kDone) return {};
+    StorePolygonSegments(s);
     return ChainOf(s.solid2s);
   } else {
     TJwwEntArc arc;
@@ -116,6 +119,7 @@ std::vector<Pt> Convert(const Figure& f, const PolygonPolicy& p, PolygonSummary*
     s.arcs.push_back(arc);
     s.order.push_back({kJwwArc, 0});
     if (ConvertArcs(s, p, sum) != ConvertStatus::kDone) return {};
+    StorePolygonSegments(s);
   }
   return ChainOf(s.lines);
 }

@@ -14,6 +14,7 @@
 #include "common/extended_trig.h"
 #include "common/geometry.h"
 #include "conversion/polygons.h"
+#include "conversion/polygon_maker.h"
 #include "exchange/store.h"
 #include "polygon/walk.h"
 
@@ -73,6 +74,7 @@ TEST(ConversionVertices, CirclesAreThoseOfTheCircleFormula) {
     }
     const std::vector<TJwwEntCircle> circles = s.circles;
     ASSERT_EQ(ConvertCircles(s, n), ConvertStatus::kDone);
+    StorePolygonSegments(s);
     const double step = static_cast<double>(kTwoPi / n);
     for (std::size_t i = 0; i < circles.size(); ++i) {
       std::vector<Vertex> want;
@@ -116,6 +118,7 @@ TEST(ConversionVertices, ArcsAreThoseOfEllipsePointDeg) {
     }
     const std::vector<TJwwEntArc> arcs = s.arcs;
     ASSERT_EQ(ConvertArcs(s, n), ConvertStatus::kDone);
+    StorePolygonSegments(s);
     for (std::size_t i = 0; i < arcs.size(); ++i) {
       const TJwwEntArc& a = arcs[i];
       const double step =
@@ -156,6 +159,7 @@ TEST(ConversionVertices, CircularSolidsAreThoseOfEllipsePoint) {
     }
     const std::vector<TJwwEntSe> ses = s.ses;
     ASSERT_EQ(ConvertSolidCircles(s, n), ConvertStatus::kDone);
+    StorePolygonSegments(s);
     for (std::size_t i = 0; i < ses.size(); ++i) {
       const auto& v = ses[i].v;
       const double step = static_cast<double>(static_cast<long double>(v[6]) / n);

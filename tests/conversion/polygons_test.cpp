@@ -2,6 +2,7 @@
 // vertices lie, which attributes and colours the segments carry, where the
 // new records go in the order table, and the count limit.
 #include "conversion/polygons.h"
+#include "conversion/polygon_maker.h"
 #include "polygon/walk.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,7 @@ TEST(ConvertCircles, UnitCircleInFourSegments) {
   Store s = ReadStore("");
   AddCircle(s, 0, 1);
   ASSERT_EQ(ConvertCircles(s, 4), ConvertStatus::kDone);
+  StorePolygonSegments(s);
   ASSERT_EQ(s.lines.size(), 4u);
   ExpectPolygon(s.lines, 0, 4, {{1, 0}, {0, 1}, {-1, 0}, {0, -1}, {1, 0}});
   EXPECT_EQ(s.lines[0].x1, 1.0);  // starts exactly at (cx + r, cy)
@@ -121,6 +123,7 @@ TEST(ConvertArcs, VerticesRunFromTheStartByTheNormalisedSweep) {
     JwwAddOrder(s, kJwwArc, 0);
     s.arcs.push_back({kFigureAttr, 1, 2, 2, c.start, c.end, c.flat, c.tilt});
     ASSERT_EQ(ConvertArcs(s, c.n), ConvertStatus::kDone);
+    StorePolygonSegments(s);
     ASSERT_EQ(s.lines.size(), static_cast<std::size_t>(c.n));
     std::vector<std::pair<double, double>> want;
     const double t = c.tilt * kPi / 180;
@@ -146,6 +149,7 @@ TEST(ConvertSolidCircles, SweepIsTakenAsStoredAndSolidColourCarries) {
   s.ses.push_back(se);
 
   ASSERT_EQ(ConvertSolidCircles(s, 3), ConvertStatus::kDone);
+  StorePolygonSegments(s);
   ASSERT_EQ(s.solid2s.size(), 6u);
   ExpectPolygon(s.solid2s, 0, 3,
                 {{1, 0}, {std::cos(kPi / 6), -0.5}, {0.5, -std::cos(kPi / 6)}, {0, -1}});
@@ -169,6 +173,7 @@ TEST(ConversionFrame, NewSegmentsFollowTheExistingOnesInSourceOrder) {
   AddLine(s);
 
   ASSERT_EQ(ConvertCircles(s, 5), ConvertStatus::kDone);
+  StorePolygonSegments(s);
   ASSERT_EQ(s.lines.size(), 17u);
   ASSERT_EQ(s.order.size(), 19u);
   EXPECT_EQ(s.lines[7].x1, 1.0);     // first circle: entries 7..11

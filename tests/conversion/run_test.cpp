@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "conversion/counts_text.h"
+#include "conversion/polygon_maker.h"
 #include "exchange/store.h"
 #include "exchange/writer.h"
 #include "support/conversion_store.h"
@@ -72,6 +73,7 @@ TEST(RunConversion, DivisionTextIsClamped) {
     ReadJob j("ci 0 0 10\r\n");
     RecordingUi ui;
     ASSERT_EQ(RunJob(j, Checks(true, false, true, text), ui), RunOutcome::kConverted);
+    StorePolygonSegments(j.s);
     EXPECT_EQ(j.s.lines.size(), static_cast<std::size_t>(n));
   }
 }
@@ -108,6 +110,7 @@ TEST(RunConversion, CircleInArcFormIsConvertedOnlyAsAnArc) {
 
   ReadJob arcs("ci 5 5 2 30 30 1 0\r\n");
   ASSERT_EQ(RunJob(arcs, Checks(false, true, false, "4"), ui), RunOutcome::kConverted);
+  StorePolygonSegments(arcs.s);
   ASSERT_EQ(arcs.s.lines.size(), 4u);
   EXPECT_NEAR(arcs.s.lines[0].x1, 5 + std::sqrt(3.0), 1e-12);
   EXPECT_NEAR(arcs.s.lines[0].y1, 6, 1e-12);

@@ -526,18 +526,28 @@ case_count_limit() {
   cmp -s "$work/settings.want" "$app/q527.dat" || die "settings file not saved by OK"
 }
 
-# Memory running out in the 32-bit program: 60,000 circles at N = 999 (from
-# the settings file) would need 59,940,000 segments, about 4.3 GB of tables,
-# more than a 32-bit address space holds even with large-address awareness.
-# The run fails as a whole: one message, and the host gets "hq" back, never
-# a partial "hd". OK has saved the settings before.
+# Memory running out in the 32-bit program. The conversion keeps a small
+# record per figure, so no drawing the dialog can read runs it out of memory
+# by its segments any more: once the dialog has read 600,000 circles (N = 999
+# from the settings file), q527-squeeze.exe reserves its free address space
+# down to gaps of less than 4 MB (the window and the X connection live in
+# those), and the run's first large table (the polygon records, some 14 MB)
+# cannot be had. The run fails as a whole:
+# one message, and the host gets "hq" back, never a partial "hd". OK has
+# saved the settings before.
 case_out_of_memory() {
   prepare
   awk 'BEGIN { printf "hk 0\r\nlg0\r\nly0\r\n"
-               for (i = 0; i < 60000; i++) printf "ci %d %d 5\r\n", i % 300 * 20, int(i / 300) * 20 }' \
+               for (i = 0; i < 600000; i++) printf "ci %d %d 5\r\n", i % 1000 * 20, int(i / 1000) * 20 }' \
     >"$app/JWC_TEMP.TXT"
   settings 0 0 999 1 1 1
   start
+  local out
+  out=$(inspect dump)
+  expect_line "$out" 'control LabelA1 Static 0 200 467 24 group,center,vcenter "円：600000 円弧楕円弧：0 円周S：0"'
+  "$WINELOADER" "$(dirname "$Q527_INSPECT")/q527-squeeze.exe" 4096 >"$work/squeeze.out" 2>&1 </dev/null ||
+    die "q527-squeeze.exe: $(cat "$work/squeeze.out")"
+  echo "$(tr -d '\r' <"$work/squeeze.out")"
   inspect press Button1 >/dev/null
   inspect msgbox 60 >/dev/null
   # The message as the user sees it, for the docs: its Japanese must be legible.

@@ -11,6 +11,7 @@
 
 #include "bench/workload.h"
 #include "conversion/figures.h"
+#include "conversion/polygon_maker.h"
 #include "conversion/run.h"
 #include "support/conversion_store.h"
 
@@ -84,6 +85,7 @@ TEST(PreviewPlanTest, SummaryAndEveryVertexAreThoseOfTheRun) {
     QuietUi ui;
     const RunResult run = RunConversion(job.s, job.w, request, true, ui);
     ASSERT_EQ(run.outcome, RunOutcome::kConverted);
+    StorePolygonSegments(job.s);
     const PolygonSummary& want = run.summary;
     if (policy.planned) {
       EXPECT_EQ(plan.summary.polygons, want.polygons);

@@ -1,0 +1,116 @@
+// Jobs run on a few threads, their results taken in the order the jobs were
+// given: the shape of work that is cut into pieces to be made side by side
+// and used one after the other, such as the lines of a file.
+//
+// The caller bounds the memory: it gives a new job only after taking a
+// result, so no more than its own window of results ever waits.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace q527 {
+
+template <typename Result>
+class OrderedWork {
+ public:
+  // A job gets the number of the thread that runs it (0..threads-1), so it
+  // can keep state of its own per thread.
+  using Job = std::function<Result(std::size_t worker)>;
+
+  explicit OrderedWork(std::size_t threads) {
+    if (threads == 0) threads = 1;
+    workers_.reserve(threads);
+    for (std::size_t t = 0; t < threads; ++t) workers_.emplace_back([this, t] { Work(t); });
+  }
+  // Waits for the jobs running; those not started are dropped.
+  ~OrderedWork() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    ready_.notify_all();
+    for (std::thread& t : workers_) t.join();
+  }
+  OrderedWork(const OrderedWork&) = delete;
+  OrderedWork& operator=(const OrderedWork&) = delete;
+
+  void Give(Job job) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      slots_.push_back(Slot{std::move(job), std::nullopt, nullptr, false});
+    }
+    ready_.notify_one();
+  }
+
+  // Jobs given and not yet taken.
+  std::size_t Waiting() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return slots_.size();
+  }
+
+  // The result of the oldest job not taken, once it is done; what the job
+  // threw is thrown here. Only with a job waiting.
+  Result TakeNext() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [this] { return slots_.front().done; });
+    Slot slot = std::move(slots_.front());
+    slots_.pop_front();
+    ++taken_;
+    lock.unlock();
+    if (slot.error) std::rethrow_exception(slot.error);
+    return std::move(*slot.result);
+  }
+
+ private:
+  struct Slot {
+    Job job;
+    std::optional<Result> result;
+    std::exception_ptr error;
+    bool done;
+  };
+
+  void Work(std::size_t worker) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      ready_.wait(lock, [this] { return stopping_ || started_ < taken_ + slots_.size(); });
+      if (stopping_) return;
+      // Slots are numbered from the first job given; the front one is
+      // number taken_, and a slot leaves only once done.
+      const std::size_t number = started_++;
+      Job job = std::move(slots_[number - taken_].job);
+      lock.unlock();
+      std::optional<Result> result;
+      std::exception_ptr error;
+      try {
+        result.emplace(job(worker));
+      } catch (...) {
+        error = std::current_exception();
+      }
+      lock.lock();
+      Slot& slot = slots_[number - taken_];
+      slot.result = std::move(result);
+      slot.error = error;
+      slot.done = true;
+      done_.notify_all();
+    }
+  }
+
+  mutable std::mutex mutex_;
+  std::condition_variable ready_, done_;
+  std::deque<Slot> slots_;
+  std::size_t taken_ = 0;    // results taken: the number of the front slot
+  std::size_t started_ = 0;  // jobs started: the number of the next to start
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace q527

@@ -1,0 +1,62 @@
+// Results come back in the order the jobs were given, whatever order the
+// threads finish them in; a job's exception comes back with its result; and
+// the work can be let go with jobs still waiting.
+#include "common/ordered_work.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace q527 {
+
+namespace {
+
+// Later jobs finish first: job k sleeps less the larger k is.
+TEST(OrderedWork, ResultsComeInTheOrderGiven) {
+  for (const std::size_t threads : {1u, 3u, 8u}) {
+    OrderedWork<int> work(threads);
+    for (int k = 0; k < 40; ++k) {
+      work.Give([k](std::size_t worker) {
+        EXPECT_LT(worker, 8u);
+        std::this_thread::sleep_for(std::chrono::microseconds((40 - k) * 50));
+        return k * k;
+      });
+    }
+    EXPECT_EQ(work.Waiting(), 40u);
+    for (int k = 0; k < 40; ++k) EXPECT_EQ(work.TakeNext(), k * k);
+    EXPECT_EQ(work.Waiting(), 0u);
+  }
+}
+
+TEST(OrderedWork, AJobsExceptionComesWithItsResult) {
+  OrderedWork<int> work(2);
+  work.Give([](std::size_t) { return 1; });
+  work.Give([](std::size_t) -> int { throw std::runtime_error("job 2"); });
+  work.Give([](std::size_t) { return 3; });
+  EXPECT_EQ(work.TakeNext(), 1);
+  EXPECT_THROW(work.TakeNext(), std::runtime_error);
+  EXPECT_EQ(work.TakeNext(), 3);
+}
+
+TEST(OrderedWork, LetGoWithJobsWaiting) {
+  std::atomic<int> ran{0};
+  {
+    OrderedWork<int> work(2);
+    for (int k = 0; k < 100; ++k) {
+      work.Give([&ran](std::size_t) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return ++ran;
+      });
+    }
+    work.TakeNext();
+  }
+  EXPECT_GE(ran.load(), 1);
+  EXPECT_LE(ran.load(), 100);
+}
+
+}  // namespace
+
+}  // namespace q527
