@@ -19,11 +19,11 @@ int Scale(int units, int base, int divisor) {
 int DialogUnitsToPixelsX(int units, DialogBase base) { return Scale(units, base.x, 4); }
 int DialogUnitsToPixelsY(int units, DialogBase base) { return Scale(units, base.y, 8); }
 
-PlusRect PlaceControl(const PlusControlSpec& spec, int clientWidth, int clientHeight,
+PlusRect PlaceControl(const PlusControlSpec& control, int clientWidth, int clientHeight,
                       DialogBase base) {
-  const int x = DialogUnitsToPixelsX(spec.x, base), y = DialogUnitsToPixelsY(spec.y, base);
-  const int w = DialogUnitsToPixelsX(spec.w, base), h = DialogUnitsToPixelsY(spec.h, base);
-  switch (spec.anchor) {
+  const int x = DialogUnitsToPixelsX(control.x, base), y = DialogUnitsToPixelsY(control.y, base);
+  const int w = DialogUnitsToPixelsX(control.w, base), h = DialogUnitsToPixelsY(control.h, base);
+  switch (control.anchor) {
     case PlusAnchor::kTopLeft: return {x, y, w, h};
     case PlusAnchor::kFill:
       // The right and bottom margins stay; a client too small leaves none.

@@ -168,7 +168,7 @@ struct PlusRect {
   int left = 0, top = 0, width = 0, height = 0;
 };
 // Where a control lies in a client area of the given size (pixels).
-PlusRect PlaceControl(const PlusControlSpec& spec, int clientWidth, int clientHeight,
+PlusRect PlaceControl(const PlusControlSpec& control, int clientWidth, int clientHeight,
                       DialogBase base);
 
 }  // namespace q527
