@@ -37,7 +37,7 @@ constexpr std::string_view kUsage =
     "                   save the choices to it, as OK does\n"
     "  -o OUT           write the result to OUT (\"-\" for standard output)\n"
     "  -q, --quiet      no summary line\n"
-    "  --threads N      write the output on N threads (default: the machine's\n"
+    "  --threads N      read and write on N threads (default: the machine's\n"
     "                   cores); the output is the same for every N\n"
     "\n"
     "Polygons by accuracy (any of these: counts per figure, closed figures closed\n"
