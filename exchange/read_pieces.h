@@ -21,7 +21,7 @@
 namespace q527 {
 
 // A piece is cut at the first line end after this many bytes.
-inline constexpr std::size_t kReadPieceBytes = std::size_t{256} << 10;
+inline constexpr std::size_t kReadPieceBytes = std::size_t{64} << 10;
 
 class PieceReader {
  public:

@@ -1,7 +1,8 @@
 // Reading on several threads builds the store one thread builds, however the
 // input is cut: into blocks as a file comes, into pieces for the threads,
 // with lines, CRs, Ctrl-Z and the reader's carried modes falling across every
-// cut; and a file whose read fails part-way keeps what one thread keeps.
+// cut, on tricky, realistic, malformed and conversion drawings; and a file
+// whose read fails part-way keeps what one thread keeps.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -112,6 +113,7 @@ std::vector<Input> Inputs() {
       {"tricky ending in a CR", tricky + "ci 1 2 3\r"},
       {"realistic", GenerateRealistic(11, 1500)},
       {"malformed", GenerateMalformed(12, 1500)},
+      {"conversion", GenerateConversion(16, 600, 300, 100)},
   };
 }
 
