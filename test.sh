@@ -4,7 +4,7 @@
 # Wine, and the native suite.
 #   Q527_SKIP_WINDOWS=1  skip the cross-build and the Wine tests
 #   Q527_SKIP_ASAN=1     skip the sanitizer suite
-#   Q527_SKIP_TSAN=1     skip the ThreadSanitizer run of the threaded output pass
+#   Q527_SKIP_TSAN=1     skip the ThreadSanitizer run of the threaded steps
 #   Q527_FUZZ_SECONDS=N  seconds per fuzz target (default 10, 0 skips)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -28,7 +28,7 @@ if [[ "${Q527_SKIP_ASAN:-0}" != 1 ]]; then
 fi
 
 if [[ "${Q527_SKIP_TSAN:-0}" != 1 ]]; then
-  step "ThreadSanitizer: the output pass on several threads"
+  step "ThreadSanitizer: reading, the way back and the output pass on several threads"
   cmake --preset tsan >/dev/null
   cmake --build --preset tsan -j "$jobs"
   ctest --preset tsan -j "$jobs"

@@ -1,9 +1,11 @@
 // Reading throughput of the exchange-file reader on generated files held in
-// memory, and how much heap the filled store takes per byte of file.
+// memory, on one thread and on the machine's cores, and how much heap the
+// filled store takes per byte of file.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "bench/workload.h"
 #include "exchange/reader.h"
@@ -26,13 +28,13 @@ const std::string& MalformedFile() {
   return bytes;
 }
 
-void ReadInto(benchmark::State& state, const std::string& bytes) {
+void ReadInto(benchmark::State& state, const std::string& bytes, std::size_t threads = 1) {
   std::size_t heap = 0;
   std::size_t figures = 0;
   for (auto _ : state) {
     auto s = std::make_unique<Store>();
     JwwInit(*s);
-    JwwReadBuffer(*s, bytes);
+    JwwReadBuffer(*s, bytes, threads);
     benchmark::DoNotOptimize(s->order.data());
     state.PauseTiming();
     heap = StoreHeapBytes(*s);
@@ -50,10 +52,16 @@ void ReadInto(benchmark::State& state, const std::string& bytes) {
 }
 
 void BM_ReadRealistic(benchmark::State& state) { ReadInto(state, RealisticFile()); }
+void BM_ReadRealisticOnEveryCore(benchmark::State& state) {
+  const std::size_t cores = std::thread::hardware_concurrency();
+  ReadInto(state, RealisticFile(), cores == 0 ? 1 : cores);
+  state.counters["threads"] = static_cast<double>(cores == 0 ? 1 : cores);
+}
 void BM_ReadConversion(benchmark::State& state) { ReadInto(state, ConversionFile()); }
 void BM_ReadMalformed(benchmark::State& state) { ReadInto(state, MalformedFile()); }
 
 BENCHMARK(BM_ReadRealistic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadRealisticOnEveryCore)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadConversion)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadMalformed)->Unit(benchmark::kMillisecond);
 

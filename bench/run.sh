@@ -224,6 +224,7 @@ bench_value() {
 reader_json=$(bench_json reader_bench 'BM_ReadRealistic$')
 read_bps=$(bench_value bytes_per_second <<<"$reader_json")
 store_ratio=$(bench_value store/file <<<"$reader_json")
+read_all_bps=$(bench_value bytes_per_second <<<"$(bench_json reader_bench 'BM_ReadRealisticOnEveryCore')")
 pass_json=$(bench_json writer_bench 'BM_OutputPassConverted$')
 pass_lps=$(bench_value items_per_second <<<"$pass_json")
 format_json=$(bench_json number_bench 'BM_FormatReal$|BM_ToCharsPrecision14$')
@@ -271,12 +272,14 @@ $(row "W4 restore (N = $divisions polygons of $(( w4[0] + w4[1] )) circles and a
 - Ratio, MB/s and lines/s come from the median time. MB/s in: input bytes per second.
   M lines/s: output lines per second (W3: input lines).
 - Instructions per figure: callgrind on $small_figures figures (W1, W3) or $small_w2_figures source
-  figures (W2, each making $divisions segments), less the same command on an empty file.
+  figures (W2, each making $divisions segments), less the same command on an empty file; every
+  thread's instructions counted (q527-cli reads and writes on $(nproc) threads here).
 - For comparison, wc -l of W1's input takes $(printf '%.3f' "$w1_wc") s.
 
 | micro-benchmark | result |
 |---|---|
-| reading (JwwReadBuffer, realistic file in memory) | $mb_per_s_read MB/s |
+| reading (JwwReadBuffer, realistic file in memory), one thread | $mb_per_s_read MB/s |
+| the same on $(nproc) threads | $(calc %.0f "$read_all_bps / 1e6") MB/s |
 | filled store / file size | $(printf '%.2f' "$store_ratio") |
 | output pass over a converted store | $mlps_pass M lines/s |
 | FormatReal / std::to_chars(scientific, 14) | $(calc %.1f "$format_ips / 1e6") / $(calc %.1f "$tochars_ips / 1e6") M numbers/s |

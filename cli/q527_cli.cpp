@@ -296,7 +296,7 @@ int Run(int argc, char** argv) {
 
   Store s;
   JwwInit(s);
-  const JwwReadStatus read = JwwReadFile(s, PathFromUtf8(opt.input));
+  const JwwReadStatus read = JwwReadFile(s, PathFromUtf8(opt.input), ThreadsOf(opt));
   if (!InputWasOpened(read, opt.input)) return 1;
   const bool readComplete = read == JwwReadStatus::kComplete;
   TJwwWriter w(s);

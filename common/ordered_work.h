@@ -26,20 +26,20 @@ class OrderedWork {
   // can keep state of its own per thread.
   using Job = std::function<Result(std::size_t worker)>;
 
+  // A thread that cannot be started (no memory, no thread left) throws here,
+  // after the ones started are stopped.
   explicit OrderedWork(std::size_t threads) {
     if (threads == 0) threads = 1;
-    workers_.reserve(threads);
-    for (std::size_t t = 0; t < threads; ++t) workers_.emplace_back([this, t] { Work(t); });
+    try {
+      workers_.reserve(threads);
+      for (std::size_t t = 0; t < threads; ++t) workers_.emplace_back([this, t] { Work(t); });
+    } catch (...) {
+      Stop();
+      throw;
+    }
   }
   // Waits for the jobs running; those not started are dropped.
-  ~OrderedWork() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    ready_.notify_all();
-    for (std::thread& t : workers_) t.join();
-  }
+  ~OrderedWork() { Stop(); }
   OrderedWork(const OrderedWork&) = delete;
   OrderedWork& operator=(const OrderedWork&) = delete;
 
@@ -77,6 +77,15 @@ class OrderedWork {
     std::exception_ptr error;
     bool done;
   };
+
+  void Stop() {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    ready_.notify_all();
+    for (std::thread& t : workers_) t.join();
+  }
 
   void Work(std::size_t worker) {
     std::unique_lock<std::mutex> lock(mutex_);

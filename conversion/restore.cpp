@@ -9,7 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/fpu_precision.h"
 #include "common/geometry.h"
+#include "common/ordered_work.h"
 #include "polygon/chains.h"
 #include "polygon/curve_of_run.h"
 #include "polygon/runs.h"
@@ -208,6 +210,56 @@ void RestoreChain(const ChainSet& set, const Chain& chain, const Segments& seg,
   }
 }
 
+// The chains of both sets restored in order, on this thread alone or, with
+// threads > 1, in pieces side by side: each chain's runs depend on the chain
+// alone, its consumed segments are its own, and the pieces' figures and
+// counts are put together in the chains' order, so every count of threads
+// restores the same figures.
+void RestoreAllChains(const std::array<ChainSet, 2>& sets, const Segments& seg,
+                      const RestoreOptions& o, std::size_t threads, std::vector<char>& consumed,
+                      std::vector<Restored>& restored, RestoreSummary& sum) {
+  if (threads <= 1) {
+    for (const ChainSet& set : sets)
+      for (const Chain& chain : set.chains) RestoreChain(set, chain, seg, o, consumed, restored, sum);
+    return;
+  }
+  struct Piece {
+    std::vector<Restored> restored;
+    RestoreSummary sum;
+  };
+  // Segments per piece: enough that handing a piece over costs nothing to
+  // speak of, few enough that the threads share the work evenly.
+  constexpr std::int64_t kPieceSegments = 8192;
+  const std::uint16_t control = ReadX87ControlWord();
+  OrderedWork<Piece> work(threads);
+  const auto take = [&] {
+    Piece piece = work.TakeNext();
+    restored.insert(restored.end(), piece.restored.begin(), piece.restored.end());
+    sum.segments += piece.sum.segments;
+    sum.closedKept += piece.sum.closedKept;
+    sum.largestDeviation = std::max(sum.largestDeviation, piece.sum.largestDeviation);
+  };
+  for (const ChainSet& set : sets) {
+    std::size_t first = 0;
+    while (first < set.chains.size()) {
+      std::size_t last = first;
+      std::int64_t steps = 0;
+      while (last < set.chains.size() && steps < kPieceSegments) steps += set.chains[last++].steps;
+      work.Give([&set, &seg, &o, &consumed, first, last, control](std::size_t) {
+        // The fits are long double work: the caller's x87 rounding on every thread.
+        if (ReadX87ControlWord() != control) WriteX87ControlWord(control);
+        Piece piece;
+        for (std::size_t c = first; c < last; ++c)
+          RestoreChain(set, set.chains[c], seg, o, consumed, piece.restored, piece.sum);
+        return piece;
+      });
+      while (work.Waiting() >= 2 * threads) take();
+      first = last;
+    }
+  }
+  while (work.Waiting() > 0) take();
+}
+
 double Degrees(long double radians) { return static_cast<double>(radians * 180 / kPi); }
 
 // An angle in degrees brought into [0, 360).
@@ -265,14 +317,14 @@ void AppendFigure(Store& s, const Restored& r, RestoreSummary& sum) {
 
 }  // namespace
 
-ConvertStatus RestoreCurves(Store& s, const RestoreOptions& o, RestoreSummary* summary) {
+ConvertStatus RestoreCurves(Store& s, const RestoreOptions& o, RestoreSummary* summary,
+                            std::size_t threads) {
   RestoreSummary sum;
   const Segments seg = GatherSegments(s, o);
   const std::array<ChainSet, 2> sets = JoinTables(s, seg, o.maxDeviation / 10);
   std::vector<char> consumed(seg.entry.size(), 0);
   std::vector<Restored> restored;
-  for (const ChainSet& set : sets)
-    for (const Chain& chain : set.chains) RestoreChain(set, chain, seg, o, consumed, restored, sum);
+  RestoreAllChains(sets, seg, o, threads, consumed, restored, sum);
 
   // Every table and the order table stay within the 32-bit counts.
   const auto added = static_cast<std::int64_t>(restored.size());

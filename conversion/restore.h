@@ -5,6 +5,7 @@
 // first segment in the file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "conversion/polygons.h"
@@ -45,8 +46,10 @@ struct RestoreSummary {
 };
 
 // Restores the store's chains by the options; the count limit as the
-// conversions have it, std::bad_alloc when memory runs out.
+// conversions have it, std::bad_alloc when memory runs out. With threads > 1
+// the chains are restored on that many threads, to the same figures.
 [[nodiscard]] ConvertStatus RestoreCurves(Store& s, const RestoreOptions& options,
-                                          RestoreSummary* summary = nullptr);
+                                          RestoreSummary* summary = nullptr,
+                                          std::size_t threads = 1);
 
 }  // namespace q527

@@ -1,5 +1,6 @@
 #include "conversion/run.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -76,7 +77,8 @@ bool RestoreChosen(Store& s, const ConversionRequest& r, RunUi& ui, RestoreSumma
   options.circles = r.circles;
   options.arcs = r.arcs;
   options.solids = r.solids;
-  return RestoreCurves(s, options, &summary) == ConvertStatus::kDone;
+  const auto threads = static_cast<std::size_t>(std::max<std::int32_t>(r.threads, 1));
+  return RestoreCurves(s, options, &summary, threads) == ConvertStatus::kDone;
 }
 
 // "hd" and every figure into the writer's lines.

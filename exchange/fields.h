@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -17,6 +18,10 @@ struct FieldList {
   std::array<std::string_view, kMaxFields> field;
   // The number of fields; kMaxFields + 1 stands for "more than kMaxFields".
   std::size_t count = 0;
+  // Field values read ahead, when the line was split on another thread: bit
+  // i of realsKnown says that reals[i] is TextToFloat(field[i]).
+  const double* reals = nullptr;
+  std::uint32_t realsKnown = 0;
 
   std::string_view operator[](std::size_t i) const {
     return i < count && i < kMaxFields ? field[i] : std::string_view();

@@ -15,7 +15,10 @@
 
 namespace q527 {
 
-inline double Real(const FieldList& f, std::size_t i) { return TextToFloat(f[i]); }
+inline double Real(const FieldList& f, std::size_t i) {
+  if (i < kMaxFields && ((f.realsKnown >> i) & 1U) != 0) return f.reals[i];
+  return TextToFloat(f[i]);
+}
 inline std::int32_t Int(const FieldList& f, std::size_t i) { return TextToInt(f[i]); }
 
 // Converts a single byte of field 0 ("lg", "ly", "cc" take one character).

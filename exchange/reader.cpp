@@ -7,10 +7,12 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <type_traits>
 
 #include "exchange/file_io.h"
 #include "exchange/line_handlers.h"
 #include "exchange/line_reader.h"
+#include "exchange/read_pieces.h"
 
 namespace q527 {
 
@@ -193,13 +195,52 @@ void JwwReadLine(Store& s, std::string_view line) {
   if (splitter.Split(line, fields)) ReadFields(s, fields);
 }
 
-void JwwReadBuffer(Store& s, std::string_view bytes) {
-  LineReader<ReadFields> reader(s, bytes.size());
-  reader.Feed(bytes);
-  reader.Finish();
+namespace {
+
+// Reads the input that feed hands over in blocks (a status of ReadFileBlocks),
+// on this thread alone or with others preparing its pieces.
+template <typename Reader, typename Feed>
+ReadStatus ReadWith(Reader& reader, const Feed& feed) {
+  const ReadStatus status = feed([&](std::string_view block) { reader.Feed(block); });
+  if (status == ReadStatus::kOk) {
+    reader.Finish();
+  } else if constexpr (std::is_same_v<Reader, PieceReader>) {
+    reader.Drain();
+  }
+  return status;
 }
 
-JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path) {
+template <typename Feed>
+ReadStatus ReadBlocks(Store& s, std::size_t total, std::size_t threads, const Feed& feed,
+                      std::size_t pieceBytes = kReadPieceBytes) {
+  if (threads <= 1) {
+    LineReader<ReadFields> reader(s, total);
+    return ReadWith(reader, feed);
+  }
+  PieceReader reader(s, ReadFields, total, threads, pieceBytes);
+  return ReadWith(reader, feed);
+}
+
+}  // namespace
+
+void JwwReadBuffer(Store& s, std::string_view bytes, std::size_t threads) {
+  (void)ReadBlocks(s, bytes.size(), threads, [bytes](const auto& sink) {
+    sink(bytes);
+    return ReadStatus::kOk;
+  });
+}
+
+void JwwReadInBlocks(Store& s, std::string_view bytes, std::size_t blockBytes,
+                     std::size_t threads, std::size_t pieceBytes) {
+  const std::size_t step = blockBytes == 0 ? bytes.size() : blockBytes;
+  const auto feed = [bytes, step](const auto& sink) {
+    for (std::size_t at = 0; at < bytes.size(); at += step) sink(bytes.substr(at, step));
+    return ReadStatus::kOk;
+  };
+  (void)ReadBlocks(s, bytes.size(), threads, feed, pieceBytes);
+}
+
+JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path, std::size_t threads) {
   if (!FileExists(path)) return JwwReadStatus::kMissing;
   // Memory running out part-way ends the read; the figures read before it
   // stay, and the status tells the caller the store does not hold the whole
@@ -207,13 +248,10 @@ JwwReadStatus JwwReadFile(Store& s, const std::filesystem::path& path) {
   try {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    LineReader<ReadFields> reader(s, ec ? 0 : static_cast<std::size_t>(size));
     const ReadStatus status =
-        ReadFileBlocks(path, [&](std::string_view block) { reader.Feed(block); });
-    if (status == ReadStatus::kOk) {
-      reader.Finish();
-      return JwwReadStatus::kComplete;
-    }
+        ReadBlocks(s, ec ? 0 : static_cast<std::size_t>(size), threads,
+                   [&path](const auto& sink) { return ReadFileBlocks(path, sink); });
+    if (status == ReadStatus::kOk) return JwwReadStatus::kComplete;
     // Missing now: gone since it was looked for.
     if (status == ReadStatus::kMissing) return JwwReadStatus::kMissing;
     // Opened but a read failed, even the first: the file is there and says

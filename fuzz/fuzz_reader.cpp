@@ -1,7 +1,8 @@
-// The reader on arbitrary bytes: the whole image at once, and the same bytes
-// handed over line by line. Both must keep the store's invariants, and
-// without a Ctrl-Z (which ends the image early) both must build the same
-// figures.
+// The reader on arbitrary bytes: the whole image at once, the same bytes
+// handed over line by line, and in blocks and pieces on two threads. All
+// must keep the store's invariants; the threads must build the figures of
+// the whole image, and so must the lines without a Ctrl-Z (which ends the
+// image early).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -57,6 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::CheckReadStore(byLine);
 
   if (bytes.find('\x1a') == std::string_view::npos) SameFigures(whole, byLine);
+
+  // On two threads, in blocks and pieces cut from the input's own bytes:
+  // the same figures as the whole image, Ctrl-Z or not.
+  if (size > 0) {
+    Store cut;
+    JwwInit(cut);
+    JwwReadInBlocks(cut, bytes, 1 + data[0] % 97, 2, 1 + data[size - 1] % 61);
+    fuzz::CheckReadStore(cut);
+    SameFigures(whole, cut);
+  }
   return 0;
 }
 

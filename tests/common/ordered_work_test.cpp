@@ -1,6 +1,7 @@
 // Results come back in the order the jobs were given, whatever order the
-// threads finish them in; a job's exception comes back with its result; and
-// the work can be let go with jobs still waiting.
+// threads finish them in; a job's exception comes back with its result; the
+// work can be let go with jobs still waiting; and threads that cannot be
+// started leave nothing running.
 #include "common/ordered_work.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+
+#include "support/allocation_seam.h"
 
 namespace q527 {
 
@@ -55,6 +58,26 @@ TEST(OrderedWork, LetGoWithJobsWaiting) {
   }
   EXPECT_GE(ran.load(), 1);
   EXPECT_LE(ran.load(), 100);
+}
+
+// Memory running out while the threads are started: the ones started are
+// stopped and the failure reaches the caller (a running thread left behind
+// would end the program).
+TEST(OrderedWork, AThreadThatCannotStartStopsTheOthers) {
+  int failures = 0;
+  for (long long k = 1; k <= 8; ++k) {
+    AllocationSeamArm(k);
+    try {
+      OrderedWork<int> work(4);
+      AllocationSeamArm(0);
+      work.Give([](std::size_t) { return 7; });
+      EXPECT_EQ(work.TakeNext(), 7);
+    } catch (const std::bad_alloc&) {
+      ++failures;
+    }
+    AllocationSeamArm(0);
+  }
+  EXPECT_GE(failures, 3);  // the list of threads and the first threads' states
 }
 
 }  // namespace

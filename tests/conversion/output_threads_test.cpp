@@ -25,14 +25,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kThreadCounts[] = {2, 7};
 
-Store Converted(const std::string& drawing, const PolygonPolicy& policy) {
-  Store s = ReadStore(drawing);
-  EXPECT_EQ(ConvertCircles(s, policy), ConvertStatus::kDone);
-  EXPECT_EQ(ConvertArcs(s, policy), ConvertStatus::kDone);
-  EXPECT_EQ(ConvertSolidCircles(s, policy), ConvertStatus::kDone);
-  return s;
-}
-
 // Drawings long enough for several pieces each.
 std::vector<std::pair<std::string, Store>> Drawings() {
   PolygonPolicy mid{.planned = true, .fit = PolygonFit::kMid, .maxDeviation = 0.5};

@@ -19,14 +19,6 @@ namespace q527 {
 
 namespace {
 
-Store Converted(const std::string& drawing, const PolygonPolicy& policy) {
-  Store s = ReadStore(drawing);
-  EXPECT_EQ(ConvertCircles(s, policy), ConvertStatus::kDone);
-  EXPECT_EQ(ConvertArcs(s, policy), ConvertStatus::kDone);
-  EXPECT_EQ(ConvertSolidCircles(s, policy), ConvertStatus::kDone);
-  return s;
-}
-
 std::vector<std::pair<const char*, PolygonPolicy>> Policies() {
   PolygonPolicy deviation{.planned = true, .maxDeviation = 0.05};
   PolygonPolicy circumscribed = deviation;

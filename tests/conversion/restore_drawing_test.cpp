@@ -32,9 +32,11 @@ struct QuietUi final : RunUi {
 };
 
 // The bytes a run writes, and what the way back made.
-std::string Written(std::string_view drawing, bool restore, RestoreSummary* restored = nullptr) {
+std::string Written(std::string_view drawing, bool restore, RestoreSummary* restored = nullptr,
+                    std::int32_t threads = 1) {
   ReadJob j(drawing);
   ConversionRequest r;
+  r.threads = threads;
   if (restore) {
     r.mode = RunMode::kRestore;
   } else {
@@ -111,12 +113,20 @@ std::vector<Pt> RoundedRectangle(std::mt19937_64& rng, Pt c, double w, double h,
   return v;
 }
 
-TEST(RestoreDrawing, CurvesFromOtherProgramsComeBackWithinTheDeviation) {
-  std::mt19937_64 rng(42);
-  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(rng); };
+// Curves as other programs flatten them: ellipses and their arcs, rounded
+// rectangles and slots; how many curves and straight sides it holds.
+struct OtherDrawing {
   Drawing d;
   int curves = 0, straightSides = 0;
-  for (int k = 0; k < 300; ++k) {
+};
+
+OtherDrawing FromOtherPrograms(std::mt19937_64& rng, int ellipses) {
+  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(rng); };
+  OtherDrawing o;
+  Drawing& d = o.d;
+  int& curves = o.curves;
+  int& straightSides = o.straightSides;
+  for (int k = 0; k < ellipses; ++k) {
     const Pt c{uni(-2000, 2000), uni(-2000, 2000)};
     const double r = uni(5, 500), flat = k % 4 >= 2 ? uni(0.3, 0.8) : 1.0;
     const bool closed = k % 2 == 0;
@@ -144,6 +154,12 @@ TEST(RestoreDrawing, CurvesFromOtherProgramsComeBackWithinTheDeviation) {
     curves += 2;
     straightSides += 2;
   }
+  return o;
+}
+
+TEST(RestoreDrawing, CurvesFromOtherProgramsComeBackWithinTheDeviation) {
+  std::mt19937_64 rng(42);
+  const auto [d, curves, straightSides] = FromOtherPrograms(rng, 300);
   RestoreSummary sum;
   const std::string out = Written(d.Text(rng), true, &sum);
   const Store back = ReadStore(out.substr(4));
@@ -154,6 +170,27 @@ TEST(RestoreDrawing, CurvesFromOtherProgramsComeBackWithinTheDeviation) {
   EXPECT_EQ(static_cast<int>(back.lines.size()), straightSides);
   std::printf("%lld of %d curves restored, largest deviation %.3Lg\n", sum.Figures(), curves,
               sum.largestDeviation);
+}
+
+// The chains restored on several threads, in pieces of some thousands of
+// segments: the same bytes and the same summary as on one.
+TEST(RestoreDrawing, EveryThreadCountRestoresTheSame) {
+  std::mt19937_64 rng(7);
+  const std::string text = FromOtherPrograms(rng, 1500).d.Text(rng);
+  RestoreSummary one;
+  const std::string bytes = Written(text, true, &one);
+  ASSERT_GT(one.segments, 5 * 8192);  // several pieces
+  for (const std::int32_t threads : {2, 7}) {
+    SCOPED_TRACE(threads);
+    RestoreSummary sum;
+    EXPECT_TRUE(Written(text, true, &sum, threads) == bytes);
+    EXPECT_EQ(sum.Figures(), one.Figures());
+    EXPECT_EQ(sum.circles, one.circles);
+    EXPECT_EQ(sum.ellipticArcs, one.ellipticArcs);
+    EXPECT_EQ(sum.segments, one.segments);
+    EXPECT_EQ(sum.closedKept, one.closedKept);
+    EXPECT_EQ(sum.largestDeviation, one.largestDeviation);
+  }
 }
 
 TEST(RestoreDrawing, ShapesThatAreNoCurveStayByteForByte) {

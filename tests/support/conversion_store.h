@@ -1,11 +1,14 @@
 // Stores for the tests of the conversions and of the run around them: one
-// read from exchange-file bytes, a read store with its started writer as
-// the drivers hold them when they convert, and the attributes of the
-// figures the tests add by hand.
+// read from exchange-file bytes, one with its curves converted, a read store
+// with its started writer as the drivers hold them when they convert, and
+// the attributes of the figures the tests add by hand.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string_view>
 
+#include "conversion/polygons.h"
 #include "exchange/reader.h"
 #include "exchange/store.h"
 #include "exchange/writer.h"
@@ -20,6 +23,16 @@ inline Store ReadStore(std::string_view file) {
   Store s;
   JwwInit(s);
   JwwReadBuffer(s, file);
+  return s;
+}
+
+// A store read from exchange-file bytes with every circle, arc and circular
+// solid converted by the policy.
+inline Store Converted(std::string_view drawing, const PolygonPolicy& policy) {
+  Store s = ReadStore(drawing);
+  EXPECT_EQ(ConvertCircles(s, policy), ConvertStatus::kDone);
+  EXPECT_EQ(ConvertArcs(s, policy), ConvertStatus::kDone);
+  EXPECT_EQ(ConvertSolidCircles(s, policy), ConvertStatus::kDone);
   return s;
 }
 
