@@ -1,7 +1,8 @@
 // Results come back in the order the jobs were given, whatever order the
 // threads finish them in; a job's exception comes back with its result; the
-// work can be let go with jobs still waiting; and threads that cannot be
-// started leave nothing running.
+// work can be let go with jobs still waiting; jobs are made whether the
+// threads look out for them or sleep; and threads that cannot be started
+// leave nothing running.
 #include "common/ordered_work.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,26 @@ TEST(OrderedWork, LetGoWithJobsWaiting) {
   }
   EXPECT_GE(ran.load(), 1);
   EXPECT_LE(ran.load(), 100);
+}
+
+// A job given while the threads still look out for work, and one given
+// after they went to sleep, are both made: none is left waiting for a wake
+// that never comes.
+TEST(OrderedWork, JobsAreMadeWhetherTheThreadsLookOrSleep) {
+  OrderedWork<int> work(3);
+  for (const auto pause : {std::chrono::microseconds(0), std::chrono::microseconds(50),
+                           std::chrono::microseconds(3000)}) {
+    for (int k = 0; k < 40; ++k) {
+      std::this_thread::sleep_for(pause);
+      work.Give([k](std::size_t) { return k; });
+      if (k % 3 == 2) {
+        for (int j = k - 2; j <= k; ++j) EXPECT_EQ(work.TakeNext(), j);
+      }
+    }
+    work.Give([](std::size_t) { return -1; });
+    EXPECT_EQ(work.TakeNext(), 39);
+    EXPECT_EQ(work.TakeNext(), -1);
+  }
 }
 
 // Memory running out while the threads are started: the ones started are
