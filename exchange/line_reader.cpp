@@ -15,7 +15,10 @@ void TableGrowth::Ensure(std::vector<T>& table, std::size_t done, bool trim) {
   const std::size_t n = table.size();
   const std::size_t cap = table.capacity();
   if (trim) {
-    if (cap - n > n / 32 + kBatch) table.shrink_to_fit();
+    // Shrinking copies the table into new room while the old is still held,
+    // twice the table at once, to give back room that was never touched: it
+    // is worth it only when the projection overshot by much.
+    if (cap - n > n / 16 + kBatch) table.shrink_to_fit();
     return;
   }
   if (cap - n >= kBatch) return;

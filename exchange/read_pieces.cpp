@@ -14,7 +14,7 @@ namespace q527 {
 namespace {
 
 // Pieces given to the threads ahead of the one being read, per thread.
-constexpr std::size_t kPiecesPerThread = 2;
+constexpr std::size_t kPiecesPerThread = 3;
 
 // A line as its piece holds it: where its fields and their values start in
 // the piece's lists, and how many there are (0: a line of blanks, which the
