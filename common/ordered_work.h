@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -18,6 +19,8 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "common/fpu_precision.h"
 
 namespace q527 {
 
@@ -29,8 +32,10 @@ class OrderedWork {
   using Job = std::function<Result(std::size_t worker)>;
 
   // A thread that cannot be started (no memory, no thread left) throws here,
-  // after the ones started are stopped.
-  explicit OrderedWork(std::size_t threads) {
+  // after the ones started are stopped. Every job runs with the x87 control
+  // word of the thread that made the work, so that long doubles round on
+  // every thread as they do there.
+  explicit OrderedWork(std::size_t threads) : control_(ReadX87ControlWord()) {
     if (threads == 0) threads = 1;
     try {
       workers_.reserve(threads);
@@ -127,6 +132,7 @@ class OrderedWork {
       std::optional<Result> result;
       std::exception_ptr error;
       try {
+        if (ReadX87ControlWord() != control_) WriteX87ControlWord(control_);
         result.emplace(job(worker));
       } catch (...) {
         error = std::current_exception();
@@ -140,6 +146,7 @@ class OrderedWork {
     }
   }
 
+  const std::uint16_t control_;
   mutable std::mutex mutex_;
   std::condition_variable ready_, done_;
   std::deque<Slot> slots_;

@@ -9,7 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/fpu_precision.h"
 #include "common/geometry.h"
 #include "common/ordered_work.h"
 #include "polygon/chains.h"
@@ -230,7 +229,6 @@ void RestoreAllChains(const std::array<ChainSet, 2>& sets, const Segments& seg,
   // Segments per piece: enough that handing a piece over costs nothing to
   // speak of, few enough that the threads share the work evenly.
   constexpr std::int64_t kPieceSegments = 8192;
-  const std::uint16_t control = ReadX87ControlWord();
   OrderedWork<Piece> work(threads);
   const auto take = [&] {
     Piece piece = work.TakeNext();
@@ -245,9 +243,9 @@ void RestoreAllChains(const std::array<ChainSet, 2>& sets, const Segments& seg,
       std::size_t last = first;
       std::int64_t steps = 0;
       while (last < set.chains.size() && steps < kPieceSegments) steps += set.chains[last++].steps;
-      work.Give([&set, &seg, &o, &consumed, first, last, control](std::size_t) {
-        // The fits are long double work: the caller's x87 rounding on every thread.
-        if (ReadX87ControlWord() != control) WriteX87ControlWord(control);
+      // The fits are long double work: OrderedWork runs them with this
+      // thread's x87 rounding.
+      work.Give([&set, &seg, &o, &consumed, first, last](std::size_t) {
         Piece piece;
         for (std::size_t c = first; c < last; ++c)
           RestoreChain(set, set.chains[c], seg, o, consumed, piece.restored, piece.sum);

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "common/fpu_precision.h"
 #include "common/ordered_work.h"
 #include "exchange/output_entries.h"
 
@@ -111,16 +110,13 @@ TJwwWritten WrittenBefore(const Store& s, const TJwwOverrides& o, const Cut& cut
 
 bool WritePieces(const Store& s, TJwwWriter& w, const TJwwOverrides& o, std::size_t threads,
                  const PieceProgress& tick) {
-  // Each thread rounds its long doubles as the caller's does.
-  const std::uint16_t control = ReadX87ControlWord();
   std::vector<WorkerState> states(threads);
   Cutter cutter(s, o, w.written);
   std::deque<Cut> given;
   OrderedWork<Piece> work(threads);
   const auto give = [&] {
     given.push_back(cutter.Next());
-    work.Give([&s, &o, &states, cut = given.back(), control](std::size_t worker) {
-      if (ReadX87ControlWord() != control) WriteX87ControlWord(control);
+    work.Give([&s, &o, &states, cut = given.back()](std::size_t worker) {
       return MakePiece(s, o, cut, states[worker]);
     });
   };

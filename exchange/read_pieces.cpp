@@ -5,7 +5,6 @@
 #include <functional>
 #include <vector>
 
-#include "common/fpu_precision.h"
 #include "common/myfunc.h"
 #include "common/ordered_work.h"
 
@@ -102,15 +101,14 @@ struct PieceReader::Work {
   Work(Store& store, FieldsReader reader, std::size_t total, std::size_t threads,
        std::size_t bytes)
       : s(store), read(reader), growth(total), window(threads * kPiecesPerThread),
-        pieceBytes(std::max<std::size_t>(bytes, 1)), control(ReadX87ControlWord()),
-        pool(threads) {}
+        pieceBytes(std::max<std::size_t>(bytes, 1)), pool(threads) {}
 
   void Give(std::string_view run, std::size_t start, std::size_t tailDone) {
     std::shared_ptr<Piece> piece = Recycled();
     piece->bytes.assign(run.begin(), run.end());
-    pool.Give([piece, start, tailDone, word = control](std::size_t) {
-      // Numbers read alike on every thread only with the caller's x87 rounding.
-      if (ReadX87ControlWord() != word) WriteX87ControlWord(word);
+    // Numbers read alike on every thread: OrderedWork runs the jobs with
+    // this thread's x87 rounding.
+    pool.Give([piece, start, tailDone](std::size_t) {
       Prepare(*piece, start, tailDone);
       return piece;
     });
@@ -159,7 +157,6 @@ struct PieceReader::Work {
   TableGrowth growth;
   std::size_t window;
   std::size_t pieceBytes;
-  std::uint16_t control;
   FieldList fields;
   std::vector<std::shared_ptr<Piece>> spare;
   OrderedWork<std::shared_ptr<Piece>> pool;  // last: its threads stop first

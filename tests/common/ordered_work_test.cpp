@@ -11,7 +11,9 @@
 #include <chrono>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
+#include "common/fpu_precision.h"
 #include "support/allocation_seam.h"
 
 namespace q527 {
@@ -59,6 +61,29 @@ TEST(OrderedWork, LetGoWithJobsWaiting) {
   }
   EXPECT_GE(ran.load(), 1);
   EXPECT_LE(ran.load(), 100);
+}
+
+// Every job runs with the x87 rounding of the thread that made the work,
+// whatever its thread was left with (each job here leaves it changed).
+TEST(OrderedWork, JobsRoundAsTheirMakerRounds) {
+  const std::uint16_t saved = ReadX87ControlWord();
+  const auto precision53 = static_cast<std::uint16_t>(
+      (saved & ~(kX87PrecisionMask | kX87RoundingMask)) | kX87Precision53);
+  WriteX87ControlWord(precision53);
+  std::vector<std::uint16_t> seen;
+  {
+    OrderedWork<std::uint16_t> work(3);
+    for (int k = 0; k < 12; ++k) {
+      work.Give([saved](std::size_t) {
+        const std::uint16_t word = ReadX87ControlWord();
+        WriteX87ControlWord(saved);
+        return word;
+      });
+    }
+    for (int k = 0; k < 12; ++k) seen.push_back(work.TakeNext());
+  }
+  WriteX87ControlWord(saved);
+  for (const std::uint16_t word : seen) EXPECT_EQ(word, precision53);
 }
 
 // A job given while the threads still look out for work, and one given
